@@ -1,0 +1,80 @@
+// Small value types shared by every subsystem: integer rectangles and
+// points, float and double points, device points, colours, and the device
+// rounding rule.
+#pragma once
+
+#include <cstdint>
+
+struct KT_Int_XY {
+    std::int32_t x;
+    std::int32_t y;
+};
+
+// Inclusive bounds; an empty rectangle has right < left or top < bottom.
+struct KT_Int_Rectangle {
+    std::int32_t left;
+    std::int32_t right;
+    std::int32_t bottom;
+    std::int32_t top;
+};
+
+struct KT_Point {
+    float x;
+    float y;
+    float z;
+};
+
+struct KT_Point_D {
+    double x;
+    double y;
+    double z;
+};
+
+// Device column, device row and depth.
+struct KT_DCI_Point {
+    std::int32_t x;
+    std::int32_t y;
+    std::int32_t z;
+};
+
+// One texture coordinate.
+struct KT_Parameter {
+    float u;
+    float v;
+    float w;
+};
+
+struct KT_RGB {
+    float red;
+    float green;
+    float blue;
+};
+
+struct KT_RGBA {
+    float red;
+    float green;
+    float blue;
+    float alpha;
+};
+
+// Blue in bits 0-7, green 8-15, red 16-23, alpha 24-31: in memory blue,
+// green, red, alpha.
+struct KT_RGB32 {
+    std::uint8_t b;
+    std::uint8_t g;
+    std::uint8_t r;
+    std::uint8_t a;
+};
+static_assert(sizeof(KT_RGB32) == 4);
+
+// Device rounding: halves round away from zero for positive values and the
+// negative side is biased so that -0.5 rounds to 0, matching scan conversion.
+inline std::int32_t KD_Round(float v) {
+    return v >= 0.0f ? static_cast<std::int32_t>(v + 0.5f)
+                     : static_cast<std::int32_t>(v - 0.499999f);
+}
+
+inline std::int32_t KD_Round(double v) {
+    return v >= 0.0 ? static_cast<std::int32_t>(v + 0.5)
+                    : static_cast<std::int32_t>(v - 0.49999999999);
+}

@@ -1,0 +1,115 @@
+#include "foundation/array.h"
+#include "foundation/counted.h"
+#include "foundation/handle_list.h"
+#include "foundation/ptr_list.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Item : KT_Object {
+    explicit Item(int* counter) : destroyed(counter) {}
+    ~Item() override { ++*destroyed; }
+    int* destroyed;
+};
+
+std::vector<int*> items_of(const KT_PtrList<int>& list) {
+    std::vector<int*> out;
+    for (int* p : list) out.push_back(p);
+    return out;
+}
+
+TEST(PtrList, RemovingTailMovesTailBack) {
+    int a = 1, b = 2, c = 3, d = 4;
+    KT_PtrList<int> list;
+    list.append(&a);
+    list.append(&b);
+    list.append(&c);
+    list.remove(&c);
+    ASSERT_NE(list.tail(), nullptr);
+    EXPECT_EQ(list.tail()->item, &b);
+    list.append(&d);
+    EXPECT_EQ(items_of(list), (std::vector<int*>{&a, &b, &d}));
+}
+
+TEST(PtrList, RemovingHeadAndUnknownItems) {
+    int a = 1, b = 2, stranger = 0;
+    KT_PtrList<int> list;
+    list.append(&a);
+    list.append(&b);
+    list.remove(&stranger);
+    EXPECT_EQ(list.count(), 2);
+    list.remove(&a);
+    EXPECT_EQ(items_of(list), (std::vector<int*>{&b}));
+    list.remove(&b);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(list.tail(), nullptr);
+}
+
+TEST(PtrList, OwningListDestroysItemsOnRemoveAndClear) {
+    int destroyed = 0;
+    {
+        KT_PtrList<Item> list(true);
+        Item* first = new Item(&destroyed);
+        list.append(first);
+        list.append(new Item(&destroyed));
+        list.append(new Item(&destroyed));
+        list.remove(first);
+        EXPECT_EQ(destroyed, 1);
+        list.clear();
+        EXPECT_EQ(destroyed, 3);
+        list.append(new Item(&destroyed));
+    }
+    EXPECT_EQ(destroyed, 4);
+}
+
+class Tag_Data : public KT_Counted {
+public:
+    KT_Counted* copy() const override { return new Tag_Data; }
+};
+using Tag = KT_Pointer<Tag_Data>;
+
+TEST(HandleList, NodesHoldOneReferenceEach) {
+    Tag tag(new Tag_Data);
+    {
+        KT_HandleList<Tag> list;
+        list.append(tag);
+        auto* second = list.append(tag);
+        EXPECT_EQ(tag->reference_count(), 3u);
+        EXPECT_EQ(second->prev, list.head());
+        list.remove(list.head());
+        EXPECT_EQ(list.head(), second);
+        EXPECT_EQ(second->prev, nullptr);
+        EXPECT_EQ(tag->reference_count(), 2u);
+    }
+    EXPECT_EQ(tag->reference_count(), 1u);
+}
+
+TEST(GrowableArray, GrowsByTheSixteenAndDoublingRule) {
+    KT_Growable_Array<int> array(16);
+    for (int i = 0; i < 16; ++i) array.store(i, i * 10);
+    array.store(20, 200);
+    EXPECT_EQ(array.capacity(), 32);
+    array.store(100, 1000);
+    EXPECT_EQ(array.capacity(), 112);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(array[i], i * 10);
+    EXPECT_EQ(array[20], 200);
+    EXPECT_EQ(array[100], 1000);
+    array.store(111, 1);
+    EXPECT_EQ(array.capacity(), 112);
+}
+
+TEST(Array, ResizeBelowOneDoublesAndKeeps) {
+    KT_Array<int> array(16);
+    for (int i = 0; i < 16; ++i) array[i] = i + 1;
+    array.resize(0, true, false);
+    EXPECT_EQ(array.capacity(), 32);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(array[i], i + 1);
+    array.resize(4, true, true);
+    EXPECT_EQ(array.capacity(), 4);
+    EXPECT_EQ(array[3], 4);
+}
+
+} // namespace
