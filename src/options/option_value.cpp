@@ -7,6 +7,7 @@
 
 #include "foundation/heap.h"
 #include "foundation/string.h"
+#include "image/palette.h"
 #include "options/option_table.h"
 
 namespace {
@@ -15,7 +16,7 @@ template <class... T> struct Element_Types {};
 
 // Every element type a value can hold. A new value type is one more entry
 // here and one KT_Option_Element specialisation.
-using Known_Types = Element_Types<bool, int, KT_Long, float, KT_String, const void*,
+using Known_Types = Element_Types<bool, int, KT_Long, float, KT_String, KT_Palette, const void*,
                                   KT_Aggregate_Option, double, std::int64_t>;
 
 // Calls f(std::type_identity<T>) for the element type T of type; false when
@@ -116,4 +117,5 @@ KT_Option_Value::KT_Option_Value(const void* a, const void* b, const void* c, co
 KT_Option_Value::KT_Option_Value(std::int64_t v) : KT_Pointer(make_body({v})) {}
 KT_Option_Value::KT_Option_Value(const KT_String& v) : KT_Pointer(make_body({v})) {}
 KT_Option_Value::KT_Option_Value(const wchar_t* v) : KT_Pointer(make_body({KT_String(v)})) {}
+KT_Option_Value::KT_Option_Value(const KT_Palette& v) : KT_Pointer(make_body({v})) {}
 KT_Option_Value::KT_Option_Value(const KT_Aggregate_Option& v) : KT_Pointer(make_body({v})) {}

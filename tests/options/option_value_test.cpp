@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/string.h"
+#include "image/palette.h"
 #include "options/option_table.h"
 
 namespace {
@@ -56,6 +57,25 @@ TEST(OptionValue, TextFormsHoldStringsAndAggregatesHoldTables) {
     KT_Option_Value nested(group);
     ASSERT_EQ(nested.type(), E::Aggregate);
     EXPECT_TRUE(nested.element<KT_Aggregate_Option>(0).shares_body_with(group));
+}
+
+TEST(OptionValue, PaletteElementsAreSharedHandles) {
+    KT_Palette palette;
+    KT_Option_Value v(palette);
+    ASSERT_EQ(v.type(), E::Palette);
+    EXPECT_TRUE(v.elements<KT_Palette>()[0].shares_body_with(palette));
+
+    KT_Option_Value defaults(E::Palette, 2);
+    const KT_Palette* p = defaults.elements<KT_Palette>();
+    ASSERT_NE(p, nullptr);
+    EXPECT_FALSE(p[0].empty());
+    EXPECT_FALSE(p[0].shares_body_with(p[1]));
+    EXPECT_EQ(p[1].use_count(0), 0u);
+
+    KT_Option_Value copy = v;
+    ASSERT_TRUE(copy.set_element(0, KT_Palette()));
+    EXPECT_TRUE(v.elements<KT_Palette>()[0].shares_body_with(palette));
+    EXPECT_EQ(palette.body()->reference_count(), 2u);
 }
 
 TEST(OptionValue, TypedCountFormBuildsDefaultElements) {
