@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "contour/planar_sweep.h"
 #include "foundation/heap.h"
 
 namespace {
@@ -60,7 +61,14 @@ bool inside_test(const KT_Contour_Set_Data& set, const P* points, double px, dou
 
 } // namespace
 
-KT_Contour_Processing_Info::~KT_Contour_Processing_Info() = default;
+KT_Contour_Processing_Info::~KT_Contour_Processing_Info() {
+    delete workspace_;
+}
+
+kavri_contour::Sweep_Workspace& KT_Contour_Processing_Info::workspace() {
+    if (!workspace_) workspace_ = new kavri_contour::Sweep_Workspace;
+    return *workspace_;
+}
 
 KT_Contour_Set_Data::KT_Contour_Set_Data(int contours, const int* counts_in,
                                          const KT_Point* points_in, bool copy)
@@ -162,6 +170,17 @@ KT_Contour_Processing_Info& KT_Contour_Set_Data::info() const {
             processing_info = new KT_Contour_Processing_Info_S;
     }
     return *processing_info;
+}
+
+const KT_Contour_Set_Data* KT_Contour_Set_Data::resolved_form() const {
+    if (!resolved.empty()) return resolved.body();
+    resolved.attach(process(KT_Contour_Union, nullptr));
+    // The resolved form is decomposed in this set's projection.
+    if (resolved && processing_info && processing_info->projection_chosen()) {
+        resolved->info().axes[0] = processing_info->axes[0];
+        resolved->info().axes[1] = processing_info->axes[1];
+    }
+    return resolved.body();
 }
 
 void KT_Contour_Set_Data::force_projection(double x, double y, double z) {

@@ -116,11 +116,14 @@ public:
     KT_Contour_Set_Data(Adopt, int contours, std::int32_t* counts, KT_Point* points,
                         KT_Point_D* points_d, std::int32_t* sources);
 
+    // The processing info, created on first use.
+    KT_Contour_Processing_Info& info() const;
+    // The set resolved by a union with itself, computed once and cached.
+    const KT_Contour_Set_Data* resolved_form() const;
+
 private:
     void sum_counts();
     void release_arrays();
-    KT_Contour_Processing_Info& info() const;
-    friend struct KT_Contour_Set_Access;
 };
 
 class KT_Contour_Set : public KT_Pointer<KT_Contour_Set_Data> {
