@@ -5,6 +5,7 @@
 #include <new>
 #include <type_traits>
 
+#include "contour/contour_set.h"
 #include "foundation/heap.h"
 #include "foundation/string.h"
 #include "image/palette.h"
@@ -16,8 +17,8 @@ template <class... T> struct Element_Types {};
 
 // Every element type a value can hold. A new value type is one more entry
 // here and one KT_Option_Element specialisation.
-using Known_Types = Element_Types<bool, int, KT_Long, float, KT_String, KT_Palette, const void*,
-                                  KT_Aggregate_Option, double, std::int64_t>;
+using Known_Types = Element_Types<bool, int, KT_Long, float, KT_String, KT_Palette, KT_Contour_Set,
+                                  const void*, KT_Aggregate_Option, double, std::int64_t>;
 
 // Calls f(std::type_identity<T>) for the element type T of type; false when
 // no element type is known for it.
@@ -118,4 +119,5 @@ KT_Option_Value::KT_Option_Value(std::int64_t v) : KT_Pointer(make_body({v})) {}
 KT_Option_Value::KT_Option_Value(const KT_String& v) : KT_Pointer(make_body({v})) {}
 KT_Option_Value::KT_Option_Value(const wchar_t* v) : KT_Pointer(make_body({KT_String(v)})) {}
 KT_Option_Value::KT_Option_Value(const KT_Palette& v) : KT_Pointer(make_body({v})) {}
+KT_Option_Value::KT_Option_Value(const KT_Contour_Set& v) : KT_Pointer(make_body({v})) {}
 KT_Option_Value::KT_Option_Value(const KT_Aggregate_Option& v) : KT_Pointer(make_body({v})) {}

@@ -56,6 +56,7 @@ public:
     // A literal would otherwise convert to the pointer form.
     explicit KT_Option_Value(const wchar_t* v);
     explicit KT_Option_Value(const KT_Palette& v);
+    explicit KT_Option_Value(const KT_Contour_Set& v);
     explicit KT_Option_Value(const KT_Aggregate_Option& v);
 
     // None and 0 for the empty handle.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "contour/contour_set.h"
 #include "foundation/string.h"
 #include "image/palette.h"
 #include "options/option_table.h"
@@ -78,6 +79,22 @@ TEST(OptionValue, PaletteElementsAreSharedHandles) {
     EXPECT_EQ(palette.body()->reference_count(), 2u);
 }
 
+TEST(OptionValue, ContourSetElementsDefaultToEmptyHandles) {
+    const KT_Point square[4] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    KT_Contour_Set region(4, square, true);
+    KT_Option_Value v(region);
+    ASSERT_EQ(v.type(), E::Contour_Set);
+    EXPECT_TRUE(v.element<KT_Contour_Set>(0).shares_body_with(region));
+
+    KT_Option_Value defaults(E::Contour_Set, 3);
+    ASSERT_EQ(defaults.count(), 3);
+    EXPECT_TRUE(defaults.elements<KT_Contour_Set>()[2].empty());
+    KT_Option_Value copy = defaults;
+    ASSERT_TRUE(copy.set_element(2, region));
+    EXPECT_TRUE(defaults.elements<KT_Contour_Set>()[2].empty());
+    EXPECT_EQ(region.body()->reference_count(), 3u) << "region, v and the copy";
+}
+
 TEST(OptionValue, TypedCountFormBuildsDefaultElements) {
     KT_Option_Value strings(E::String, 3);
     ASSERT_EQ(strings.count(), 3);
@@ -106,6 +123,7 @@ TEST(OptionValue, DegenerateFormsHoldNoElements) {
     EXPECT_EQ(negative.type(), E::Int);
     EXPECT_EQ(negative.count(), 0);
     EXPECT_EQ(KT_Option_Value(static_cast<E::Type>(42), 2).type(), E::None);
+    EXPECT_EQ(KT_Option_Value(static_cast<E::Type>(-1), 2).type(), E::None);
 }
 
 TEST(OptionValue, ReadsOfTheWrongTypeOrIndexGiveDefaults) {
