@@ -1,6 +1,7 @@
 // Option values: a shared, copy-on-write array of elements of one type.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "foundation/counted.h"
@@ -48,6 +49,8 @@ public:
     explicit KT_Option_Value(double a);
     KT_Option_Value(double a, double b);
     explicit KT_Option_Value(const void* a);
+    // A null pointer element (a bare nullptr would also fit the text form).
+    explicit KT_Option_Value(std::nullptr_t) : KT_Option_Value(static_cast<const void*>(nullptr)) {}
     KT_Option_Value(const void* a, const void* b);
     KT_Option_Value(const void* a, const void* b, const void* c);
     KT_Option_Value(const void* a, const void* b, const void* c, const void* d);

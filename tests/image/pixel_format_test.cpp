@@ -89,13 +89,4 @@ TEST(PixelFormat, BitonalConversionReversesInvertsOrBoth) {
     EXPECT_EQ(in_place[0], 0x7F);
 }
 
-TEST(PixelFormat, ImageFormatsKnowTheirPixelSizes) {
-    EXPECT_EQ(KT_Image_Format(KT_Image_Format::Bitonal).bytes_per_pixel(), 0.125f);
-    EXPECT_EQ(KT_Image_Format(KT_Image_Format::CMYK32).bytes_per_pixel(), 4.0f);
-    EXPECT_EQ(KT_Image_Format(KT_Image_Format::Depth16).bytes_per_pixel(), 2.0f);
-    EXPECT_FALSE(KT_Image_Format(7).has_rows());
-    EXPECT_FALSE(KT_Image_Format(KT_Image_Format::Opaque_Block).has_rows());
-    EXPECT_TRUE(KT_Image_Format(KT_Image_Format::Gray8).has_rows());
-}
-
 } // namespace

@@ -43,6 +43,7 @@ TEST(OptionValue, EveryConstructorFormStoresItsArgumentsInOrder) {
     int a, b, c, d;
     using P = const void*;
     expect_elements(KT_Option_Value(P(&a)), E::Pointer, {P(&a)});
+    expect_elements(KT_Option_Value(nullptr), E::Pointer, {P(nullptr)});
     expect_elements(KT_Option_Value(P(&a), P(&b)), E::Pointer, {P(&a), P(&b)});
     expect_elements(KT_Option_Value(P(&a), P(&b), P(&c)), E::Pointer, {P(&a), P(&b), P(&c)});
     expect_elements(KT_Option_Value(P(&a), P(&b), P(&c), P(&d)), E::Pointer,
