@@ -1,0 +1,298 @@
+// triangulate() and polygonize(): the cheap paths first (one convex
+// contour, resolved contours one by one), then the general sweep.
+#include "contour/contour_set.h"
+#include "contour/convex_merge.h"
+#include "contour/polygon_rank.h"
+#include "contour/set_sweep.h"
+
+namespace {
+
+using namespace kavri_contour;
+
+constexpr int unlimited_points = 65535;
+
+// Turns a point index of the set being decomposed into the index the caller
+// sees: contours decomposed one at a time are offset, and a resolved form
+// maps back to the set it was resolved from.
+struct Source_Map {
+    const std::int32_t* map = nullptr;
+    int offset = 0;
+    KT_Contour_Point_Source operator()(int i) const {
+        const int k = offset + i;
+        return KT_Contour_Point_Source{map ? map[k] : k};
+    }
+};
+
+template <class P> struct Output {
+    using Triangle = void (*)(const P*, const P*, const P*, const KT_Contour_Point_Source*,
+                              const KT_Contour_Point_Source*, const KT_Contour_Point_Source*,
+                              void*);
+    using Polygon = void (*)(int, const P*, const KT_Contour_Point_Source*, void*);
+    Triangle triangle = nullptr;
+    Polygon polygon = nullptr;
+    void* user = nullptr;
+    Source_Map sources;
+};
+
+template <class P>
+void deliver_triangle(const Output<P>& out, const P& a, const P& b, const P& c,
+                      KT_Contour_Point_Source sa, KT_Contour_Point_Source sb,
+                      KT_Contour_Point_Source sc) {
+    if (out.triangle) {
+        out.triangle(&a, &b, &c, &sa, &sb, &sc, out.user);
+        return;
+    }
+    const P corners[3] = {a, b, c};
+    const KT_Contour_Point_Source sources[3] = {sa, sb, sc};
+    out.polygon(3, corners, sources, out.user);
+}
+
+template <class P> bool has_points(const KT_Contour_Set_Data& set) {
+    return set.contour_count > 0 && set.total_points > 0 && points_of<P>(set) != nullptr;
+}
+
+template <class P> const std::int32_t* projection(const KT_Contour_Set_Data& set) {
+    KT_Contour_Processing_Info& info = set.info();
+    if (!info.projection_chosen()) newell_axes(points_of<P>(set), set.total_points, info.axes);
+    return info.axes;
+}
+
+template <class P> bool single_convex_contour(const KT_Contour_Set_Data& set, int max_points) {
+    const int n = set.counts[0];
+    return set.contour_count == 1 && n >= 3 && n <= max_points &&
+           KD_Rank_Polygon(n, points_of<P>(set)) == Convex;
+}
+
+// Loads the set into its workspace and keeps the boundary of its region.
+template <class P> Sweep_Workspace* sweep_region(const KT_Contour_Set_Data& set) {
+    Sweep_Workspace& w = set.info().workspace();
+    w.begin();
+    if (!load_contours(w, set, points_of<P>(set), projection<P>(set), 0)) return nullptr;
+    w.build(true);
+    Region_Rule rule;
+    rule.fill_rule[0] = set.fill_rule == 0 ? 0 : 1;
+    w.classify(rule);
+    return &w;
+}
+
+template <class P> struct Sweep_Triangles {
+    const Sweep_Workspace* w;
+    const Output<P>* out;
+    static void sink(std::int32_t a, std::int32_t b, std::int32_t c, void* user) {
+        const auto& self = *static_cast<const Sweep_Triangles*>(user);
+        const Vector<Point>& p = self.w->points;
+        auto source = [&](std::int32_t i) {
+            return p[i].source < 0 ? KT_Contour_Point_Source{-1} : self.out->sources(p[i].source);
+        };
+        deliver_triangle(*self.out, to_point<P>(p[a].p), to_point<P>(p[b].p), to_point<P>(p[c].p),
+                         source(a), source(b), source(c));
+    }
+};
+
+template <class P> void triangulate_set(const KT_Contour_Set_Data& set, const Output<P>& out);
+
+// Resolved contours that all turn the same way are separate polygons.
+template <class P>
+bool triangulate_separately(const KT_Contour_Set_Data& set, const Output<P>& out) {
+    const P* p = points_of<P>(set);
+    const std::int32_t* axes = projection<P>(set);
+    double first_area = 0;
+    bool have_first = false;
+    int start = 0;
+    for (int c = 0; c < set.contour_count; ++c) {
+        const int n = set.counts[c] > 0 ? set.counts[c] : 0;
+        if (n >= 3) {
+            double area = 0;
+            for (int i = 0; i < n; ++i) {
+                const P& a = p[start + i];
+                const P& b = p[start + (i + 1) % n];
+                area += coordinate(a, axes[0]) * coordinate(b, axes[1]) -
+                        coordinate(b, axes[0]) * coordinate(a, axes[1]);
+            }
+            if (!have_first) first_area = area, have_first = true;
+            if (area * first_area <= 0) return false;
+        }
+        start += n;
+    }
+    start = 0;
+    for (int c = 0; c < set.contour_count; ++c) {
+        const int n = set.counts[c] > 0 ? set.counts[c] : 0;
+        if (n >= 3) {
+            KT_Contour_Set_Data one(n, p + start, false);
+            one.info().axes[0] = axes[0];
+            one.info().axes[1] = axes[1];
+            Output<P> part = out;
+            part.sources.offset += start;
+            triangulate_set(one, part);
+        }
+        start += n;
+    }
+    return true;
+}
+
+template <class P> void triangulate_set(const KT_Contour_Set_Data& set, const Output<P>& out) {
+    if (!has_points<P>(set)) return;
+    const P* p = points_of<P>(set);
+    if (single_convex_contour<P>(set, set.counts[0])) {
+        KD_Convex_Strip(set.counts[0], [&](int a, int b, int c) {
+            deliver_triangle(out, p[a], p[b], p[c], out.sources(a), out.sources(b), out.sources(c));
+        });
+        return;
+    }
+    if (set.fill_rule == 1) {
+        const KT_Contour_Set_Data* resolved = set.resolved_form();
+        if (!resolved) return;
+        Output<P> mapped = out;
+        mapped.sources = Source_Map{resolved->source_map, 0};
+        triangulate_set(*resolved, mapped);
+        return;
+    }
+    if (set.fill_rule == 2 && triangulate_separately(set, out)) return;
+    Sweep_Workspace* w = sweep_region<P>(set);
+    if (!w) return;
+    Sweep_Triangles<P> sink{w, &out};
+    w->triangulate(Sweep_Triangles<P>::sink, &sink);
+}
+
+template <class P> KT_Growable_Array<P>& point_buffer(KT_Contour_Processing_Info& info);
+template <> KT_Growable_Array<KT_Point>& point_buffer<KT_Point>(KT_Contour_Processing_Info& info) {
+    return static_cast<KT_Contour_Processing_Info_S&>(info).points;
+}
+template <>
+KT_Growable_Array<KT_Point_D>& point_buffer<KT_Point_D>(KT_Contour_Processing_Info& info) {
+    return static_cast<KT_Contour_Processing_Info_D&>(info).points;
+}
+
+// The delivery buffers grow in steps of 1024 points.
+template <class T> T* reserve(KT_Growable_Array<T>& a, int n) {
+    if (a.capacity() < n) a.resize((n + 1023) / 1024 * 1024, false, false);
+    return a.data();
+}
+
+template <class P>
+void polygonize_set(const KT_Contour_Set_Data& set, const Output<P>& out, int max_points) {
+    if (!has_points<P>(set)) return;
+    if (max_points < 3) max_points = unlimited_points;
+    const P* p = points_of<P>(set);
+    KT_Contour_Processing_Info& info = set.info();
+    if (single_convex_contour<P>(set, max_points)) {
+        const int n = set.counts[0];
+        KT_Contour_Point_Source* sources = reserve(info.sources, n);
+        for (int i = 0; i < n; ++i)
+            sources[i] = out.sources(i);
+        out.polygon(n, p, sources, out.user);
+        return;
+    }
+    if (max_points == 3) {
+        Output<P> as_triangles = out;
+        as_triangles.triangle = nullptr;
+        triangulate_set(set, as_triangles);
+        return;
+    }
+    if (set.fill_rule == 1) {
+        const KT_Contour_Set_Data* resolved = set.resolved_form();
+        if (!resolved) return;
+        Output<P> mapped = out;
+        mapped.sources = Source_Map{resolved->source_map, 0};
+        polygonize_set(*resolved, mapped, max_points);
+        return;
+    }
+    Sweep_Workspace* w = sweep_region<P>(set);
+    if (!w) return;
+    Convex_Merger merger(*w);
+    w->triangulate([](std::int32_t a, std::int32_t b, std::int32_t c,
+                      void* m) { static_cast<Convex_Merger*>(m)->add_triangle(a, b, c); },
+                   &merger);
+    merger.merge(max_points);
+    merger.for_each_polygon([&](int n, const std::int32_t* ids) {
+        P* corners = reserve(point_buffer<P>(info), n);
+        KT_Contour_Point_Source* sources = reserve(info.sources, n);
+        for (int i = 0; i < n; ++i) {
+            const Point& q = w->points[ids[i]];
+            corners[i] = to_point<P>(q.p);
+            sources[i] = q.source < 0 ? KT_Contour_Point_Source{-1} : out.sources(q.source);
+        }
+        out.polygon(n, corners, sources, out.user);
+    });
+}
+
+// The forms without sources wrap the ones with them.
+template <class P> struct Plain {
+    void (*triangle)(const P*, const P*, const P*, void*) = nullptr;
+    void (*polygon)(int, const P*, void*) = nullptr;
+    void* user = nullptr;
+    static void on_triangle(const P* a, const P* b, const P* c, const KT_Contour_Point_Source*,
+                            const KT_Contour_Point_Source*, const KT_Contour_Point_Source*,
+                            void* self) {
+        const auto& plain = *static_cast<const Plain*>(self);
+        plain.triangle(a, b, c, plain.user);
+    }
+    static void on_polygon(int n, const P* points, const KT_Contour_Point_Source*, void* self) {
+        const auto& plain = *static_cast<const Plain*>(self);
+        plain.polygon(n, points, plain.user);
+    }
+};
+
+} // namespace
+
+void KT_Contour_Set_Data::triangulate(KT_Contour_Triangle_Callback callback, void* user) const {
+    if (!callback) return;
+    Output<KT_Point> out;
+    out.triangle = callback;
+    out.user = user;
+    triangulate_set(*this, out);
+}
+
+void KT_Contour_Set_Data::triangulate(KT_Contour_Triangle_Callback_D callback, void* user) const {
+    if (!callback) return;
+    Output<KT_Point_D> out;
+    out.triangle = callback;
+    out.user = user;
+    triangulate_set(*this, out);
+}
+
+void KT_Contour_Set_Data::triangulate(KT_Contour_Plain_Triangle_Callback callback,
+                                      void* user) const {
+    if (!callback) return;
+    Plain<KT_Point> plain{callback, nullptr, user};
+    triangulate(Plain<KT_Point>::on_triangle, &plain);
+}
+
+void KT_Contour_Set_Data::triangulate(KT_Contour_Plain_Triangle_Callback_D callback,
+                                      void* user) const {
+    if (!callback) return;
+    Plain<KT_Point_D> plain{callback, nullptr, user};
+    triangulate(Plain<KT_Point_D>::on_triangle, &plain);
+}
+
+void KT_Contour_Set_Data::polygonize(KT_Contour_Polygon_Callback callback, void* user,
+                                     int max_points) const {
+    if (!callback) return;
+    Output<KT_Point> out;
+    out.polygon = callback;
+    out.user = user;
+    polygonize_set(*this, out, max_points);
+}
+
+void KT_Contour_Set_Data::polygonize(KT_Contour_Polygon_Callback_D callback, void* user,
+                                     int max_points) const {
+    if (!callback) return;
+    Output<KT_Point_D> out;
+    out.polygon = callback;
+    out.user = user;
+    polygonize_set(*this, out, max_points);
+}
+
+void KT_Contour_Set_Data::polygonize(KT_Contour_Plain_Polygon_Callback callback, void* user,
+                                     int max_points) const {
+    if (!callback) return;
+    Plain<KT_Point> plain{nullptr, callback, user};
+    polygonize(Plain<KT_Point>::on_polygon, &plain, max_points);
+}
+
+void KT_Contour_Set_Data::polygonize(KT_Contour_Plain_Polygon_Callback_D callback, void* user,
+                                     int max_points) const {
+    if (!callback) return;
+    Plain<KT_Point_D> plain{nullptr, callback, user};
+    polygonize(Plain<KT_Point_D>::on_polygon, &plain, max_points);
+}

@@ -1,0 +1,51 @@
+// Scratch state that a contour set keeps between decompositions: the chosen
+// projection and the buffers that points are delivered from, so that
+// repeated calls reuse their memory.
+#pragma once
+
+#include <cstdint>
+
+#include "foundation/array.h"
+#include "foundation/basic_types.h"
+#include "foundation/object.h"
+
+// Where a delivered point came from: the input point's index over all
+// contours, or -1 for a point the decomposition created (an intersection).
+struct KT_Contour_Point_Source {
+    std::int32_t index;
+};
+
+namespace kavri_contour {
+class Sweep_Workspace;
+}
+
+class KT_Contour_Processing_Info : public KT_Object {
+public:
+    KT_Contour_Processing_Info() = default;
+    KT_Contour_Processing_Info(const KT_Contour_Processing_Info&) = delete;
+    KT_Contour_Processing_Info& operator=(const KT_Contour_Processing_Info&) = delete;
+    ~KT_Contour_Processing_Info() override;
+
+    // Indices 0 = x, 1 = y, 2 = z of the two coordinates the 2D work uses.
+    std::int32_t axes[2] = {-1, -1};
+    std::int32_t fill_rule = 0;
+    void* callback = nullptr;
+    void* user = nullptr;
+    KT_Growable_Array<KT_Contour_Point_Source> sources;
+
+    bool projection_chosen() const { return axes[0] >= 0; }
+    kavri_contour::Sweep_Workspace& workspace();
+
+private:
+    kavri_contour::Sweep_Workspace* workspace_ = nullptr;
+};
+
+class KT_Contour_Processing_Info_S : public KT_Contour_Processing_Info {
+public:
+    KT_Growable_Array<KT_Point> points;
+};
+
+class KT_Contour_Processing_Info_D : public KT_Contour_Processing_Info {
+public:
+    KT_Growable_Array<KT_Point_D> points;
+};

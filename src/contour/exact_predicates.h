@@ -1,0 +1,61 @@
+// The orientation test that every decision of the sweeps rests on. A plain
+// double evaluation decides whenever its error bound allows; otherwise the
+// determinant is summed exactly from its products, so that the sign is right
+// for all finite input and collinearity is never guessed.
+#pragma once
+
+#include <cmath>
+
+namespace kavri_contour {
+
+namespace detail {
+
+inline void two_sum(double a, double b, double& sum, double& error) {
+    sum = a + b;
+    const double b_part = sum - a;
+    const double a_part = sum - b_part;
+    error = (a - a_part) + (b - b_part);
+}
+
+// Adds b to the nonoverlapping expansion e (n terms, smallest first).
+inline int grow_expansion(int n, double* e, double b) {
+    double q = b;
+    for (int i = 0; i < n; ++i) {
+        double h;
+        two_sum(q, e[i], q, h);
+        e[i] = h;
+    }
+    e[n] = q;
+    return n + 1;
+}
+
+inline int exact_orient_sign(double ax, double ay, double bx, double by, double cx, double cy) {
+    // (bx-ax)(cy-ay) - (by-ay)(cx-ax) expanded; the ax*ay terms cancel.
+    const double factors[6][2] = {{bx, cy}, {-bx, ay}, {-ax, cy}, {-by, cx}, {by, ax}, {ay, cx}};
+    double e[12];
+    int n = 0;
+    for (const auto& f : factors) {
+        const double product = f[0] * f[1];
+        const double error = std::fma(f[0], f[1], -product);
+        n = grow_expansion(n, e, error);
+        n = grow_expansion(n, e, product);
+    }
+    for (int i = n - 1; i >= 0; --i)
+        if (e[i] != 0) return e[i] > 0 ? 1 : -1;
+    return 0;
+}
+
+} // namespace detail
+
+// +1 when c lies left of the line a->b (counter-clockwise turn), -1 right, 0 on it.
+inline int orient(double ax, double ay, double bx, double by, double cx, double cy) {
+    const double left = (bx - ax) * (cy - ay);
+    const double right = (by - ay) * (cx - ax);
+    const double det = left - right;
+    const double bound = 3.3306690738754716e-16 * (std::fabs(left) + std::fabs(right));
+    if (det > bound) return 1;
+    if (-det > bound) return -1;
+    return detail::exact_orient_sign(ax, ay, bx, by, cx, cy);
+}
+
+} // namespace kavri_contour

@@ -1,0 +1,436 @@
+#include "contour/planar_sweep.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "contour/active_line.h"
+#include "contour/exact_predicates.h"
+
+namespace kavri_contour {
+
+namespace {
+
+// Rounding of crossing points can leave fresh crossings next to them; a few
+// more passes settle those, and the limit keeps hostile input finite.
+constexpr int max_crossing_passes = 4;
+
+bool below(const Point& a, const Point& b) {
+    return a.v < b.v || (a.v == b.v && a.u < b.u);
+}
+
+} // namespace
+
+bool Region_Rule::keep(bool in_a, bool in_b) const {
+    if (!has_b) return in_a;
+    switch (operation) {
+    case 0:
+        return in_a && in_b;
+    case 1:
+        return in_a || in_b;
+    case 2:
+        return in_a && !in_b;
+    case 3:
+        return in_b && !in_a;
+    default:
+        return false;
+    }
+}
+
+void Sweep_Workspace::begin() {
+    points.clear();
+    edges.clear();
+    segments.clear();
+    boundary.clear();
+    lines.clear();
+}
+
+std::int32_t Sweep_Workspace::add_point(double u, double v, const KT_Point_D& p,
+                                        std::int32_t source) {
+    points.push_back(Point{u, v, p, source});
+    return static_cast<std::int32_t>(points.size() - 1);
+}
+
+void Sweep_Workspace::add_edge(std::int32_t a, std::int32_t b, int operand) {
+    if (a != b) edges.push_back(Edge{a, b, operand});
+}
+
+int Sweep_Workspace::orient(std::int32_t a, std::int32_t b, std::int32_t c) const {
+    const Point& p = points[a];
+    const Point& q = points[b];
+    const Point& r = points[c];
+    return kavri_contour::orient(p.u, p.v, q.u, q.v, r.u, r.v);
+}
+
+void Sweep_Workspace::build(bool find_crossings) {
+    merge_equal_points();
+    for (int pass = 0; find_crossings && pass < max_crossing_passes; ++pass) {
+        if (!split_crossings()) break;
+        merge_equal_points();
+    }
+    make_segments();
+}
+
+// Renumbers points in sweep order, one id per position; an input point wins
+// over a created one at the same place.
+void Sweep_Workspace::merge_equal_points() {
+    const auto n = static_cast<std::int32_t>(points.size());
+    order_.resize(n);
+    for (std::int32_t i = 0; i < n; ++i)
+        order_[i] = i;
+    std::stable_sort(order_.begin(), order_.end(), [this](std::int32_t a, std::int32_t b) {
+        return below(points[a], points[b]);
+    });
+    remap_.resize(n);
+    Vector<Point> merged;
+    merged.reserve(n);
+    for (std::int32_t k = 0; k < n; ++k) {
+        const Point& p = points[order_[k]];
+        if (merged.empty() || below(merged.back(), p)) {
+            merged.push_back(p);
+        } else if (merged.back().source < 0 && p.source >= 0) {
+            merged.back().source = p.source;
+            merged.back().p = p.p;
+        }
+        remap_[order_[k]] = static_cast<std::int32_t>(merged.size() - 1);
+    }
+    points.swap(merged);
+    std::size_t kept = 0;
+    for (const Edge& e : edges) {
+        const Edge r{remap_[e.a], remap_[e.b], e.operand};
+        if (r.a != r.b) edges[kept++] = r;
+    }
+    edges.resize(kept);
+}
+
+// Tests every pair of edges whose boxes overlap, found by a sweep over the
+// edges' u ranges; records where each edge must be split.
+bool Sweep_Workspace::split_crossings() {
+    const auto n = static_cast<std::int32_t>(edges.size());
+    splits_.clear();
+    order_.resize(n);
+    for (std::int32_t i = 0; i < n; ++i)
+        order_[i] = i;
+    auto min_u = [this](std::int32_t e) {
+        return std::min(points[edges[e].a].u, points[edges[e].b].u);
+    };
+    auto max_u = [this](std::int32_t e) {
+        return std::max(points[edges[e].a].u, points[edges[e].b].u);
+    };
+    std::sort(order_.begin(), order_.end(),
+              [&](std::int32_t a, std::int32_t b) { return min_u(a) < min_u(b); });
+    Vector<std::int32_t> active;
+    for (std::int32_t k = 0; k < n; ++k) {
+        const std::int32_t e = order_[k];
+        const double start = min_u(e);
+        const Point& ea = points[edges[e].a];
+        const Point& eb = points[edges[e].b];
+        const double v0 = std::min(ea.v, eb.v), v1 = std::max(ea.v, eb.v);
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < active.size(); ++i) {
+            const std::int32_t f = active[i];
+            if (max_u(f) < start) continue;
+            active[kept++] = f;
+            const Point& fa = points[edges[f].a];
+            const Point& fb = points[edges[f].b];
+            if (std::max(fa.v, fb.v) < v0 || std::min(fa.v, fb.v) > v1) continue;
+            test_pair(e, f);
+        }
+        active.resize(kept);
+        active.push_back(e);
+    }
+    if (splits_.empty()) return false;
+    apply_splits();
+    return true;
+}
+
+void Sweep_Workspace::test_pair(std::int32_t e, std::int32_t f) {
+    const std::int32_t a = edges[e].a, b = edges[e].b;
+    const std::int32_t c = edges[f].a, d = edges[f].b;
+    const int o1 = orient(a, b, c), o2 = orient(a, b, d);
+    // Point ids follow sweep order, so on a common line "between" is a
+    // comparison of ids.
+    auto between = [](std::int32_t p, std::int32_t x, std::int32_t y) {
+        return p > std::min(x, y) && p < std::max(x, y);
+    };
+    auto split = [this](std::int32_t edge, std::int32_t point) {
+        splits_.push_back(Split{edge, point, 0.0});
+    };
+    if (o1 == 0 && o2 == 0) {
+        if (between(c, a, b)) split(e, c);
+        if (between(d, a, b)) split(e, d);
+        if (between(a, c, d)) split(f, a);
+        if (between(b, c, d)) split(f, b);
+        return;
+    }
+    if (a == c || a == d || b == c || b == d) return;
+    const int o3 = orient(c, d, a), o4 = orient(c, d, b);
+    if (o1 * o2 < 0 && o3 * o4 < 0) {
+        split_at_crossing(e, f);
+        return;
+    }
+    if (o1 == 0 && between(c, a, b) && o3 * o4 <= 0) split(e, c);
+    if (o2 == 0 && between(d, a, b) && o3 * o4 <= 0) split(e, d);
+    if (o3 == 0 && between(a, c, d) && o1 * o2 <= 0) split(f, a);
+    if (o4 == 0 && between(b, c, d) && o1 * o2 <= 0) split(f, b);
+}
+
+void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
+    const Point& a = points[edges[e].a];
+    const Point& b = points[edges[e].b];
+    const Point& c = points[edges[f].a];
+    const Point& d = points[edges[f].b];
+    const double ru = b.u - a.u, rv = b.v - a.v;
+    const double su = d.u - c.u, sv = d.v - c.v;
+    const double denom = ru * sv - rv * su;
+    double t = ((c.u - a.u) * sv - (c.v - a.v) * su) / denom;
+    if (!(t > 0)) t = 0;
+    if (t > 1) t = 1;
+    double u = a.u + t * ru, v = a.v + t * rv;
+    // Keep the rounded point inside both boxes so it cannot wander off.
+    u = std::clamp(u, std::max(std::min(a.u, b.u), std::min(c.u, d.u)),
+                   std::min(std::max(a.u, b.u), std::max(c.u, d.u)));
+    v = std::clamp(v, std::max(std::min(a.v, b.v), std::min(c.v, d.v)),
+                   std::min(std::max(a.v, b.v), std::max(c.v, d.v)));
+    const KT_Point_D p{a.p.x + t * (b.p.x - a.p.x), a.p.y + t * (b.p.y - a.p.y),
+                       a.p.z + t * (b.p.z - a.p.z)};
+    const std::int32_t id = add_point(u, v, p, -1);
+    splits_.push_back(Split{e, id, 0.0});
+    splits_.push_back(Split{f, id, 0.0});
+}
+
+// Replaces every split edge by the chain through its split points.
+void Sweep_Workspace::apply_splits() {
+    for (Split& s : splits_) {
+        const Point& a = points[edges[s.edge].a];
+        const Point& b = points[edges[s.edge].b];
+        const Point& p = points[s.point];
+        s.along = (p.u - a.u) * (b.u - a.u) + (p.v - a.v) * (b.v - a.v);
+    }
+    std::sort(splits_.begin(), splits_.end(), [](const Split& x, const Split& y) {
+        return x.edge != y.edge ? x.edge < y.edge : x.along < y.along;
+    });
+    scratch_edges_.clear();
+    std::size_t k = 0;
+    for (std::int32_t e = 0; e < static_cast<std::int32_t>(edges.size()); ++e) {
+        const Edge edge = edges[e];
+        std::int32_t from = edge.a;
+        for (; k < splits_.size() && splits_[k].edge == e; ++k) {
+            const std::int32_t p = splits_[k].point;
+            if (p == from || p == edge.b) continue;
+            scratch_edges_.push_back(Edge{from, p, edge.operand});
+            from = p;
+        }
+        scratch_edges_.push_back(Edge{from, edge.b, edge.operand});
+    }
+    edges.swap(scratch_edges_);
+}
+
+// Coincident edges become one segment whose winding sums theirs, so a
+// shared edge counts for both operands but appears once.
+void Sweep_Workspace::make_segments() {
+    segments.clear();
+    segments.reserve(edges.size());
+    for (const Edge& e : edges) {
+        Segment s{std::min(e.a, e.b), std::max(e.a, e.b), {0, 0}};
+        s.winding[e.operand] = e.a < e.b ? 1 : -1;
+        segments.push_back(s);
+    }
+    std::sort(segments.begin(), segments.end(), [](const Segment& x, const Segment& y) {
+        return x.lo != y.lo ? x.lo < y.lo : x.hi < y.hi;
+    });
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (kept > 0 && segments[kept - 1].lo == segments[i].lo &&
+            segments[kept - 1].hi == segments[i].hi) {
+            segments[kept - 1].winding[0] += segments[i].winding[0];
+            segments[kept - 1].winding[1] += segments[i].winding[1];
+            continue;
+        }
+        segments[kept++] = segments[i];
+    }
+    segments.resize(kept);
+    kept = 0;
+    for (const Segment& s : segments)
+        if (s.winding[0] != 0 || s.winding[1] != 0) segments[kept++] = s;
+    segments.resize(kept);
+}
+
+void Span_Events::build(const Sweep_Workspace& w, const Span* spans, std::int32_t span_count,
+                        std::int32_t point_count) {
+    auto group = [&](Vector<std::int32_t>& first, Vector<std::int32_t>& list, bool by_lo) {
+        first.assign(point_count + 1, 0);
+        for (std::int32_t s = 0; s < span_count; ++s)
+            ++first[(by_lo ? spans[s].lo : spans[s].hi) + 1];
+        for (std::int32_t p = 0; p < point_count; ++p)
+            first[p + 1] += first[p];
+        list.resize(span_count);
+        Vector<std::int32_t> fill(first.begin(), first.end() - 1);
+        for (std::int32_t s = 0; s < span_count; ++s)
+            list[fill[by_lo ? spans[s].lo : spans[s].hi]++] = s;
+    };
+    group(start_first, start_list, true);
+    group(end_first, end_list, false);
+    // Spans leaving one point upwards are ordered by angle, leftmost first.
+    for (std::int32_t p = 0; p < point_count; ++p) {
+        std::int32_t* s = start_list.data() + start_first[p];
+        std::sort(s, s + start_count(p), [&](std::int32_t x, std::int32_t y) {
+            return w.orient(p, spans[x].hi, spans[y].hi) < 0;
+        });
+    }
+}
+
+// Sweeps the segments once, carrying the winding numbers from left to right
+// across the active line, and keeps the segments where the rule's region
+// starts or stops.
+void Sweep_Workspace::classify(const Region_Rule& rule) {
+    boundary.clear();
+    lines.clear();
+    const auto count = static_cast<std::int32_t>(segments.size());
+    Vector<Span> spans(count);
+    for (std::int32_t s = 0; s < count; ++s)
+        spans[s] = Span{segments[s].lo, segments[s].hi};
+    Span_Events events;
+    events.build(*this, spans.data(), count, static_cast<std::int32_t>(points.size()));
+    Vector<std::int32_t> left_winding(2 * static_cast<std::size_t>(count));
+    Active_Line line(Span_Order(this, spans.data()));
+    Vector<Active_Line::iterator> where(count);
+
+    for (std::int32_t p = 0; p < static_cast<std::int32_t>(points.size()); ++p) {
+        for (std::int32_t k = 0; k < events.end_count(p); ++k)
+            line.erase(where[events.ends(p)[k]]);
+        if (events.start_count(p) == 0) continue;
+        auto next = line.lower_bound(Point_Key{p});
+        std::int32_t w[2] = {0, 0};
+        if (next != line.begin()) {
+            const std::int32_t left = *std::prev(next);
+            w[0] = left_winding[2 * left] - segments[left].winding[0];
+            w[1] = left_winding[2 * left + 1] - segments[left].winding[1];
+        }
+        for (std::int32_t k = 0; k < events.start_count(p); ++k) {
+            const std::int32_t s = events.starts(p)[k];
+            left_winding[2 * s] = w[0];
+            left_winding[2 * s + 1] = w[1];
+            w[0] -= segments[s].winding[0];
+            w[1] -= segments[s].winding[1];
+            where[s] = line.emplace_hint(next, s);
+        }
+    }
+
+    const bool line_operation = rule.has_b && (rule.operation == 4 || rule.operation == 5);
+    for (std::int32_t s = 0; s < count; ++s) {
+        const Segment& seg = segments[s];
+        const std::int32_t l0 = left_winding[2 * s], l1 = left_winding[2 * s + 1];
+        const std::int32_t r0 = l0 - seg.winding[0], r1 = l1 - seg.winding[1];
+        if (line_operation) {
+            if (seg.winding[1] == 0) continue;
+            const bool touches_a = rule.inside(l0, 0) || rule.inside(r0, 0);
+            const bool both_out = !rule.inside(l0, 0) && !rule.inside(r0, 0);
+            if (rule.operation == 4 ? !touches_a : !both_out) continue;
+            lines.push_back(seg.winding[1] > 0 ? Boundary{seg.lo, seg.hi}
+                                               : Boundary{seg.hi, seg.lo});
+            continue;
+        }
+        const bool left_in = rule.keep(rule.inside(l0, 0), rule.inside(l1, 1));
+        const bool right_in = rule.keep(rule.inside(r0, 0), rule.inside(r1, 1));
+        if (left_in == right_in) continue;
+        boundary.push_back(left_in ? Boundary{seg.lo, seg.hi} : Boundary{seg.hi, seg.lo});
+    }
+}
+
+namespace {
+
+// Clockwise angle in (0, 2pi] from direction (ru, rv) to (xu, xv).
+double clockwise_angle(double ru, double rv, double xu, double xv) {
+    double a = -std::atan2(ru * xv - rv * xu, ru * xu + rv * xv);
+    if (a <= 0) a += 2 * 3.14159265358979323846;
+    return a;
+}
+
+// Outgoing edges per point, as first/list arrays.
+void group_by_from(const Vector<Boundary>& edges, std::size_t point_count,
+                   Vector<std::int32_t>& first, Vector<std::int32_t>& list) {
+    first.assign(point_count + 1, 0);
+    for (const Boundary& b : edges)
+        ++first[b.from + 1];
+    for (std::size_t p = 0; p < point_count; ++p)
+        first[p + 1] += first[p];
+    list.resize(edges.size());
+    Vector<std::int32_t> fill(first.begin(), first.end() - 1);
+    for (std::int32_t e = 0; e < static_cast<std::int32_t>(edges.size()); ++e)
+        list[fill[edges[e].from]++] = e;
+}
+
+} // namespace
+
+void Sweep_Workspace::link_contours(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const {
+    counts.clear();
+    ids.clear();
+    Vector<std::int32_t> first, list;
+    group_by_from(boundary, points.size(), first, list);
+    Vector<char> used(boundary.size(), 0);
+    for (std::size_t start = 0; start < boundary.size(); ++start) {
+        if (used[start]) continue;
+        const std::size_t before = ids.size();
+        std::int32_t e = static_cast<std::int32_t>(start);
+        while (e >= 0 && !used[e]) {
+            used[e] = 1;
+            ids.push_back(boundary[e].from);
+            const std::int32_t at = boundary[e].to;
+            const Point& here = points[at];
+            const Point& back = points[boundary[e].from];
+            std::int32_t best = -1;
+            double best_angle = 0;
+            for (std::int32_t k = first[at]; k < first[at + 1]; ++k) {
+                const std::int32_t cand = list[k];
+                if (used[cand]) continue;
+                const Point& to = points[boundary[cand].to];
+                const double angle =
+                    clockwise_angle(back.u - here.u, back.v - here.v, to.u - here.u, to.v - here.v);
+                if (best < 0 || angle < best_angle) {
+                    best = cand;
+                    best_angle = angle;
+                }
+            }
+            e = best;
+        }
+        const auto n = static_cast<std::int32_t>(ids.size() - before);
+        if (n >= 3)
+            counts.push_back(n);
+        else
+            ids.resize(before);
+    }
+}
+
+void Sweep_Workspace::link_lines(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const {
+    counts.clear();
+    ids.clear();
+    Vector<std::int32_t> first, list;
+    group_by_from(lines, points.size(), first, list);
+    Vector<std::int32_t> incoming(points.size(), 0);
+    for (const Boundary& b : lines)
+        ++incoming[b.to];
+    Vector<char> used(lines.size(), 0);
+    auto trace = [&](std::int32_t e) {
+        ids.push_back(lines[e].from);
+        std::int32_t n = 1;
+        while (e >= 0) {
+            used[e] = 1;
+            const std::int32_t at = lines[e].to;
+            ids.push_back(at);
+            ++n;
+            e = -1;
+            if (incoming[at] != 1) break;
+            for (std::int32_t k = first[at]; k < first[at + 1]; ++k)
+                if (!used[list[k]]) e = list[k];
+        }
+        counts.push_back(n);
+    };
+    // Open chains start where a line does not arrive exactly once; what is
+    // left afterwards are closed loops.
+    for (std::int32_t e = 0; e < static_cast<std::int32_t>(lines.size()); ++e)
+        if (!used[e] && incoming[lines[e].from] != 1) trace(e);
+    for (std::int32_t e = 0; e < static_cast<std::int32_t>(lines.size()); ++e)
+        if (!used[e]) trace(e);
+}
+
+} // namespace kavri_contour

@@ -1,0 +1,116 @@
+// The plane sweep behind every contour-set service.
+//
+// Vocabulary used throughout:
+//   point      a 2D position (u, v) in the chosen projection, with the 3D
+//              point it stands for and its input index (source, -1 when the
+//              sweep created it at a crossing).
+//   sweep order  points ordered by v, then u: "below" and "above" mean
+//              earlier and later in it. After build() point ids follow it.
+//   edge       a directed input edge of operand 0 (A) or 1 (B).
+//   segment    an undirected piece of the arrangement, lo below hi, that
+//              crosses no other segment; its winding counts how the input
+//              edges along it run (+1 upwards, -1 downwards) per operand.
+//   boundary   a directed segment of the result with the region on its left.
+//   span       anything with a lo and hi that sits on the active line: the
+//              left-to-right order of spans cut by the sweep line.
+//   piece      a y-monotone part of the region still open above the sweep
+//              line, triangulated as its points arrive.
+//
+// A run goes: add points and edges, build() the arrangement, classify()
+// keeps the boundary of the wanted region, then triangulate() or
+// link_contours() / link_lines() turn the boundary into the caller's form.
+#pragma once
+
+#include <cstdint>
+
+#include "contour/heap_allocator.h"
+#include "foundation/basic_types.h"
+#include "foundation/object.h"
+
+namespace kavri_contour {
+
+struct Point {
+    double u;
+    double v;
+    KT_Point_D p;
+    std::int32_t source;
+};
+
+struct Edge {
+    std::int32_t a;
+    std::int32_t b;
+    std::int32_t operand;
+};
+
+struct Segment {
+    std::int32_t lo;
+    std::int32_t hi;
+    std::int32_t winding[2];
+};
+
+struct Boundary {
+    std::int32_t from;
+    std::int32_t to;
+};
+
+// Inside tests for the two operands and how they combine.
+struct Region_Rule {
+    std::int32_t fill_rule[2] = {1, 1};
+    std::int32_t operation = 1; // the boolean operations of process()
+    bool has_b = false;
+    bool inside(std::int32_t winding, int operand) const {
+        return fill_rule[operand] == 0 ? (winding & 1) != 0 : winding != 0;
+    }
+    bool keep(bool in_a, bool in_b) const;
+};
+
+using Triangle_Sink = void (*)(std::int32_t a, std::int32_t b, std::int32_t c, void* user);
+
+class Sweep_Workspace : public KT_Object {
+public:
+    void begin();
+    std::int32_t add_point(double u, double v, const KT_Point_D& p, std::int32_t source);
+    void add_edge(std::int32_t a, std::int32_t b, int operand);
+
+    // Merges equal points and, with find_crossings, splits edges where they
+    // cross or touch so that no two segments cross.
+    void build(bool find_crossings);
+    void classify(const Region_Rule& rule);
+    // The boundary of a region is split into y-monotone pieces, each
+    // triangulated as the sweep passes; every triangle turns counter-clockwise.
+    void triangulate(Triangle_Sink sink, void* user);
+    // Closed contours of the boundary (counts and point ids); at a point where
+    // contours touch, each takes the next edge clockwise so none crosses.
+    void link_contours(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const;
+    // Operand B's segments kept by the line operations, joined into
+    // polylines following B's direction.
+    void link_lines(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const;
+
+    int orient(std::int32_t a, std::int32_t b, std::int32_t c) const;
+
+    Vector<Point> points;
+    Vector<Edge> edges;
+    Vector<Segment> segments;
+    Vector<Boundary> boundary;
+    Vector<Boundary> lines;
+
+private:
+    void merge_equal_points();
+    bool split_crossings();
+    void test_pair(std::int32_t e, std::int32_t f);
+    void split_at_crossing(std::int32_t e, std::int32_t f);
+    void apply_splits();
+    void make_segments();
+
+    struct Split {
+        std::int32_t edge;
+        std::int32_t point;
+        double along;
+    };
+    Vector<Split> splits_;
+    Vector<std::int32_t> order_;
+    Vector<std::int32_t> remap_;
+    Vector<Edge> scratch_edges_;
+};
+
+} // namespace kavri_contour
