@@ -12,6 +12,9 @@ KT_Gradient_Background::KT_Gradient_Background(const KT_RGB& top, const KT_RGB& 
     set_colours(top, bottom);
 }
 
+KT_Image_Background::KT_Image_Background(const KT_Shared_Image& image)
+    : KT_Background(new KT_Image_Background_Data(image)) {}
+
 KT_Groundplane_Background::KT_Groundplane_Background()
     : KT_Background(new KT_Groundplane_Background_Data) {}
 

@@ -7,6 +7,7 @@
 
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "image/image_data.h"
 #include "math/vector.h"
 
 enum class KT_Background_Type : std::int32_t {
@@ -62,6 +63,34 @@ public:
 private:
     KT_RGB top_colour_ = {0.0f, 0.0f, 0.0f};
     KT_RGB bottom_colour_ = {0.0f, 0.0f, 0.0f};
+};
+
+// How an image background is placed in the window. Sizes and offsets are
+// in pixels; a zero size means the image's own.
+struct KT_Image_Placement {
+    KT_Int_XY offset = {0, 0};
+    bool fit_to_window = true;
+    bool keep_aspect = true;
+    bool centred = true;
+    bool tiled = false;
+    KT_Int_XY size = {0, 0};
+    std::int32_t flags = 0;
+};
+
+class KT_Image_Background_Data : public KT_Background_Data {
+public:
+    explicit KT_Image_Background_Data(const KT_Shared_Image& image = KT_Shared_Image())
+        : KT_Background_Data(KT_Background_Type::Image), image_(image) {}
+    KT_Image_Background_Data* copy() const override { return new KT_Image_Background_Data(*this); }
+
+    const KT_Shared_Image& image() const { return image_; }
+    void set_image(const KT_Shared_Image& image) { image_ = image; }
+    const KT_Image_Placement& placement() const { return placement_; }
+    void set_placement(const KT_Image_Placement& placement) { placement_ = placement; }
+
+private:
+    KT_Shared_Image image_;
+    KT_Image_Placement placement_;
 };
 
 // The ground plane's geometry and shading come from the renderer.
@@ -141,6 +170,21 @@ public:
 
 private:
     const KT_Gradient_Background_Data* data() const { return view<KT_Gradient_Background_Data>(); }
+};
+
+class KT_Image_Background : public KT_Background {
+public:
+    explicit KT_Image_Background(const KT_Shared_Image& image = KT_Shared_Image());
+
+    const KT_Shared_Image& image() const { return view<Data>()->image(); }
+    void set_image(const KT_Shared_Image& image) { edit<Data>()->set_image(image); }
+    const KT_Image_Placement& placement() const { return view<Data>()->placement(); }
+    void set_placement(const KT_Image_Placement& placement) {
+        edit<Data>()->set_placement(placement);
+    }
+
+private:
+    using Data = KT_Image_Background_Data;
 };
 
 class KT_Groundplane_Background : public KT_Background {
