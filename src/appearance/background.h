@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "appearance/typed_handle.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
 #include "image/image_data.h"
@@ -137,16 +138,12 @@ private:
 };
 
 // Handle of any background; the default one holds a background of no kind.
-class KT_Background : public KT_Pointer<KT_Background_Data> {
+class KT_Background : public KT_Typed_Handle<KT_Background_Data> {
 public:
     KT_Background() : KT_Background(new KT_Background_Data) {}
-    explicit KT_Background(KT_Background_Data* body) : KT_Pointer<KT_Background_Data>(body) {}
+    explicit KT_Background(KT_Background_Data* body) : KT_Typed_Handle(body) {}
 
     KT_Background_Type type() const { return body_ ? body_->type() : KT_Background_Type::None; }
-
-protected:
-    template <class Body> const Body* view() const { return static_cast<const Body*>(body_); }
-    template <class Body> Body* edit() { return static_cast<Body*>(modify()); }
 };
 
 class KT_Solid_Background : public KT_Background {

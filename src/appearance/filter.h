@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "appearance/typed_handle.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
 #include "math/vector.h"
@@ -120,10 +121,10 @@ private:
 };
 
 // Handle of any filter; an empty handle behaves as a plain filter.
-class KT_Filter : public KT_Pointer<KT_Filter_Data> {
+class KT_Filter : public KT_Typed_Handle<KT_Filter_Data> {
 public:
     KT_Filter() = default;
-    explicit KT_Filter(KT_Filter_Data* body) : KT_Pointer<KT_Filter_Data>(body) {}
+    explicit KT_Filter(KT_Filter_Data* body) : KT_Typed_Handle(body) {}
 
     KT_Lighting_Type type() const;
     KT_Lighting_Attenuation attenuation() const;
@@ -131,12 +132,6 @@ public:
                                 const KT_Point* point, const KT_Parameter* parameter) const;
     KT_Lighting_Info illuminate_d(const KT_Rendition* rendition, const KT_Vector* normal,
                                   const KT_Point_D* point, const KT_Parameter* parameter) const;
-
-protected:
-    // Typed views of the body for the handles of derived kinds, which always
-    // hold a body of their own kind.
-    template <class Body> const Body* view() const { return static_cast<const Body*>(body_); }
-    template <class Body> Body* edit() { return static_cast<Body*>(modify()); }
 };
 
 // Handle of any light: the colour and shadow parameters every light has.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "appearance/typed_handle.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
 
@@ -44,10 +45,10 @@ private:
     KT_RGB ground_colour_ = {0.49804f, 0.49804f, 0.49804f};
 };
 
-class KT_Sky : public KT_Pointer<KT_Sky_Data> {
+class KT_Sky : public KT_Typed_Handle<KT_Sky_Data> {
 public:
     KT_Sky(float intensity, float haze, float horizon_height)
-        : KT_Pointer<KT_Sky_Data>(new KT_Sky_Data(intensity, haze, horizon_height)) {}
+        : KT_Typed_Handle(new KT_Sky_Data(intensity, haze, horizon_height)) {}
 
     float intensity() const { return body_->intensity(); }
     float haze() const { return body_->haze(); }
@@ -57,7 +58,7 @@ public:
     void set_horizon_height(float v) { modify()->set_horizon_height(v); }
 
 protected:
-    explicit KT_Sky(KT_Sky_Data* body) : KT_Pointer<KT_Sky_Data>(body) {}
+    explicit KT_Sky(KT_Sky_Data* body) : KT_Typed_Handle(body) {}
 };
 
 class KT_Skylight : public KT_Sky {
@@ -65,12 +66,10 @@ public:
     KT_Skylight(float intensity, float haze, float horizon_height, int sample_count)
         : KT_Sky(new KT_Skylight_Data(intensity, haze, horizon_height, sample_count)) {}
 
-    std::int32_t sample_count() const { return data()->sample_count(); }
-    const KT_RGB& ground_colour() const { return data()->ground_colour(); }
-    void set_sample_count(std::int32_t n) { edit()->set_sample_count(n); }
-    void set_ground_colour(const KT_RGB& colour) { edit()->set_ground_colour(colour); }
-
-private:
-    const KT_Skylight_Data* data() const { return static_cast<const KT_Skylight_Data*>(body_); }
-    KT_Skylight_Data* edit() { return static_cast<KT_Skylight_Data*>(modify()); }
+    std::int32_t sample_count() const { return view<KT_Skylight_Data>()->sample_count(); }
+    const KT_RGB& ground_colour() const { return view<KT_Skylight_Data>()->ground_colour(); }
+    void set_sample_count(std::int32_t n) { edit<KT_Skylight_Data>()->set_sample_count(n); }
+    void set_ground_colour(const KT_RGB& colour) {
+        edit<KT_Skylight_Data>()->set_ground_colour(colour);
+    }
 };

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "appearance/typed_handle.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
 #include "image/image_data.h"
@@ -95,10 +96,10 @@ private:
 
 // Handle of any texture. Sampling and baking go to the shared body: baking
 // fills its cache in place, as every holder may use the baked image.
-class KT_Texture : public KT_Pointer<KT_Texture_Data> {
+class KT_Texture : public KT_Typed_Handle<KT_Texture_Data> {
 public:
     KT_Texture() = default;
-    explicit KT_Texture(KT_Texture_Data* body) : KT_Pointer<KT_Texture_Data>(body) {}
+    explicit KT_Texture(KT_Texture_Data* body) : KT_Typed_Handle(body) {}
 
     KT_Texture_Type type() const { return body_ ? body_->type() : KT_Texture_Type::Base; }
     KT_RGBA value(const KT_Parameter* parameters, int parameter_width = 1,
@@ -112,8 +113,4 @@ public:
     void set_tiling(KT_Tiling_Mode u, KT_Tiling_Mode v, KT_Tiling_Mode w) {
         if (body_) modify()->set_tiling(u, v, w);
     }
-
-protected:
-    template <class Body> const Body* view() const { return static_cast<const Body*>(body_); }
-    template <class Body> Body* edit() { return static_cast<Body*>(modify()); }
 };
