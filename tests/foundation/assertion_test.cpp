@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "child_process.h"
+#include "temporary_directory.h"
 
 namespace {
 
@@ -166,33 +166,14 @@ int fail_with_log() {
 }
 KAVRI_CHILD_ROLE(fail_with_log_role, "fail_with_log", fail_with_log);
 
-std::string read_file(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class ErrorLog : public ::testing::Test {
-protected:
-    void SetUp() override {
-        directory_ =
-            std::filesystem::temp_directory_path() /
-            ("kavri_log_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(directory_);
-        std::filesystem::create_directories(directory_);
-    }
-    void TearDown() override { std::filesystem::remove_all(directory_); }
-    std::filesystem::path directory_;
-};
+using ErrorLog = Temporary_Directory;
 
 const char* time_pattern = R"([A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\d \d\d:\d\d:\d\d \d{4}\n)";
 
 TEST_F(ErrorLog, LoadAndUnloadFrameTheReports) {
-    const auto log = directory_ / "errors.log";
+    const auto log = root_ / "errors.log";
     ASSERT_EQ(run_child("fail_with_log", {{"KAVRI_ERROR_LOG", log.string()}}), 0);
-    const std::string text = read_file(log);
+    const std::string text = contents("errors.log");
     const std::string expected =
         std::string(R"(\*\*\*\* Kavri error log opened on )") + time_pattern + "\n" +
         R"(\nThe assertion 'p != nullptr' failed in log\.cpp at line 21\.\n)" +
@@ -202,11 +183,11 @@ TEST_F(ErrorLog, LoadAndUnloadFrameTheReports) {
 }
 
 TEST_F(ErrorLog, AppendsToAnExistingLog) {
-    const auto log = directory_ / "errors.log";
-    std::ofstream(log) << "earlier line\n";
+    const auto log = root_ / "errors.log";
+    make_file("errors.log", "earlier line\n");
     ASSERT_EQ(run_child("fail_with_log", {{"KAVRI_ERROR_LOG", log.string()}}), 0);
     ASSERT_EQ(run_child("fail_with_log", {{"KAVRI_ERROR_LOG", log.string()}}), 0);
-    const std::string text = read_file(log);
+    const std::string text = contents("errors.log");
     EXPECT_EQ(text.rfind("earlier line\n**** Kavri error log opened on ", 0), 0u);
     std::size_t openings = 0;
     for (std::size_t at = text.find("log opened"); at != std::string::npos;
@@ -216,7 +197,7 @@ TEST_F(ErrorLog, AppendsToAnExistingLog) {
 }
 
 TEST_F(ErrorLog, AnUnopenableLogStillKeepsTheDialogAway) {
-    const auto log = directory_ / "missing" / "errors.log";
+    const auto log = root_ / "missing" / "errors.log";
     EXPECT_EQ(run_child("fail_with_log", {{"KAVRI_ERROR_LOG", log.string()}}), 0);
     EXPECT_FALSE(std::filesystem::exists(log));
     EXPECT_EQ(run_child("fail_with_log", {{"KAVRI_ERROR_LOG", ""}}), 0);
