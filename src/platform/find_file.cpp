@@ -79,8 +79,10 @@ void* kdiFindFirstFileW(const wchar_t* path_pattern, kdiFindData* data) {
     std::size_t split = length;
     while (split > 0 && path_pattern[split - 1] != L'/' && path_pattern[split - 1] != L'\\')
         --split;
-    std::string directory = split ? to_utf8(path_pattern, split - 1) : ".";
-    if (directory.empty()) directory = "/";
+    // No separator: the current directory; a leading one alone: the root.
+    const std::string directory = split == 0   ? std::string(".")
+                                  : split == 1 ? std::string("/")
+                                               : to_utf8(path_pattern, split - 1);
     DIR* opened = ::opendir(directory.c_str());
     if (!opened) {
         kdiSetLastError(errno);
