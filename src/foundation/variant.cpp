@@ -111,8 +111,10 @@ KT_Counted* KT_Variant_Data::copy() const {
     case Elements:
         twin->kind_ = Elements;
         twin->value_.elements = new Element_List;
+        // The names are already unique, so the elements are appended as they
+        // are rather than through set_elem's search for duplicates.
         for (Element* element = value_.elements->head(); element; element = element->next)
-            twin->set_elem(element->name.text(), *element->value);
+            twin->value_.elements->append(new Element(element->name.text(), *element->value));
         break;
     default:
         twin->kind_ = kind_;
