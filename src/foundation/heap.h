@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <new>
 
 #include "platform/lock.h"
 
@@ -108,19 +107,4 @@ public:
 private:
     T local_[N];
     T* data_;
-};
-
-// A standard-library allocator over the library heap, so that containers
-// draw their memory where every other library block comes from.
-template <class T> struct KT_Heap_Allocator {
-    using value_type = T;
-    KT_Heap_Allocator() = default;
-    template <class U> KT_Heap_Allocator(const KT_Heap_Allocator<U>&) {}
-    T* allocate(std::size_t n) {
-        void* p = KD_AllocateMemory(n * sizeof(T));
-        if (!p) throw std::bad_alloc();
-        return static_cast<T*>(p);
-    }
-    void deallocate(T* p, std::size_t) { KD_ReleaseMemory(p); }
-    template <class U> bool operator==(const KT_Heap_Allocator<U>&) const { return true; }
 };

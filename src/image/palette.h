@@ -8,7 +8,7 @@
 
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
-#include "foundation/heap.h"
+#include "foundation/heap_allocator.h"
 #include "image/color_cube.h"
 #include "image/gray_ramp.h"
 
