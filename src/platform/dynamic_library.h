@@ -1,0 +1,29 @@
+// Stand-ins for the Windows module loader: load a shared object, look up an
+// exported symbol, release it again.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Loads a module (resolving every symbol now, keeping them local to it).
+// A bare file name is looked up in the directories of the "Path"
+// environment variable, so a caller that points "Path" at a directory and
+// retries finds the module there. file_handle and flags are accepted for the
+// caller's sake and ignored. Null when the module cannot be loaded.
+void* kdiLoadLibraryExW(const wchar_t* file, void* file_handle, std::uint32_t flags);
+
+// The address of an exported symbol, or null.
+void* kdiGetProcAddress(void* module, const char* name);
+
+// Releases one load of module; false when the module handle was not valid.
+bool kdiFreeLibrary(void* module);
+
+// Longest "Path" value, in characters, that the two calls below handle.
+constexpr std::size_t kdi_max_path_variable = 8191;
+
+// Reads the "Path" environment variable into buffer: 1 when read, 0 when
+// unset, -1 when it does not fit or is not valid text (buffer emptied).
+int kdiGetModulePathVariable(wchar_t* buffer, std::size_t capacity);
+
+// Sets the "Path" environment variable; null removes it.
+bool kdiSetModulePathVariable(const wchar_t* value);
