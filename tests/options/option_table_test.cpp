@@ -1,0 +1,224 @@
+#include "options/option_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using E = KT_Option_Enum;
+
+// The names of a table in order, joined by commas.
+std::wstring names(const KT_Option_Table& t) {
+    std::wstring out;
+    for (KT_Option* o = t.first(); o; o = t.next()) {
+        if (!out.empty()) out += L",";
+        out += o->name().text();
+    }
+    return out;
+}
+
+TEST(Option, NamedFormsDefineTypeCountAndScopeFromTheValue) {
+    KT_Option size(L"Window Size", E::Global, 640, 480);
+    EXPECT_EQ(size.name(), L"Window Size");
+    EXPECT_EQ(size.type(), E::Int);
+    EXPECT_EQ(size.definition->count, 2);
+    EXPECT_TRUE(size.is_global());
+    EXPECT_FALSE(size.set_flag);
+
+    KT_Option id(L"Window ID", E::Local, static_cast<const void*>(nullptr));
+    EXPECT_TRUE(id.is_local());
+    EXPECT_EQ(id.type(), E::Pointer);
+
+    KT_Option bare(KT_Option_Definition(L"Bare", E::Float, 1, E::Global));
+    EXPECT_EQ(bare.type(), E::Float) << "the definition keeps its type";
+    EXPECT_EQ(bare.value.type(), E::None);
+    EXPECT_EQ(bare.value.count(), 0);
+}
+
+TEST(Option, SetMarksAndNoneClearsInheritOnlyFillsUnsetOptions) {
+    KT_Option o(L"Depth", E::Global, 0);
+    o.inherit(KT_Option_Value(16));
+    EXPECT_FALSE(o.set_flag);
+    EXPECT_EQ(o.value.element<int>(0), 16);
+
+    o.set(KT_Option_Value(24));
+    EXPECT_TRUE(o.set_flag);
+    o.inherit(KT_Option_Value(32));
+    EXPECT_EQ(o.value.element<int>(0), 24) << "an explicit value is not overwritten";
+
+    o.set(KT_Option_Value());
+    EXPECT_FALSE(o.set_flag);
+    o.inherit(KT_Option_Value(32));
+    EXPECT_EQ(o.value.element<int>(0), 32);
+}
+
+class OptionTableFind : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KT_Aggregate_Option group;
+        group.table()->add(KT_Option(L"Size", E::Global, 3));
+        KT_Aggregate_Option inner;
+        inner.table()->add(KT_Option(L"Leaf", E::Local, 1.5f));
+        group.table()->add(KT_Option(L"Inner", E::Global, inner));
+        table.add(KT_Option(L"Palette", E::Global, 1));
+        table.add(KT_Option(L"Group", E::Global, group));
+        table.add(KT_Option(L"Palette", E::Global, 2));
+        table.add(KT_Option(L"/Lead", E::Global, 4));
+    }
+    KT_Option_Table table;
+};
+
+TEST_F(OptionTableFind, NamesMatchExactlyAndTheFirstOfTwinsWins) {
+    KT_Option* p = table.find(L"Palette");
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->value.element<int>(0), 1);
+    EXPECT_EQ(table.find(L"palette"), nullptr);
+    EXPECT_EQ(table.find(L"Palett"), nullptr);
+    EXPECT_EQ(table.find(L"Palettes"), nullptr);
+    EXPECT_EQ(table.find(L""), nullptr);
+    EXPECT_EQ(table.find(KT_String()), nullptr);
+}
+
+TEST_F(OptionTableFind, PathsDescendThroughAggregatesWithEitherSeparator) {
+    KT_Option* slash = table.find(L"Group/Size");
+    ASSERT_NE(slash, nullptr);
+    EXPECT_EQ(slash->value.element<int>(0), 3);
+    EXPECT_EQ(table.find(L"Group\\Size"), slash);
+    KT_Option* leaf = table.find(L"Group/Inner\\Leaf");
+    ASSERT_NE(leaf, nullptr);
+    EXPECT_EQ(leaf->value.element<float>(0), 1.5f);
+
+    EXPECT_EQ(table.find(L"Group/"), nullptr);
+    EXPECT_EQ(table.find(L"Group/Missing"), nullptr);
+    EXPECT_EQ(table.find(L"Group//Size"), nullptr);
+    ASSERT_NE(table.find(L"Group"), nullptr);
+    EXPECT_EQ(table.find(L"Group")->type(), E::Aggregate);
+}
+
+TEST_F(OptionTableFind, PathThroughAPlainOptionStopsAtIt) {
+    KT_Option* p = table.find(L"Palette/anything/at all");
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->value.element<int>(0), 1);
+}
+
+TEST_F(OptionTableFind, LeadingSeparatorBelongsToTheName) {
+    KT_Option* lead = table.find(L"/Lead");
+    ASSERT_NE(lead, nullptr);
+    EXPECT_EQ(lead->value.element<int>(0), 4);
+}
+
+TEST_F(OptionTableFind, LongNamesAreComparedInFull) {
+    std::wstring a(300, L'a');
+    std::wstring b = a;
+    b.back() = L'b';
+    table.add(KT_Option(KT_String(a.c_str()), E::Global, 5));
+    table.add(KT_Option(KT_String(b.c_str()), E::Global, 6));
+    ASSERT_NE(table.find(KT_String(b.c_str())), nullptr);
+    EXPECT_EQ(table.find(KT_String(b.c_str()))->value.element<int>(0), 6);
+    std::wstring path = L"Group/" + std::wstring(400, L'x');
+    EXPECT_EQ(table.find(KT_String(path.c_str())), nullptr);
+}
+
+TEST_F(OptionTableFind, FindMovesTheCursorThatNextFollows) {
+    EXPECT_EQ(names(table), L"Palette,Group,Palette,/Lead");
+    table.first();
+    ASSERT_NE(table.find(L"Group"), nullptr);
+    KT_Option* after = table.next();
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(after->value.element<int>(0), 2);
+    EXPECT_EQ(table.next()->name(), L"/Lead");
+    EXPECT_EQ(table.next(), nullptr);
+    EXPECT_EQ(table.next(), nullptr);
+}
+
+TEST(OptionTable, EmptyTableWalksToNothing) {
+    KT_Option_Table t;
+    EXPECT_EQ(t.first(), nullptr);
+    EXPECT_EQ(t.next(), nullptr);
+    EXPECT_EQ(t.find(L"Any"), nullptr);
+}
+
+// A layer beneath with its current options and a layer above.
+class OptionTableMerge : public ::testing::Test {
+protected:
+    void SetUp() override {
+        beneath.add(KT_Option(L"Window ID", E::Local, static_cast<const void*>(&beneath)));
+        beneath.add(KT_Option(L"Buffer Depth", E::Global, 16));
+        beneath.add(KT_Option(L"Line Thickness", E::Global, 2.0f));
+        above.add(KT_Option(L"Buffer Depth", E::Global, 0));
+    }
+    int depth() const { return above.find(L"Buffer Depth")->value.element<int>(0); }
+
+    KT_Option_Table beneath;
+    KT_Option_Table above;
+};
+
+TEST_F(OptionTableMerge, InheritSkipsLocalsAndAddsMissingGlobalsUnset) {
+    above.inherit(beneath);
+    EXPECT_EQ(above.find(L"Window ID"), nullptr);
+    KT_Option* thickness = above.find(L"Line Thickness");
+    ASSERT_NE(thickness, nullptr);
+    EXPECT_FALSE(thickness->set_flag);
+    EXPECT_EQ(thickness->value.element<float>(0), 2.0f);
+    EXPECT_EQ(depth(), 16);
+    EXPECT_EQ(names(above), L"Buffer Depth,Line Thickness");
+}
+
+TEST_F(OptionTableMerge, InheritKeepsExplicitValuesAndNoneValueUnsets) {
+    KT_Option* d = above.find(L"Buffer Depth");
+    d->set(KT_Option_Value(24));
+    above.inherit(beneath);
+    EXPECT_EQ(depth(), 24);
+
+    d->set(KT_Option_Value());
+    EXPECT_FALSE(d->set_flag);
+    above.inherit(beneath);
+    EXPECT_EQ(depth(), 16);
+}
+
+TEST_F(OptionTableMerge, UnsetInheritThenSetRestoresTheRequestedValues) {
+    KT_Option_Table requested;
+    requested.add(KT_Option(L"Buffer Depth", E::Global, 32))->set_flag = true;
+    requested.add(KT_Option(L"Pattern_Scale", E::Global, 10.0f))->set_flag = true;
+    requested.add(KT_Option(L"Ignored", E::Global, 1));
+
+    above.find(L"Buffer Depth")->set(KT_Option_Value(8));
+    above.unset();
+    EXPECT_FALSE(above.find(L"Buffer Depth")->set_flag);
+    EXPECT_EQ(depth(), 8) << "unset keeps the value";
+
+    above.inherit(beneath);
+    EXPECT_EQ(depth(), 16);
+
+    above.set(requested);
+    EXPECT_EQ(depth(), 32);
+    EXPECT_TRUE(above.find(L"Buffer Depth")->set_flag);
+    KT_Option* scale = above.find(L"Pattern_Scale");
+    ASSERT_NE(scale, nullptr) << "a set option missing here is added";
+    EXPECT_TRUE(scale->set_flag);
+    EXPECT_EQ(above.find(L"Ignored"), nullptr) << "options not set are not carried";
+    EXPECT_TRUE(above.find(L"Buffer Depth")
+                    ->value.shares_body_with(requested.find(L"Buffer Depth")->value));
+}
+
+TEST_F(OptionTableMerge, CopiesShareValuesUntilOneIsWritten) {
+    beneath.find(L"Buffer Depth")->set_flag = true;
+    KT_Option_Table copy(beneath);
+    EXPECT_EQ(names(copy), names(beneath));
+    EXPECT_TRUE(copy.find(L"Buffer Depth")->set_flag);
+    EXPECT_FALSE(copy.find(L"Line Thickness")->set_flag);
+
+    KT_Option* mine = copy.find(L"Buffer Depth");
+    ASSERT_TRUE(mine->value.shares_body_with(beneath.find(L"Buffer Depth")->value));
+    ASSERT_TRUE(mine->value.set_element(0, 99));
+    EXPECT_EQ(mine->value.element<int>(0), 99);
+    EXPECT_EQ(beneath.find(L"Buffer Depth")->value.element<int>(0), 16);
+
+    KT_Option_Table* cloned = static_cast<KT_Option_Table*>(beneath.copy());
+    EXPECT_EQ(cloned->find(L"Buffer Depth")->value.element<int>(0), 16);
+    EXPECT_EQ(cloned->count(), 3);
+    delete cloned;
+}
+
+} // namespace

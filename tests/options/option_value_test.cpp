@@ -1,0 +1,158 @@
+#include "options/option_value.h"
+
+#include <gtest/gtest.h>
+
+#include "foundation/string.h"
+#include "image/palette.h"
+#include "options/option_table.h"
+
+namespace {
+
+using E = KT_Option_Enum;
+
+template <class T>
+void expect_elements(const KT_Option_Value& v, E::Type type, std::initializer_list<T> expected) {
+    ASSERT_EQ(v.type(), type);
+    ASSERT_EQ(v.count(), static_cast<int>(expected.size()));
+    const T* e = v.elements<T>();
+    ASSERT_NE(e, nullptr);
+    int i = 0;
+    for (const T& x : expected)
+        EXPECT_EQ(e[i++], x) << "element " << i - 1;
+}
+
+TEST(OptionValue, EveryConstructorFormStoresItsArgumentsInOrder) {
+    expect_elements(KT_Option_Value(true), E::Bool, {true});
+    expect_elements(KT_Option_Value(7), E::Int, {7});
+    expect_elements(KT_Option_Value(1, 2), E::Int, {1, 2});
+    expect_elements(KT_Option_Value(1, 2, 3), E::Int, {1, 2, 3});
+    expect_elements(KT_Option_Value(1, 2, 3, 4), E::Int, {1, 2, 3, 4});
+    expect_elements(KT_Option_Value(1, 2, 3, 4, 5, 6), E::Int, {1, 2, 3, 4, 5, 6});
+    expect_elements(KT_Option_Value(KT_Long(-9)), E::Long, {KT_Long(-9)});
+    expect_elements(KT_Option_Value(0.5f), E::Float, {0.5f});
+    expect_elements(KT_Option_Value(0.5f, 1.5f), E::Float, {0.5f, 1.5f});
+    expect_elements(KT_Option_Value(1.f, 2.f, 3.f), E::Float, {1.f, 2.f, 3.f});
+    expect_elements(KT_Option_Value(1.f, 2.f, 3.f, 4.f), E::Float, {1.f, 2.f, 3.f, 4.f});
+    expect_elements(KT_Option_Value(1.f, 2.f, 3.f, 4.f, 5.f, 6.f), E::Float,
+                    {1.f, 2.f, 3.f, 4.f, 5.f, 6.f});
+    expect_elements(KT_Option_Value(0.25), E::Double, {0.25});
+    expect_elements(KT_Option_Value(0.25, -8.0), E::Double, {0.25, -8.0});
+    expect_elements(KT_Option_Value(std::int64_t{1} << 40), E::Int64, {std::int64_t{1} << 40});
+
+    int a, b, c, d;
+    using P = const void*;
+    expect_elements(KT_Option_Value(P(&a)), E::Pointer, {P(&a)});
+    expect_elements(KT_Option_Value(P(&a), P(&b)), E::Pointer, {P(&a), P(&b)});
+    expect_elements(KT_Option_Value(P(&a), P(&b), P(&c)), E::Pointer, {P(&a), P(&b), P(&c)});
+    expect_elements(KT_Option_Value(P(&a), P(&b), P(&c), P(&d)), E::Pointer,
+                    {P(&a), P(&b), P(&c), P(&d)});
+}
+
+TEST(OptionValue, TextFormsHoldStringsAndAggregatesHoldTables) {
+    KT_Option_Value literal(L"abc");
+    expect_elements(literal, E::String, {KT_String(L"abc")});
+    expect_elements(KT_Option_Value(KT_String(L"x y")), E::String, {KT_String(L"x y")});
+
+    KT_Aggregate_Option group;
+    KT_Option_Value nested(group);
+    ASSERT_EQ(nested.type(), E::Aggregate);
+    EXPECT_TRUE(nested.element<KT_Aggregate_Option>(0).shares_body_with(group));
+}
+
+TEST(OptionValue, PaletteElementsAreSharedHandles) {
+    KT_Palette palette;
+    KT_Option_Value v(palette);
+    ASSERT_EQ(v.type(), E::Palette);
+    EXPECT_TRUE(v.elements<KT_Palette>()[0].shares_body_with(palette));
+
+    KT_Option_Value defaults(E::Palette, 2);
+    const KT_Palette* p = defaults.elements<KT_Palette>();
+    ASSERT_NE(p, nullptr);
+    EXPECT_FALSE(p[0].empty());
+    EXPECT_FALSE(p[0].shares_body_with(p[1]));
+    EXPECT_EQ(p[1].use_count(0), 0u);
+
+    KT_Option_Value copy = v;
+    ASSERT_TRUE(copy.set_element(0, KT_Palette()));
+    EXPECT_TRUE(v.elements<KT_Palette>()[0].shares_body_with(palette));
+    EXPECT_EQ(palette.body()->reference_count(), 2u);
+}
+
+TEST(OptionValue, TypedCountFormBuildsDefaultElements) {
+    KT_Option_Value strings(E::String, 3);
+    ASSERT_EQ(strings.count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(strings.elements<KT_String>()[i].is_null());
+
+    KT_Option_Value numbers(E::Double, 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(numbers.element<double>(i), 0.0);
+
+    KT_Option_Value groups(E::Aggregate, 2);
+    const KT_Aggregate_Option* g = groups.elements<KT_Aggregate_Option>();
+    ASSERT_NE(g[0].table(), nullptr);
+    ASSERT_NE(g[1].table(), nullptr);
+    EXPECT_NE(g[0].table(), g[1].table()) << "each element gets its own new table";
+    EXPECT_EQ(g[0].table()->count(), 0);
+}
+
+TEST(OptionValue, DegenerateFormsHoldNoElements) {
+    EXPECT_EQ(KT_Option_Value().type(), E::None);
+    EXPECT_EQ(KT_Option_Value().count(), 0);
+    KT_Option_Value none(E::None, 5);
+    EXPECT_EQ(none.count(), 0);
+    EXPECT_EQ(none.body()->data(), nullptr);
+    KT_Option_Value negative(E::Int, -3);
+    EXPECT_EQ(negative.type(), E::Int);
+    EXPECT_EQ(negative.count(), 0);
+    EXPECT_EQ(KT_Option_Value(static_cast<E::Type>(42), 2).type(), E::None);
+}
+
+TEST(OptionValue, ReadsOfTheWrongTypeOrIndexGiveDefaults) {
+    KT_Option_Value v(3, 4);
+    EXPECT_EQ(v.elements<float>(), nullptr);
+    EXPECT_EQ(v.elements<KT_Long>(), nullptr) << "long and int are distinct value types";
+    EXPECT_EQ(v.element<int>(2), 0);
+    EXPECT_EQ(v.element<int>(-1), 0);
+    EXPECT_FALSE(v.set_element(2, 9));
+    EXPECT_FALSE(v.set_element(0, 1.0f));
+    EXPECT_EQ(v.element<int>(0), 3);
+}
+
+TEST(OptionValue, SetElementCopiesASharedBodyOnly) {
+    KT_Option_Value first(1, 2);
+    KT_Option_Value second = first;
+    ASSERT_TRUE(second.set_element(1, 20));
+    EXPECT_FALSE(second.shares_body_with(first));
+    EXPECT_EQ(first.element<int>(1), 2);
+    EXPECT_EQ(second.element<int>(0), 1);
+    EXPECT_EQ(second.element<int>(1), 20);
+
+    KT_Option_Value_Data* body = second.body();
+    const std::uint32_t serial = body->change_serial();
+    ASSERT_TRUE(second.set_element(0, 10));
+    EXPECT_EQ(second.body(), body);
+    EXPECT_NE(body->change_serial(), serial);
+}
+
+TEST(OptionValue, CopyDuplicatesStringsAndSharesHandles) {
+    KT_Aggregate_Option group;
+    KT_Option_Value strings(L"name");
+    KT_Option_Value groups(group);
+    KT_Option_Value strings_copy = strings;
+    KT_Option_Value groups_copy = groups;
+    ASSERT_TRUE(strings_copy.set_element(0, KT_String(L"other")));
+    ASSERT_TRUE(groups_copy.set_element(0, KT_Aggregate_Option()));
+
+    EXPECT_EQ(strings.element<KT_String>(0), KT_String(L"name"));
+    EXPECT_EQ(strings_copy.element<KT_String>(0), KT_String(L"other"));
+    EXPECT_TRUE(groups.element<KT_Aggregate_Option>(0).shares_body_with(group));
+
+    auto* duplicate = static_cast<KT_Option_Value_Data*>(groups.body()->copy());
+    KT_Option_Value held;
+    held.attach(duplicate);
+    EXPECT_TRUE(held.element<KT_Aggregate_Option>(0).shares_body_with(group));
+    EXPECT_EQ(group.body()->reference_count(), 3u) << "group, groups and the copy";
+}
+
+} // namespace
