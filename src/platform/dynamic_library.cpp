@@ -47,7 +47,7 @@ void* open_in_path_variable(const char* name) {
 
 void* kdiLoadLibraryExW(const wchar_t* file, void*, std::uint32_t) {
     char name[PATH_MAX];
-    if (!kdiWideToUtf8(file, name, sizeof name) || !name[0]) return nullptr;
+    if (!kdiWideToNative(file, name, sizeof name) || !name[0]) return nullptr;
     if (std::strchr(name, '/')) return open_file(name);
     return open_in_path_variable(name);
 }
@@ -59,19 +59,4 @@ void* kdiGetProcAddress(void* module, const char* name) {
 
 bool kdiFreeLibrary(void* module) {
     return module && dlclose(module) == 0;
-}
-
-int kdiGetModulePathVariable(wchar_t* buffer, std::size_t capacity) {
-    const char* value = std::getenv(path_variable);
-    if (!value) {
-        if (buffer && capacity) buffer[0] = 0;
-        return 0;
-    }
-    return kdiUtf8ToWide(value, buffer, capacity) ? 1 : -1;
-}
-
-bool kdiSetModulePathVariable(const wchar_t* value) {
-    if (!value) return unsetenv(path_variable) == 0;
-    char text[4 * kdi_max_path_variable + 1];
-    return kdiWideToUtf8(value, text, sizeof text) && setenv(path_variable, text, 1) == 0;
 }

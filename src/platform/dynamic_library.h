@@ -17,13 +17,3 @@ void* kdiGetProcAddress(void* module, const char* name);
 
 // Releases one load of module; false when the module handle was not valid.
 bool kdiFreeLibrary(void* module);
-
-// Longest "Path" value, in characters, that the two calls below handle.
-constexpr std::size_t kdi_max_path_variable = 8191;
-
-// Reads the "Path" environment variable into buffer: 1 when read, 0 when
-// unset, -1 when it does not fit or is not valid text (buffer emptied).
-int kdiGetModulePathVariable(wchar_t* buffer, std::size_t capacity);
-
-// Sets the "Path" environment variable; null removes it.
-bool kdiSetModulePathVariable(const wchar_t* value);

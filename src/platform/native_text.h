@@ -1,13 +1,15 @@
-// Conversions between the library's wide text and the UTF-8 that the
-// operating system takes for file names and symbol names.
+// Whole, zero-terminated conversions between the library's wide text and
+// the UTF-8 the operating system takes for file and symbol names. Unlike
+// the measuring conversions beneath them, these refuse text that does not
+// fit rather than cut it, so a name is never silently shortened.
 #pragma once
 
 #include <cstddef>
 
-// Writes s as zero-terminated UTF-8 into out. False (out emptied) when it
-// does not fit or s holds a value that is not a Unicode scalar.
-bool kdiWideToUtf8(const wchar_t* s, char* out, std::size_t capacity);
+// False (out emptied) when s is null or its UTF-8 form and terminator do
+// not fit capacity bytes.
+bool kdiWideToNative(const wchar_t* s, char* out, std::size_t capacity);
 
-// Writes zero-terminated UTF-8 text as wide characters into out. False (out
-// emptied) when it does not fit or the bytes are not well-formed UTF-8.
-bool kdiUtf8ToWide(const char* s, wchar_t* out, std::size_t capacity);
+// False (out emptied) when s is null or its wide form and terminator do not
+// fit capacity characters.
+bool kdiNativeToWide(const char* s, wchar_t* out, std::size_t capacity);

@@ -97,10 +97,10 @@ bool has_extension(const char* name) {
 
 // file, plus extension when it has none, as UTF-8.
 bool file_name(const wchar_t* file, const wchar_t* extension, Narrow_Path& out) {
-    if (!kdiWideToUtf8(file, out.text, narrow_capacity) || !out.text[0]) return false;
+    if (!kdiWideToNative(file, out.text, narrow_capacity) || !out.text[0]) return false;
     if (!extension || has_extension(out.text)) return true;
     char ext[64];
-    if (!kdiWideToUtf8(extension, ext, sizeof ext)) return false;
+    if (!kdiWideToNative(extension, ext, sizeof ext)) return false;
     std::size_t used = std::strlen(out.text);
     if (used + std::strlen(ext) >= narrow_capacity) return false;
     std::strcpy(out.text + used, ext);
@@ -114,7 +114,7 @@ bool search(const wchar_t* path, const char* name, Narrow_Path& found) {
     }
     if (!path) return search_default(name, found);
     Narrow_Path list;
-    return kdiWideToUtf8(path, list.text, narrow_capacity) && try_list(list.text, name, found);
+    return kdiWideToNative(path, list.text, narrow_capacity) && try_list(list.text, name, found);
 }
 
 std::uint32_t give_nothing(wchar_t* buffer, std::uint32_t buffer_length, std::uint32_t result) {
@@ -133,7 +133,7 @@ std::uint32_t kdiSearchPathW(const wchar_t* path, const wchar_t* file, const wch
         return give_nothing(buffer, buffer_length, 0);
 
     wchar_t wide[narrow_capacity];
-    if (!kdiUtf8ToWide(found.text, wide, narrow_capacity))
+    if (!kdiNativeToWide(found.text, wide, narrow_capacity))
         return give_nothing(buffer, buffer_length, 0);
     std::size_t length = std::wcslen(wide);
     if (!buffer || length >= buffer_length)

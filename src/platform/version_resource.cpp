@@ -24,7 +24,7 @@ class File {
 public:
     explicit File(const wchar_t* path) {
         char name[PATH_MAX];
-        if (!kdiWideToUtf8(path, name, sizeof name)) return;
+        if (!kdiWideToNative(path, name, sizeof name)) return;
         fd_ = open(name, O_RDONLY | O_CLOEXEC);
         struct stat info;
         if (fd_ >= 0 && fstat(fd_, &info) == 0 && S_ISREG(info.st_mode))

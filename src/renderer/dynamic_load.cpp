@@ -3,8 +3,10 @@
 #include <cstring>
 #include <cwchar>
 
+#include "foundation/global.h"
 #include "foundation/heap.h"
 #include "platform/dynamic_library.h"
+#include "platform/environment.h"
 #include "platform/native_text.h"
 #include "platform/search_path.h"
 #include "platform/version_resource.h"
@@ -19,17 +21,11 @@ constexpr std::size_t max_tag_bytes = 256;
 KT_Security_Paths_Callback security_paths = nullptr;
 KT_Security_IsTrusted_Callback is_trusted = nullptr;
 
-// The loaded-module list. It is destroyed when its last module goes and, at
-// the latest, at unload, without freeing the modules still listed.
-struct Loaded_Modules {
-    System_Info* list = nullptr;
-    ~Loaded_Modules() { delete list; }
-};
-Loaded_Modules loaded;
-
+// KAVRI holds the list; it is made on first use and goes when its last
+// module does.
 System_Info& loaded_modules() {
-    if (!loaded.list) loaded.list = new System_Info;
-    return *loaded.list;
+    if (!KAVRI.loaded_modules) KAVRI.loaded_modules = new System_Info;
+    return *KAVRI.loaded_modules;
 }
 
 void set_status(KT_Dynamic_Load_Status* status, KT_Dynamic_Load_Status value) {
@@ -52,13 +48,13 @@ bool search(const wchar_t* path, const wchar_t* file, Attempt& a) {
 
 KT_Dynamic_Routine lookup(void* module, const wchar_t* tag) {
     char name[max_tag_bytes];
-    if (!kdiWideToUtf8(tag, name, sizeof name)) return nullptr;
+    if (!kdiWideToNative(tag, name, sizeof name)) return nullptr;
     return reinterpret_cast<KT_Dynamic_Routine>(kdiGetProcAddress(module, name));
 }
 
 DLL_Info* find_loaded(const wchar_t* name, bool by_path) {
-    if (!loaded.list) return nullptr;
-    for (DLL_Info* info : *loaded.list)
+    if (!KAVRI.loaded_modules) return nullptr;
+    for (DLL_Info* info : *KAVRI.loaded_modules)
         if (wcscasecmp(by_path ? info->path : info->name, name) == 0) return info;
     return nullptr;
 }
@@ -151,12 +147,13 @@ void* load_through_path_variable(const wchar_t* file, const Attempt& a) {
     std::wmemcpy(folder, a.found, directory - 1);
     folder[directory - 1] = 0;
 
-    KT_Scratch<wchar_t> former(kdi_max_path_variable + 1);
+    std::size_t needed = kdiGetEnvironmentVariableW(L"Path", nullptr, 0);
+    KT_Scratch<wchar_t> former(needed ? needed : 1);
     if (!former) return nullptr;
-    int had_former = kdiGetModulePathVariable(former.get(), kdi_max_path_variable + 1);
-    if (had_former < 0 || !kdiSetModulePathVariable(folder)) return nullptr;
+    bool had_former = needed && kdiGetEnvironmentVariableW(L"Path", former.get(), needed) < needed;
+    if (!kdiSetEnvironmentVariableW(L"Path", folder)) return nullptr;
     void* module = kdiLoadLibraryExW(file, nullptr, 0);
-    kdiSetModulePathVariable(had_former ? former.get() : nullptr);
+    kdiSetEnvironmentVariableW(L"Path", had_former ? former.get() : nullptr);
     return module;
 }
 
@@ -192,15 +189,15 @@ KT_Dynamic_Routine finish(KT_Dynamic_Routine routine, const Attempt& a,
 }
 
 void drop_list_when_empty() {
-    if (loaded.list && loaded.list->empty()) {
-        delete loaded.list;
-        loaded.list = nullptr;
+    if (KAVRI.loaded_modules && KAVRI.loaded_modules->empty()) {
+        delete KAVRI.loaded_modules;
+        KAVRI.loaded_modules = nullptr;
     }
 }
 
 void free_record(DLL_Info* info) {
     kdiFreeLibrary(info->module);
-    loaded.list->remove(info);
+    KAVRI.loaded_modules->remove(info);
 }
 
 } // namespace
@@ -291,7 +288,7 @@ KT_Dynamic_Routine KD_Load_Current_Dynamic_Routine(const wchar_t* file, const wc
 }
 
 void KD_Unload_Dynamic_Routine(const wchar_t* file, const wchar_t*, const wchar_t* path) {
-    if (!loaded.list || !file) return;
+    if (!KAVRI.loaded_modules || !file) return;
     Attempt a;
     if (!search(path, file, a)) return;
 
@@ -316,5 +313,5 @@ void KD_Set_Security_IsTrusted_Callback(KT_Security_IsTrusted_Callback callback)
 }
 
 System_Info* KD_Loaded_Modules() {
-    return loaded.list;
+    return KAVRI.loaded_modules;
 }

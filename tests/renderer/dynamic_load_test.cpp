@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/dynamic_library.h"
+#include "platform/environment.h"
 #include "test_files.h"
 
 namespace {
@@ -260,24 +261,25 @@ TEST_F(Module_Loading, UnloadOfUnknownModulesChangesNothing) {
 }
 
 TEST(Module_Path_Variable, BareNameIsFoundThroughPath) {
-    wchar_t former[kdi_max_path_variable + 1];
-    int had = kdiGetModulePathVariable(former, kdi_max_path_variable + 1);
-    ASSERT_GE(had, 0);
+    std::wstring former(kdiGetEnvironmentVariableW(L"Path", nullptr, 0), L'\0');
+    bool had = !former.empty();
+    if (had) kdiGetEnvironmentVariableW(L"Path", former.data(), former.size());
 
     Scratch_Dir dir;
-    ASSERT_TRUE(kdiSetModulePathVariable((wide(dir.path()) + L":" + wide(probe_dir())).c_str()));
+    ASSERT_TRUE(
+        kdiSetEnvironmentVariableW(L"Path", (wide(dir.path()) + L":" + wide(probe_dir())).c_str()));
     void* module = kdiLoadLibraryExW(L"probe_typed12.kdi", nullptr, 0);
     EXPECT_NE(module, nullptr);
     EXPECT_NE(kdiGetProcAddress(module, "KD_Device"), nullptr);
     EXPECT_EQ(kdiGetProcAddress(module, "KD_Renderer"), nullptr);
     EXPECT_TRUE(kdiFreeLibrary(module));
 
-    ASSERT_TRUE(kdiSetModulePathVariable(wide(dir.path()).c_str()));
+    ASSERT_TRUE(kdiSetEnvironmentVariableW(L"Path", wide(dir.path()).c_str()));
     EXPECT_EQ(kdiLoadLibraryExW(L"probe_typed12.kdi", nullptr, 0), nullptr);
-    ASSERT_TRUE(kdiSetModulePathVariable(nullptr));
+    ASSERT_TRUE(kdiSetEnvironmentVariableW(L"Path", nullptr));
     EXPECT_EQ(kdiLoadLibraryExW(L"probe_typed12.kdi", nullptr, 0), nullptr);
 
-    kdiSetModulePathVariable(had ? former : nullptr);
+    kdiSetEnvironmentVariableW(L"Path", had ? former.c_str() : nullptr);
 }
 
 } // namespace

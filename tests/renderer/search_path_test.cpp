@@ -121,24 +121,23 @@ TEST(Search_Path, DefaultOrderStartsBesideTheProgram) {
     EXPECT_EQ(fs::path(buffer), fs::canonical(a.path()) / "kavri_cwd_probe.kdi");
 }
 
-TEST(Native_Text, RoundTripsAndRejectsBadText) {
+TEST(Native_Text, ConvertsWholeNamesOrNothing) {
     const wchar_t* text = L"a\u00e9\u4e2d\U0001F600/";
     char narrow[32];
-    ASSERT_TRUE(kdiWideToUtf8(text, narrow, sizeof narrow));
+    ASSERT_TRUE(kdiWideToNative(text, narrow, sizeof narrow));
     EXPECT_STREQ(narrow, "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80/");
     wchar_t back[16];
-    ASSERT_TRUE(kdiUtf8ToWide(narrow, back, 16));
+    ASSERT_TRUE(kdiNativeToWide(narrow, back, 16));
     EXPECT_STREQ(back, text);
 
-    EXPECT_FALSE(kdiWideToUtf8(text, narrow, 5)) << "must not overrun";
+    // 11 bytes and a terminator: one byte short must fail, not cut.
+    EXPECT_FALSE(kdiWideToNative(text, narrow, 11));
     EXPECT_STREQ(narrow, "");
-    const wchar_t surrogate[] = {L'a', static_cast<wchar_t>(0xD800), 0};
-    EXPECT_FALSE(kdiWideToUtf8(surrogate, narrow, sizeof narrow));
-    EXPECT_FALSE(kdiUtf8ToWide("\xC0\xAF", back, 16)) << "overlong form";
-    EXPECT_FALSE(kdiUtf8ToWide("\xE4\xB8", back, 16)) << "cut sequence";
-    EXPECT_FALSE(kdiUtf8ToWide("\xFF", back, 16));
-    EXPECT_FALSE(kdiUtf8ToWide("abc", back, 3));
-    EXPECT_TRUE(kdiUtf8ToWide("abc", back, 4));
+    EXPECT_TRUE(kdiWideToNative(text, narrow, 12));
+    EXPECT_FALSE(kdiNativeToWide("abc", back, 3));
+    EXPECT_STREQ(back, L"");
+    EXPECT_TRUE(kdiNativeToWide("abc", back, 4));
+    EXPECT_FALSE(kdiWideToNative(nullptr, narrow, sizeof narrow));
 }
 
 } // namespace

@@ -31,12 +31,12 @@ const Known_Module known_modules[] = {
 
 std::string narrow(const wchar_t* text) {
     std::vector<char> out(std::wcslen(text) * 4 + 1);
-    return kdiWideToUtf8(text, out.data(), out.size()) ? out.data() : "?";
+    return kdiWideToNative(text, out.data(), out.size()) ? out.data() : "?";
 }
 
 std::wstring widen(const char* text) {
     std::vector<wchar_t> out(std::strlen(text) + 1);
-    return kdiUtf8ToWide(text, out.data(), out.size()) ? out.data() : L"";
+    return kdiNativeToWide(text, out.data(), out.size()) ? out.data() : L"";
 }
 
 void line(const char* label, const std::string& value) {
