@@ -249,6 +249,45 @@ TEST_F(Module_Loading, WrongVersionIsNeverLoaded) {
     fs::remove(marker);
 }
 
+TEST_F(Module_Loading, UnloadableFileGivesStatusTwoAndPathIsRestored) {
+    // A relocatable object passes the version check but cannot be loaded.
+    Bytes bytes = read_file(probe("probe_typed12.kdi"));
+    ASSERT_GT(bytes.size(), 0x12u);
+    bytes[0x10] = 1;
+    bytes[0x11] = 0;
+    Scratch_Dir dir;
+    write_file(dir / "probe_relocatable.kdi", bytes);
+    std::wstring former(kdiGetEnvironmentVariableW(L"Path", nullptr, 0), L'\0');
+    if (!former.empty()) kdiGetEnvironmentVariableW(L"Path", former.data(), former.size());
+
+    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
+    EXPECT_EQ(KD_Load_Dynamic_Routine(L"probe_relocatable.kdi", L"KD_Device",
+                                      wide(dir.path()).c_str(), &status),
+              nullptr);
+    EXPECT_EQ(status, KT_Load_Failed);
+    EXPECT_EQ(listed(L"probe_relocatable.kdi"), nullptr);
+
+    std::wstring after(kdiGetEnvironmentVariableW(L"Path", nullptr, 0), L'\0');
+    if (!after.empty()) kdiGetEnvironmentVariableW(L"Path", after.data(), after.size());
+    EXPECT_EQ(after, former) << "the retry must put Path back";
+}
+
+TEST_F(Module_Loading, SecurityPathThatFindsNothingFallsBackToThePath) {
+    static Scratch_Dir* empty;
+    Scratch_Dir dir;
+    empty = &dir;
+    KD_Set_Security_Paths_Callback([] {
+        static std::wstring p;
+        p = wide(empty->path());
+        return p.c_str();
+    });
+    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
+    EXPECT_NE(load(L"probe_typed12.kdi", status), nullptr);
+    EXPECT_EQ(status, KT_Load_Success);
+    unload(L"probe_typed12.kdi");
+    EXPECT_TRUE(none_loaded());
+}
+
 TEST_F(Module_Loading, UnloadOfUnknownModulesChangesNothing) {
     KT_Dynamic_Load_Status status = KT_Load_Undetermined;
     KD_Unload_Dynamic_Routine(L"probe_typed12.kdi", L"KD_Device", dir_.c_str());
