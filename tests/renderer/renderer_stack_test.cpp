@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/diagnostics.h"
 #include "recording_stack.h"
 #include "renderer/plotter_device.h"
 
@@ -131,6 +132,26 @@ TEST_F(Stack, DeviceStackedOnARendererStartsFromItsNativeOptions) {
     EXPECT_EQ(top->current_renderer_options.buffer_depth(), 8);
     EXPECT_NE(top->options.find(L"Window ID"), nullptr);
     EXPECT_EQ(upper->native_options.find(L"Window ID"), nullptr);
+}
+
+TEST_F(Stack, RendererWithNothingBeneathStandsAlone) {
+    static int reports = 0;
+    kdiDialogCallback before =
+        kdiSetDialogCallback([](const wchar_t*, const wchar_t*, std::uint32_t) {
+            ++reports;
+            return 1; // OK: carry on
+        });
+    kdiDebugOutputSink sink = kdiSetDebugOutputSink([](const wchar_t*) {});
+    KT_Renderer alone(new Renderer("alone", nullptr));
+    kdiSetDialogCallback(before);
+    kdiSetDebugOutputSink(sink);
+    EXPECT_EQ(reports, 1) << "a null beneath must be reported";
+    EXPECT_EQ(alone->depth, 0);
+    EXPECT_EQ(alone->device, alone.body());
+    EXPECT_EQ(alone->actions[KT_Slot_Draw_2D_Polyline].owner, alone.body());
+    EXPECT_EQ(alone->establish_all(), 0);
+    alone->update_all({0, 1, 0, 1});
+    EXPECT_EQ(log().back(), "update alone (0,1,0,1)");
 }
 
 TEST_F(Stack, SlotNamesFollowTheTableOrder) {
