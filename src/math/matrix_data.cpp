@@ -5,9 +5,7 @@
 
 namespace {
 
-template <class... Real> bool all_finite(Real... values) {
-    return (std::isfinite(values) && ...);
-}
+using detail::all_finite;
 
 template <class Real>
 void multiply_elements(const Real (&a)[4][4], const Real (&b)[4][4], Real (&r)[4][4]) {
