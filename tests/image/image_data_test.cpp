@@ -221,15 +221,4 @@ TEST(ImageData, CachedDataIsOwnedAndNeverCopied) {
     EXPECT_EQ(destroyed, 2);
 }
 
-TEST(SharedImage, HandlesShareUntilOneWrites) {
-    KT_Shared_Image a(3, 3, F::Depth16, 0, nullptr, false);
-    KT_Shared_Image b = a;
-    ASSERT_TRUE(b.shares_body_with(a));
-    a->row(0)[0] = 5;
-    b.modify()->row(0)[0] = 6;
-    EXPECT_FALSE(b.shares_body_with(a));
-    EXPECT_EQ(a->row(0)[0], 5);
-    EXPECT_EQ(b->row(0)[0], 6);
-}
-
 } // namespace
