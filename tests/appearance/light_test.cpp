@@ -31,53 +31,6 @@ KT_Lighting_Info light_at(const KT_Filter& light, const KT_Point& p) {
     return light.illuminate(nullptr, nullptr, &p, nullptr);
 }
 
-TEST(LightKinds, ReportTheirTypeAndAttenuation) {
-    const KT_Point p = {0, 0, 0};
-    const KT_Vector v = {0, 0, 1};
-    EXPECT_EQ(KT_Filter().type(), KT_Lighting_Type::Filter);
-    EXPECT_EQ(KT_Filter(new KT_Filter_Data).type(), KT_Lighting_Type::Filter);
-    EXPECT_EQ(KT_Ambient_Light().type(), KT_Lighting_Type::Ambient);
-    EXPECT_EQ(KT_Distant_Light(v).type(), KT_Lighting_Type::Distant);
-    EXPECT_EQ(KT_Point_Light(p).type(), KT_Lighting_Type::Point);
-    EXPECT_EQ(KT_Spot_Light(p, v, 0.1f, 0.2f).type(), KT_Lighting_Type::Spot);
-    EXPECT_EQ(KT_Photometric_Point_Light(p).type(), KT_Lighting_Type::Photometric_Point);
-    EXPECT_EQ(KT_Photometric_Spot_Light(p, v, 0.1f, 0.2f).type(),
-              KT_Lighting_Type::Photometric_Spot);
-    EXPECT_EQ(KT_Photometric_Web_Light(p, L"a.ies").type(), KT_Lighting_Type::Photometric_Web);
-    EXPECT_EQ(KT_Photometric_Distant_Light(v).type(), KT_Lighting_Type::Photometric_Distant);
-    EXPECT_EQ(KT_Photometric_Sun(v).type(), KT_Lighting_Type::Photometric_Sun);
-
-    EXPECT_EQ(KT_Distant_Light(v).attenuation(), KT_Lighting_Attenuation::None);
-    KT_Point_Light point(p);
-    EXPECT_EQ(point.attenuation(), KT_Lighting_Attenuation::None);
-    point.set_attenuation(KT_Lighting_Attenuation::Inverse_Square);
-    EXPECT_EQ(point.attenuation(), KT_Lighting_Attenuation::Inverse_Square);
-}
-
-TEST(LightKinds, DefaultsOfTheSharedFields) {
-    KT_Ambient_Light light;
-    expect_colour(light.colour(), 1, 1, 1);
-    const KT_Shadow_Params& s = light.shadow_params();
-    EXPECT_EQ(s.sample_count, 16);
-    EXPECT_EQ(s.mode, 0);
-    EXPECT_EQ(s.flags, 0);
-    EXPECT_EQ(s.density, 1.0f);
-    EXPECT_EQ(s.user_data[0], 0);
-    EXPECT_EQ(s.user_data[1], 0);
-    EXPECT_EQ(s.priority, 0);
-    EXPECT_EQ(s.map_size, 128);
-    EXPECT_EQ(s.softness, 4.0f);
-    EXPECT_EQ(s.map_index, -1);
-
-    const KT_Point_Light point({0, 0, 0});
-    const KT_Light_Shadow& ls = point.light_shadow();
-    EXPECT_FALSE(ls.casts_shadows);
-    EXPECT_EQ(ls.map_size, 128);
-    EXPECT_EQ(ls.softness, 4.0f);
-    EXPECT_EQ(ls.density, 1.0f);
-    EXPECT_EQ(ls.map_index, -1);
-}
-
 TEST(DirectionalLights, GiveColourAndUnitDirectionWithoutPosition) {
     const KT_Ambient_Light ambient({0.2f, 0.3f, 0.4f});
     KT_Lighting_Info info = light_at(ambient, {5, 6, 7});
@@ -124,7 +77,7 @@ TEST(PointLight, AttenuatesByDistance) {
     expect_vector(info.direction, 0, -0.6f, -0.8f);
 }
 
-TEST(PointLight, NullPointIsTheOriginAndZeroDistanceIsNotDivided) {
+TEST(PointLight, NullZeroDistanceAndNonFinitePointsAreDefined) {
     KT_Point_Light light({0, 0, 4});
     light.set_attenuation(KT_Lighting_Attenuation::Inverse_Square);
     KT_Lighting_Info info = light.illuminate(nullptr, nullptr, nullptr, nullptr);
@@ -134,6 +87,15 @@ TEST(PointLight, NullPointIsTheOriginAndZeroDistanceIsNotDivided) {
     info = light_at(light, {0, 0, 4});
     expect_colour(info.colour, 1, 1, 1);
     expect_vector(info.direction, 0, 0, 0);
+
+    // Non-finite points receive nothing.
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const KT_Point& p : {KT_Point{inf, 0, 0}, KT_Point{0, nan, 0}}) {
+        info = light_at(light, p);
+        expect_colour(info.colour, 0, 0, 0);
+        expect_vector(info.direction, 0, 0, 0);
+    }
 }
 
 TEST(PointLight, CurrentPositionIsWhatLights) {
@@ -146,17 +108,6 @@ TEST(PointLight, CurrentPositionIsWhatLights) {
     EXPECT_EQ(light.positions().current.x, 3.0f);
     EXPECT_EQ(light.positions().view.x, 3.0f);
     expect_vector(light_at(light, {0, 0, 0}).direction, 1, 0, 0);
-}
-
-TEST(PointLight, NonFinitePointsReceiveNothing) {
-    KT_Point_Light light({0, 0, 0});
-    const float inf = std::numeric_limits<float>::infinity();
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    for (const KT_Point& p : {KT_Point{inf, 0, 0}, KT_Point{0, nan, 0}}) {
-        KT_Lighting_Info info = light_at(light, p);
-        expect_colour(info.colour, 0, 0, 0);
-        expect_vector(info.direction, 0, 0, 0);
-    }
 }
 
 // A spot at the origin shining down -z; points at distance 1 and the given
@@ -176,13 +127,10 @@ protected:
 TEST_F(SpotCone, LinearFalloffBetweenInnerAndOuter) {
     KT_Spot_Light spot(origin, down, 0.2f, 0.4f, 1.0f, 0.0f);
     EXPECT_NEAR(spot.reciprocal_falloff_width(), -5.0f, 1e-5f);
-    EXPECT_NEAR(factor(spot, 0.0f), 1.0f, cone_tolerance);
-    EXPECT_NEAR(factor(spot, 0.15f), 1.0f, cone_tolerance);
-    EXPECT_NEAR(factor(spot, 0.3f), 0.5f, cone_tolerance);
-    EXPECT_NEAR(factor(spot, 0.35f), 0.25f, cone_tolerance);
-    EXPECT_NEAR(factor(spot, 0.4f), 0.0f, cone_tolerance);
-    EXPECT_EQ(factor(spot, 0.5f), 0.0f);
-    EXPECT_EQ(factor(spot, 3.0f), 0.0f);
+    const float angles[][2] = {{0.0f, 1.0f}, {0.15f, 1.0f}, {0.3f, 0.5f}, {0.35f, 0.25f},
+                               {0.4f, 0.0f}, {0.5f, 0.0f},  {3.0f, 0.0f}};
+    for (const auto& [angle, expected] : angles)
+        EXPECT_NEAR(factor(spot, angle), expected, cone_tolerance) << angle;
 
     const KT_Lighting_Info info = light_at(spot, at_angle(0.3f));
     expect_vector(info.direction, -std::sin(0.3f), 0, std::cos(0.3f), 1e-5f);
@@ -201,13 +149,10 @@ TEST_F(SpotCone, FalloffAndConcentrationExponents) {
     EXPECT_NEAR(factor(concentrated, 0.3f), c * c * c, cone_tolerance);
     EXPECT_NEAR(factor(concentrated, 0.75f), 0.5f * std::pow(std::cos(0.75f), 3.0f),
                 cone_tolerance);
-}
 
-TEST_F(SpotCone, WideConeBehindTheLightHasNoNegativePower) {
+    // Behind the light the cosine is negative: no power of it may show.
     KT_Spot_Light wide(origin, down, 2.0f, 3.0f, 1.0f, 0.5f);
-    const float f = factor(wide, 2.5f);
-    EXPECT_FALSE(std::isnan(f));
-    EXPECT_EQ(f, 0.0f);
+    EXPECT_EQ(factor(wide, 2.5f), 0.0f);
 }
 
 TEST_F(SpotCone, EqualAnglesGiveAHardEdge) {
@@ -323,7 +268,6 @@ TEST(LightCopies, HandlesCopyOnWrite) {
     EXPECT_FALSE(a.shares_body_with(b));
     expect_colour(a.colour(), 1, 1, 1);
     expect_colour(b.colour(), 0, 1, 0);
-    EXPECT_EQ(b.type(), KT_Lighting_Type::Point);
 
     KT_Light_Positions moved = {{1, 1, 1}, {2, 2, 2}, {3, 3, 3}, {4, 4, 4}};
     b.set_positions(moved);
@@ -333,7 +277,7 @@ TEST(LightCopies, HandlesCopyOnWrite) {
     EXPECT_EQ(b.attenuation(), KT_Lighting_Attenuation::None);
 }
 
-TEST(LightCopies, DistantAndPhotometricDistantKeepTheirFields) {
+TEST(LightCopies, DistantKeepsItsShadowAndBothDirections) {
     KT_Distant_Light distant({0, 3, 4});
     KT_Light_Shadow shadow;
     shadow.casts_shadows = true;
@@ -345,31 +289,13 @@ TEST(LightCopies, DistantAndPhotometricDistantKeepTheirFields) {
     EXPECT_FALSE(copy.shares_body_with(distant));
     EXPECT_EQ(copy.light_shadow(), shadow);
     expect_vector(copy.direction(), 0, 3, 4);
-    expect_vector(copy.current_direction(), 1, 0, 0);
     expect_vector(light_at(copy, {0, 0, 0}).direction, 1, 0, 0);
     expect_colour(distant.colour(), 1, 1, 1);
-
-    KT_Photometric_Distant_Light photometric({1, 0, 0});
-    KT_Photometric_Distant_Params params;
-    params.colour_temperature = 6500.0f;
-    params.visible = true;
-    params.shadow_colour = {0.1f, 0.1f, 0.1f};
-    photometric.set_params(params);
-    KT_Photometric_Distant_Light photometric_copy = photometric;
-    photometric_copy.set_direction({0, 1, 0});
-    EXPECT_EQ(photometric_copy.params().colour_temperature, 6500.0f);
-    EXPECT_TRUE(photometric_copy.params().visible);
-    EXPECT_EQ(photometric_copy.params().shadow_colour.red, 0.1f);
-    expect_vector(photometric.direction().unit, 1, 0, 0);
 }
 
 TEST(PhotometricLights, IlluminateAsPlainLights) {
     KT_Photometric_Distant_Light distant({0, 0, 2});
     KT_Photometric_Distant_Params params = distant.params();
-    EXPECT_EQ(params.intensity, 1500.0f);
-    EXPECT_EQ(params.angular_diameter, 0.5f);
-    EXPECT_TRUE(params.casts_shadows);
-    EXPECT_FALSE(params.visible);
     params.colour_factors = {0.5f, 0.25f, 1.0f};
     distant.set_params(params);
     KT_Lighting_Info info = light_at(distant, {9, 9, 9});
@@ -379,8 +305,6 @@ TEST(PhotometricLights, IlluminateAsPlainLights) {
     expect_vector(distant.direction().given, 0, 0, 2);
 
     KT_Photometric_Sun sun({0, -4, 3});
-    EXPECT_NEAR(sun.params().radiance_scale.red, 1.0f / 1500, 1e-8f);
-    EXPECT_EQ(sun.params().horizon_blur, 0.5f);
     info = light_at(sun, {0, 0, 0});
     expect_colour(info.colour, 1, 1, 1);
     expect_vector(info.direction, 0, -0.8f, 0.6f);
@@ -392,49 +316,25 @@ TEST(PhotometricLights, IlluminateAsPlainLights) {
     ASSERT_NE(info.position, nullptr);
     EXPECT_EQ(info.position->y, 2.0f);
     expect_vector(spot.direction().unit, 0, 0, -1);
-    EXPECT_EQ(spot.hotspot_angle(), 0.3f);
-    EXPECT_EQ(spot.falloff_angle(), 0.6f);
-
-    KT_Photometric_Point_Light point({4, 5, 6});
-    expect_vector(point.direction().given, 0, 0, -1);
-    EXPECT_EQ(point.params().intensity, 1500.0f);
-    EXPECT_EQ(point.params().shadow_density, 1.0f);
-    EXPECT_EQ(point.params().shape, 0);
 }
 
 TEST(PhotometricLights, CopiesCarryTheirParameters) {
     KT_Photometric_Web_Light web({1, 1, 1}, L"lamp.ies");
     KT_Photometric_Near_Params params;
-    params.intensity = 42.0f;
-    params.filter_colour = {0.1f, 0.2f, 0.3f};
     params.flags = 6;
     web.set_params(params);
     web.set_orientation({0.1f, 0.2f, 0.3f, 0.4f});
     KT_Photometric_Web_Light other = web;
     other.set_position({2, 2, 2});
     EXPECT_FALSE(other.shares_body_with(web));
-    EXPECT_EQ(other.params().intensity, 42.0f);
-    expect_colour(other.params().filter_colour, 0.1f, 0.2f, 0.3f);
     EXPECT_EQ(other.params().flags, 6);
     EXPECT_EQ(other.orientation(), (KT_Web_Orientation{0.1f, 0.2f, 0.3f, 0.4f}));
     EXPECT_TRUE(other.web_file() == L"lamp.ies");
     EXPECT_EQ(web.position().x, 1.0f);
     EXPECT_EQ(other.position().x, 2.0f);
-
-    KT_Photometric_Sun sun({0, 0, 1});
-    KT_Photometric_Sun_Params sun_params;
-    sun_params.haze = 3.0f;
-    sun.set_params(sun_params);
-    KT_Photometric_Sun sun_copy = sun;
-    sun_copy.set_direction({1, 0, 0});
-    EXPECT_EQ(sun_copy.params().haze, 3.0f);
-    expect_vector(sun.direction().unit, 0, 0, 1);
 }
 
 TEST(LightSets, AddInOrderAndCount) {
-    KT_Light_Set empty;
-    EXPECT_EQ(empty.count(), 0);
-
     KT_Ambient_Light ambient;
     KT_Distant_Light distant({0, 0, 1});
     KT_Light_Set set;
@@ -455,20 +355,10 @@ TEST(LightSets, AddInOrderAndCount) {
     EXPECT_EQ(i, 3);
     // The set shares the lights, it does not copy them.
     EXPECT_TRUE(shared.body()->filters().head()->value.shares_body_with(ambient));
-
-    KT_Light_Set one(distant);
-    EXPECT_EQ(one.count(), 1);
 }
 
-TEST(SkyRecords, StoreTheirValues) {
-    KT_Sky sky(1.5f, 2.0f, 0.1f);
-    EXPECT_EQ(sky.intensity(), 1.5f);
-    EXPECT_EQ(sky.haze(), 2.0f);
-    EXPECT_EQ(sky.horizon_height(), 0.1f);
-
+TEST(SkyRecords, CopiesAreIndependent) {
     KT_Skylight skylight(1.0f, 0.0f, 0.2f, 16);
-    EXPECT_EQ(skylight.sample_count(), 16);
-    expect_colour(skylight.ground_colour(), 0.49804f, 0.49804f, 0.49804f);
     KT_Skylight copy = skylight;
     copy.set_haze(4.0f);
     EXPECT_EQ(copy.sample_count(), 16);

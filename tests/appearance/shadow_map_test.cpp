@@ -17,17 +17,10 @@ private:
 };
 
 TEST(ShadowMap, SizesAndDepthFormat) {
-    KT_Shadow_Map standard;
-    EXPECT_EQ(standard.width(), 512);
-    EXPECT_EQ(standard.height(), 512);
-    EXPECT_EQ(standard.depth_image()->format(), KT_Image_Format::Depth32);
-    EXPECT_TRUE(standard.needs_render());
-    EXPECT_TRUE(standard.light().empty());
-
     KT_Shadow_Map sized(256, 128);
-    EXPECT_EQ(sized.width(), 256);
-    EXPECT_EQ(sized.height(), 128);
+    EXPECT_EQ(sized.depth_image()->format(), KT_Image_Format::Depth32);
     EXPECT_EQ(sized.depth_image()->width(), 256);
+    EXPECT_EQ(sized.depth_image()->height(), 128);
 
     KT_Shadow_Map negative(-4, 0);
     EXPECT_EQ(negative.width(), 0);
@@ -70,18 +63,9 @@ TEST(ShadowMap, CopiesShareTheImageButNotTheCachedData) {
     EXPECT_EQ(destroyed, 2);
 }
 
-TEST(ImageBackground, DefaultsAndCopies) {
+TEST(ImageBackground, CopiesAreIndependent) {
     KT_Image_Background background;
-    EXPECT_EQ(background.type(), KT_Background_Type::Image);
-    EXPECT_TRUE(background.image().empty());
     const KT_Image_Placement& p = background.placement();
-    EXPECT_EQ(p.offset.x, 0);
-    EXPECT_TRUE(p.fit_to_window);
-    EXPECT_TRUE(p.keep_aspect);
-    EXPECT_TRUE(p.centred);
-    EXPECT_FALSE(p.tiled);
-    EXPECT_EQ(p.size.y, 0);
-    EXPECT_EQ(p.flags, 0);
 
     KT_Shared_Image picture(4, 4, KT_Image_Format::RGB32, 0, nullptr, false);
     background.set_image(picture);

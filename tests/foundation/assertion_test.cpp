@@ -81,14 +81,9 @@ TEST_F(Assertion, ReportsWithFileAndLineInTheExactWords) {
     EXPECT_EQ(dialog.text, report_12 + instructions);
     EXPECT_EQ(dialog.caption, L"Mesh Assertion Failed");
     EXPECT_EQ(dialog.style, 0x22011u);
-}
 
-TEST_F(Assertion, CancelAsksTheCallerToDebug) {
     answer = KDI_IDCANCEL;
-    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"cancel.cpp", 3), 1);
-    answer = KDI_IDOK;
-    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"cancel.cpp", 3), 0);
-    EXPECT_EQ(dialog.shown, 2);
+    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"cancel.cpp", 3), 1) << "cancel asks to debug";
 }
 
 TEST_F(Assertion, ShiftSilencesOnlyThatFileAndLine) {
@@ -109,19 +104,27 @@ TEST_F(Assertion, ShiftSilencesOnlyThatFileAndLine) {
     EXPECT_EQ(dialog.shown, 4);
 }
 
-TEST_F(Assertion, WithoutFileOrLineTheExpressionIsAComplaint) {
-    EXPECT_EQ(KD_Fail_Assertion(L"plain words", L"Ignored", nullptr, 7), 0);
-    EXPECT_EQ(dialog.text, L"plain words");
-    EXPECT_EQ(dialog.caption, L"Complaint");
-    EXPECT_EQ(debug_output.back(), L"plain words");
-
-    EXPECT_EQ(KD_Fail_Assertion(L"line zero", L"T", L"file.cpp", 0), 0);
-    EXPECT_EQ(dialog.text, L"line zero");
-    EXPECT_EQ(dialog.caption, L"Complaint");
-
-    EXPECT_EQ(KD_Fail_Assertion(L"empty file", nullptr, L"", 9), 0);
-    EXPECT_EQ(dialog.caption, L"Complaint");
-    EXPECT_EQ(dialog.shown, 3);
+// Without a file or a line the expression alone is shown, as a complaint.
+TEST_F(Assertion, ReportsWithoutFileOrLineAndNullArguments) {
+    const struct {
+        const wchar_t *expression, *title, *file;
+        int line;
+        const wchar_t *text, *caption;
+    } cases[] = {
+        {L"plain words", L"Ignored", nullptr, 7, L"plain words", L"Complaint"},
+        {L"line zero", L"T", L"file.cpp", 0, L"line zero", L"Complaint"},
+        {L"empty file", nullptr, L"", 9, L"empty file", L"Complaint"},
+        {nullptr, nullptr, nullptr, 0, L"", L"Complaint"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.text);
+        EXPECT_EQ(KD_Fail_Assertion(c.expression, c.title, c.file, c.line), 0);
+        EXPECT_EQ(dialog.text, c.text);
+        EXPECT_EQ(dialog.caption, c.caption);
+        EXPECT_EQ(debug_output.back(), c.text);
+    }
+    EXPECT_EQ(KD_Fail_Assertion(nullptr, nullptr, L"null.cpp", 1), 0);
+    EXPECT_EQ(dialog.caption, L" Assertion Failed");
 }
 
 TEST_F(Assertion, ShiftOnAComplaintSilencesItByItsLine) {
@@ -132,13 +135,6 @@ TEST_F(Assertion, ShiftOnAComplaintSilencesItByItsLine) {
     EXPECT_EQ(dialog.shown, 1);
     KD_Fail_Assertion(L"third", nullptr, nullptr, 78);
     EXPECT_EQ(dialog.shown, 2);
-}
-
-TEST_F(Assertion, NullArgumentsDoNotCrash) {
-    EXPECT_EQ(KD_Fail_Assertion(nullptr, nullptr, L"null.cpp", 1), 0);
-    EXPECT_EQ(dialog.caption, L" Assertion Failed");
-    EXPECT_EQ(KD_Fail_Assertion(nullptr, nullptr, nullptr, 0), 0);
-    EXPECT_EQ(dialog.text, L"");
 }
 
 TEST_F(Assertion, MacroReportsTheConditionWhereItStands) {

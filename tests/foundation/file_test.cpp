@@ -35,15 +35,9 @@ private:
     std::vector<std::wstring> names_;
 };
 
-TEST_F(File, WithoutAPathnameNothingIsOpened) {
-    KT_File file;
-    EXPECT_EQ(file.open(1), nullptr);
-    EXPECT_EQ(file.read(nullptr, 4), 0);
-    EXPECT_EQ(file.close(), 0);
-}
-
 TEST_F(File, OpenModesCreateTruncateAndRequireExistence) {
     KT_File file;
+    EXPECT_EQ(file.open(1), nullptr) << "no pathname";
     EXPECT_EQ(open(file, "missing", 2), kdiInvalidHandleValue());
     EXPECT_EQ(kdiGetLastError(), ENOENT);
 
@@ -63,13 +57,9 @@ TEST_F(File, OpenModesCreateTruncateAndRequireExistence) {
     ASSERT_NE(open(file, "kept", 2), kdiInvalidHandleValue());
     EXPECT_EQ(file.close(), 1);
     EXPECT_EQ(contents("kept"), "kept");
-}
 
-TEST_F(File, OtherModesFail) {
-    make_file("present", "x");
-    KT_File file;
     for (int mode : {-1, 3, 4, 100}) {
-        EXPECT_EQ(open(file, "present", mode), kdiInvalidHandleValue()) << mode;
+        EXPECT_EQ(open(file, "absent", mode), kdiInvalidHandleValue()) << mode;
         EXPECT_EQ(file.read(nullptr, 0), 1);
     }
     EXPECT_FALSE(std::filesystem::exists(path("absent")));
@@ -93,22 +83,16 @@ TEST_F(File, WritesAndReadsWholeBuffers) {
     EXPECT_EQ(file.read(&more, 1), 0) << "end of file reads nothing";
 }
 
-TEST_F(File, ReadingPastTheEndFails) {
+TEST_F(File, ReadingPastTheEndAndUsingAClosedFileFail) {
     make_file("four", "abcd");
     KT_File file;
     ASSERT_NE(open(file, "four", 2), kdiInvalidHandleValue());
     char buffer[10] = {};
     EXPECT_EQ(file.read(buffer, 10), 0);
     EXPECT_EQ(std::string(buffer, 4), "abcd");
-}
-
-TEST_F(File, ClosingTwiceAndUsingAClosedFileFail) {
-    KT_File file;
-    ASSERT_NE(open(file, "closed", 1), kdiInvalidHandleValue());
     EXPECT_EQ(file.close(), 1);
     EXPECT_EQ(file.close(), 0);
-    char byte = 'x';
-    EXPECT_EQ(file.write(&byte, 1), 0);
+    EXPECT_EQ(file.write(buffer, 1), 0);
     EXPECT_EQ(kdiGetLastError(), EBADF);
 }
 
@@ -159,26 +143,19 @@ TEST_F(Directory, FindsPlainFilesMatchingThePattern) {
     EXPECT_EQ(all_files(directory, L"*.none"), std::set<std::wstring>{});
 }
 
-TEST_F(Directory, OnlySubdirectoriesGiveNoFileAndNoSearch) {
+TEST_F(Directory, NoFileGivesNoSearch) {
     std::filesystem::create_directory(path("one"));
-    std::filesystem::create_directory(path("two"));
     KT_Directory directory(wide(root_).c_str());
     void* search = reinterpret_cast<void*>(1);
-    EXPECT_EQ(directory.first_file(search, L"*"), nullptr);
+    EXPECT_EQ(directory.first_file(search, L"*"), nullptr) << "only a subdirectory";
     EXPECT_EQ(search, nullptr);
-}
 
-TEST_F(Directory, MissingDirectoryAndSearchesWithoutAStart) {
-    KT_Directory directory(wide(path("nowhere")).c_str());
-    void* search = nullptr;
-    EXPECT_EQ(directory.first_file(search, L"*"), nullptr);
+    KT_Directory missing(wide(path("nowhere")).c_str());
+    EXPECT_EQ(missing.first_file(search, L"*"), nullptr);
     EXPECT_EQ(search, nullptr);
-    EXPECT_EQ(directory.next_file(search), nullptr);
-    directory.end_file_search(search);
-
-    KT_Directory fresh;
-    EXPECT_EQ(fresh.pathname(), nullptr);
-    EXPECT_EQ(fresh.next_file(search), nullptr);
+    EXPECT_EQ(missing.next_file(search), nullptr);
+    missing.end_file_search(search);
+    EXPECT_EQ(KT_Directory().next_file(search), nullptr);
 }
 
 TEST_F(Directory, PathnameIsAnOwnedCopy) {
@@ -223,18 +200,14 @@ protected:
     static std::string numeric_locale() { return std::setlocale(LC_NUMERIC, nullptr); }
 };
 
-TEST_F(Printer, CreateDCFindsNoPrinterAndRestoresTheLocale) {
+TEST_F(Printer, EveryQueryFindsNoPrinterAndRestoresTheLocale) {
     EXPECT_EQ(kdiCreateDC(L"WINSPOOL", L"Printer", nullptr, nullptr), nullptr);
     EXPECT_EQ(numeric_locale(), "C");
-}
-
-TEST_F(Printer, DeviceCapabilitiesRestoresTheLocale) {
+    ASSERT_TRUE(std::setlocale(LC_NUMERIC, "C.UTF-8") || std::setlocale(LC_NUMERIC, "C.utf8"));
     wchar_t output[16] = {};
     EXPECT_EQ(kdiDeviceCapabilities(L"Printer", L"LPT1:", 2, output, nullptr), 0u);
     EXPECT_EQ(numeric_locale(), "C");
-}
-
-TEST_F(Printer, DocumentPropertiesRestoresTheLocale) {
+    ASSERT_TRUE(std::setlocale(LC_NUMERIC, "C.UTF-8") || std::setlocale(LC_NUMERIC, "C.utf8"));
     EXPECT_EQ(kdiDocumentProperties(nullptr, nullptr, L"Printer", nullptr, nullptr, 0), 0);
     EXPECT_EQ(numeric_locale(), "C");
 }

@@ -59,13 +59,6 @@ TEST(Global, DitherMasksCoverTheThresholdRanks) {
     }
 }
 
-TEST(Global, StartsWithNoModulesAndAZeroConfiguration) {
-    EXPECT_EQ(KAVRI.counter, 0);
-    EXPECT_EQ(KAVRI.configuration, 0);
-    EXPECT_EQ(KAVRI.line_pattern_table, KD_Line_Pattern_Table);
-    EXPECT_EQ(KAVRI.density_table, KD_Stipple_Densities);
-}
-
 int allocations = 0;
 int releases = 0;
 void* counting_create() {

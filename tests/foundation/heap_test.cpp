@@ -9,7 +9,9 @@ namespace {
 int host_allocations = 0;
 int host_releases = 0;
 
-void* host_create() { return nullptr; }
+void* host_create() {
+    return nullptr;
+}
 void host_destroy(void*) {}
 void* host_allocate(std::size_t size, void*) {
     ++host_allocations;

@@ -67,10 +67,6 @@ TEST(String, FormatGrowsPastAnyFixedBuffer) {
     EXPECT_EQ(s.text()[5001], L'>');
 }
 
-} // namespace
-
-namespace {
-
 TEST(String, FormatThatCannotConvertLeavesAnEmptyString) {
     KT_String s(L"before");
     EXPECT_EQ(s.Format(L"%d %s", 1, "\xff\xfe"), 0);

@@ -43,14 +43,12 @@ TEST(Variant, ReadersGiveNeutralValuesForOtherKinds) {
     KT_Variant colour(KT_RGB{0.25f, 0.5f, 1.0f});
     ASSERT_NE(colour.as_rgb(), nullptr);
     EXPECT_EQ(colour.as_rgb()->green, 0.5f);
-}
 
-TEST(Variant, NullValuesLeaveTheVariantEmpty) {
-    KT_Variant v(7);
-    v.set_value(static_cast<const wchar_t*>(nullptr));
-    EXPECT_EQ(v.kind(), KT_Variant_Data::Empty);
-    v.set_value(static_cast<const KT_RGB*>(nullptr));
-    EXPECT_EQ(v.kind(), KT_Variant_Data::Empty);
+    // Null values leave the variant empty.
+    colour.set_value(static_cast<const KT_RGB*>(nullptr));
+    EXPECT_EQ(colour.kind(), KT_Variant_Data::Empty);
+    five.set_value(static_cast<const wchar_t*>(nullptr));
+    EXPECT_EQ(five.kind(), KT_Variant_Data::Empty);
 }
 
 TEST(Variant, SettingAnElementAgainMovesItToTheEnd) {
@@ -79,17 +77,13 @@ TEST(Variant, ElementIndexOutsideTheListIsRefused) {
     EXPECT_STREQ(name, L"one");
     EXPECT_EQ(value->as_int(), 1);
 
-    KT_Variant scalar(3);
+    KT_Variant scalar(L"text");
     EXPECT_FALSE(scalar.get_elem_at(0, name, value));
     EXPECT_FALSE(scalar.get_elem(L"one", value));
-}
-
-TEST(Variant, SettingAnElementOnAScalarReplacesTheValue) {
-    KT_Variant v(L"text");
-    v.set_elem(L"x", KT_Variant(4));
-    EXPECT_EQ(v.kind(), KT_Variant_Data::Elements);
-    EXPECT_EQ(v.as_char(), nullptr);
-    EXPECT_EQ(v.get_elem_count(), 1);
+    scalar.set_elem(L"x", KT_Variant(4));
+    EXPECT_EQ(scalar.kind(), KT_Variant_Data::Elements) << "an element replaces the scalar";
+    EXPECT_EQ(scalar.as_char(), nullptr);
+    EXPECT_EQ(scalar.get_elem_count(), 1);
 }
 
 TEST(Variant, CopiesOfStringAndColourAreIndependent) {

@@ -30,12 +30,8 @@ struct Snapshot {
     KT_Palette_Entry entries[256];
 };
 
-TEST(Palette, NewPaletteHasNoEntryInUse) {
+TEST(Palette, NewPaletteMatchesNothingAndOutOfRangeReadsAreEmpty) {
     KT_Palette p;
-    for (int i = 0; i < 256; ++i) {
-        ASSERT_EQ(p.use_count(i), 0u);
-        ASSERT_TRUE(same(p.color(i), {0xCD, 0xCD, 0xCD, 0xCD}));
-    }
     EXPECT_EQ(p.closest_match(rgb(10, 20, 30), true), -1);
     EXPECT_EQ(p.closest_match(rgb(10, 20, 30), false), -1);
     EXPECT_EQ(p.first_available_block(256), 0);
@@ -48,10 +44,8 @@ TEST(Palette, InstallingACubeClaimsItsBlockAndMatchesThroughIt) {
     KT_Palette p;
     KT_Color_Cube cube({6, 6, 6}, 1.0f, 16);
     ASSERT_TRUE(p.install(cube));
-    EXPECT_EQ(p.use_count(15), 0u);
-    EXPECT_EQ(p.use_count(16), 1u);
-    EXPECT_EQ(p.use_count(231), 1u);
-    EXPECT_EQ(p.use_count(232), 0u);
+    for (int i : {15, 16, 231, 232})
+        EXPECT_EQ(p.use_count(i), i >= 16 && i <= 231 ? 1u : 0u) << i;
     EXPECT_TRUE(same(p.color(231), rgb(255, 255, 255)));
     ASSERT_NE(p.installed_cube(), nullptr);
     EXPECT_EQ(*p.installed_cube(), cube);
@@ -125,19 +119,16 @@ TEST(Palette, FirstAvailableBlockFindsTheFirstFreeRun) {
     KT_Palette p;
     ASSERT_TRUE(p.install(KT_Color_Cube({6, 6, 6}, 1.0f, 16)));
     ASSERT_TRUE(p.install(KT_Gray_Ramp(4, 1.0f, 240)));
-    EXPECT_EQ(p.first_available_block(1), 0);
     EXPECT_EQ(p.first_available_block(16), 0);
     EXPECT_EQ(p.first_available_block(17), -1);
-    EXPECT_EQ(p.first_available_block(8), 0);
     ASSERT_TRUE(p.install(KT_Gray_Ramp(4, 1.0f, 0)));
     EXPECT_EQ(p.first_available_block(12), 4);
     EXPECT_EQ(p.first_available_block(13), -1);
     ASSERT_TRUE(p.install(KT_Gray_Ramp(4, 1.0f, 4)));
     EXPECT_EQ(p.first_available_block(8), 8);
     EXPECT_EQ(p.first_available_block(9), 244) << "the run before the cube is too short";
-    EXPECT_EQ(p.first_available_block(0), -1);
-    EXPECT_EQ(p.first_available_block(-3), -1);
-    EXPECT_EQ(p.first_available_block(1000), -1);
+    for (int bad : {0, -3, 1000})
+        EXPECT_EQ(p.first_available_block(bad), -1) << bad;
 }
 
 TEST(Palette, MergingPalettesCountsOneUsePerInstall) {

@@ -13,9 +13,10 @@ TEST(PixelFormat, RGBAPacksTruncatedAndUnpacksByOneOver255) {
     EXPECT_EQ(c.g, 127) << "0.5 x 255.99 = 127.995 truncates";
     EXPECT_EQ(c.b, 0);
     EXPECT_EQ(c.a, 51);
-    EXPECT_EQ(KD_Pack_RGBA({0.999f, 0.0039f, 0.0040f, 1.0f}).r, 255);
-    EXPECT_EQ(KD_Pack_RGBA({0.999f, 0.0039f, 0.0040f, 1.0f}).g, 0);
-    EXPECT_EQ(KD_Pack_RGBA({0.999f, 0.0039f, 0.0040f, 1.0f}).b, 1);
+    KT_RGB32 edge = KD_Pack_RGBA({0.999f, 0.0039f, 0.0040f, 1.0f});
+    EXPECT_EQ(edge.r, 255);
+    EXPECT_EQ(edge.g, 0);
+    EXPECT_EQ(edge.b, 1);
 
     KT_RGB32 odd = KD_Pack_RGBA({-1.0f, 7.0f, std::nanf(""), INFINITY});
     EXPECT_EQ(odd.r, 0);
@@ -36,12 +37,8 @@ TEST(PixelFormat, RGBAPacksTruncatedAndUnpacksByOneOver255) {
 
 TEST(PixelFormat, PackingBuildsTheCanonicalPixelFromAnyByteOrder) {
     const std::uint8_t stored[4] = {10, 20, 30, 40};
-    KT_RGB32 same = KT_Packing().to_canonical(stored);
     EXPECT_TRUE(KT_Packing().is_canonical());
-    EXPECT_EQ(same.b, 10);
-    EXPECT_EQ(same.g, 20);
-    EXPECT_EQ(same.r, 30);
-    EXPECT_EQ(same.a, 40);
+    EXPECT_EQ(KT_Packing().to_canonical(stored).r, 30);
 
     // Stored red, green, blue, alpha: alpha in byte 3, blue 2, green 1, red 0.
     KT_Packing rgba(0x00010203);
@@ -66,27 +63,27 @@ TEST(PixelFormat, PackingBuildsTheCanonicalPixelFromAnyByteOrder) {
     EXPECT_EQ(wild.r, 40);
 }
 
+// Format bit 0 is the bit order, bit 1 the polarity.
 TEST(PixelFormat, BitonalConversionReversesInvertsOrBoth) {
     const std::uint8_t row[3] = {0x01, 0xF0, 0x5A};
-    std::uint8_t out[3];
-    const KT_Bitonal_Format lsb_bright(0);
-    lsb_bright.convert(row, out, 3, KT_Bitonal_Format(0));
-    EXPECT_EQ(std::memcmp(out, row, 3), 0);
-    lsb_bright.convert(row, out, 3, KT_Bitonal_Format(1));
-    EXPECT_EQ(out[0], 0x80);
-    EXPECT_EQ(out[1], 0x0F);
-    EXPECT_EQ(out[2], 0x5A);
-    lsb_bright.convert(row, out, 3, KT_Bitonal_Format(2));
-    EXPECT_EQ(out[0], 0xFE);
-    EXPECT_EQ(out[1], 0x0F);
-    KT_Bitonal_Format(3).convert(row, out, 3, KT_Bitonal_Format(0));
-    EXPECT_EQ(out[0], 0x7F);
-    EXPECT_EQ(out[1], 0xF0);
+    const struct {
+        unsigned from, to;
+        std::uint8_t expected[3];
+    } cases[] = {{0, 0, {0x01, 0xF0, 0x5A}},
+                 {0, 1, {0x80, 0x0F, 0x5A}},
+                 {0, 2, {0xFE, 0x0F, 0xA5}},
+                 {3, 0, {0x7F, 0xF0, 0xA5}},
+                 {1, 2, {0x7F, 0xF0, 0xA5}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " to " << c.to);
+        std::uint8_t out[3];
+        KT_Bitonal_Format(c.from).convert(row, out, 3, KT_Bitonal_Format(c.to));
+        EXPECT_EQ(std::memcmp(out, c.expected, 3), 0);
+        std::memcpy(out, row, 3);
+        KT_Bitonal_Format(c.from).convert(out, out, 3, KT_Bitonal_Format(c.to));
+        EXPECT_EQ(std::memcmp(out, c.expected, 3), 0) << "in place";
+    }
     EXPECT_EQ(KT_Bitonal_Format(2).conversion_to(KT_Bitonal_Format(3)), 1u);
-
-    std::uint8_t in_place[3] = {0x01, 0xF0, 0x5A};
-    KT_Bitonal_Format(1).convert(in_place, in_place, 3, KT_Bitonal_Format(2));
-    EXPECT_EQ(in_place[0], 0x7F);
 }
 
 } // namespace

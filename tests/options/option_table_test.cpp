@@ -18,39 +18,16 @@ std::wstring names(const KT_Option_Table& t) {
     return out;
 }
 
-TEST(Option, NamedFormsDefineTypeCountAndScopeFromTheValue) {
+TEST(Option, NamedFormsTakeTypeAndCountFromTheValue) {
     KT_Option size(L"Window Size", E::Global, 640, 480);
-    EXPECT_EQ(size.name(), L"Window Size");
     EXPECT_EQ(size.type(), E::Int);
     EXPECT_EQ(size.definition->count, 2);
     EXPECT_TRUE(size.is_global());
-    EXPECT_FALSE(size.set_flag);
-
-    KT_Option id(L"Window ID", E::Local, static_cast<const void*>(nullptr));
-    EXPECT_TRUE(id.is_local());
-    EXPECT_EQ(id.type(), E::Pointer);
+    EXPECT_TRUE(KT_Option(L"ID", E::Local, static_cast<const void*>(nullptr)).is_local());
 
     KT_Option bare(KT_Option_Definition(L"Bare", E::Float, 1, E::Global));
     EXPECT_EQ(bare.type(), E::Float) << "the definition keeps its type";
     EXPECT_EQ(bare.value.type(), E::None);
-    EXPECT_EQ(bare.value.count(), 0);
-}
-
-TEST(Option, SetMarksAndNoneClearsInheritOnlyFillsUnsetOptions) {
-    KT_Option o(L"Depth", E::Global, 0);
-    o.inherit(KT_Option_Value(16));
-    EXPECT_FALSE(o.set_flag);
-    EXPECT_EQ(o.value.element<int>(0), 16);
-
-    o.set(KT_Option_Value(24));
-    EXPECT_TRUE(o.set_flag);
-    o.inherit(KT_Option_Value(32));
-    EXPECT_EQ(o.value.element<int>(0), 24) << "an explicit value is not overwritten";
-
-    o.set(KT_Option_Value());
-    EXPECT_FALSE(o.set_flag);
-    o.inherit(KT_Option_Value(32));
-    EXPECT_EQ(o.value.element<int>(0), 32);
 }
 
 class OptionTableFind : public ::testing::Test {
@@ -59,7 +36,7 @@ protected:
         KT_Aggregate_Option group;
         group.table()->add(KT_Option(L"Size", E::Global, 3));
         KT_Aggregate_Option inner;
-        inner.table()->add(KT_Option(L"Leaf", E::Local, 1.5f));
+        inner.table()->add(KT_Option(L"Leaf", E::Local, 7));
         group.table()->add(KT_Option(L"Inner", E::Global, inner));
         table.add(KT_Option(L"Palette", E::Global, 1));
         table.add(KT_Option(L"Group", E::Global, group));
@@ -69,43 +46,38 @@ protected:
     KT_Option_Table table;
 };
 
-TEST_F(OptionTableFind, NamesMatchExactlyAndTheFirstOfTwinsWins) {
-    KT_Option* p = table.find(L"Palette");
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->value.element<int>(0), 1);
-    EXPECT_EQ(table.find(L"palette"), nullptr);
-    EXPECT_EQ(table.find(L"Palett"), nullptr);
-    EXPECT_EQ(table.find(L"Palettes"), nullptr);
-    EXPECT_EQ(table.find(L""), nullptr);
+TEST_F(OptionTableFind, MatchesNamesExactlyAndDescendsPaths) {
+    // expected: the int found, or 0 for no option.
+    const struct {
+        const wchar_t* path;
+        int expected;
+    } cases[] = {
+        {L"Palette", 1}, // the first of twins wins
+        {L"palette", 0},
+        {L"Palett", 0},
+        {L"Palettes", 0},
+        {L"", 0},
+        {L"Group/Size", 3},
+        {L"Group\\Size", 3},
+        {L"Group/Inner\\Leaf", 7},
+        {L"Group/", 0},
+        {L"Group/Missing", 0},
+        {L"Group//Size", 0},
+        {L"Palette/anything/at all", 1}, // a plain option ends the path
+        {L"/Lead", 4},                   // a leading separator is part of the name
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.path);
+        KT_Option* o = table.find(c.path);
+        if (c.expected == 0) {
+            EXPECT_EQ(o, nullptr);
+            continue;
+        }
+        ASSERT_NE(o, nullptr);
+        EXPECT_EQ(o->value.element<int>(0), c.expected);
+    }
     EXPECT_EQ(table.find(KT_String()), nullptr);
-}
-
-TEST_F(OptionTableFind, PathsDescendThroughAggregatesWithEitherSeparator) {
-    KT_Option* slash = table.find(L"Group/Size");
-    ASSERT_NE(slash, nullptr);
-    EXPECT_EQ(slash->value.element<int>(0), 3);
-    EXPECT_EQ(table.find(L"Group\\Size"), slash);
-    KT_Option* leaf = table.find(L"Group/Inner\\Leaf");
-    ASSERT_NE(leaf, nullptr);
-    EXPECT_EQ(leaf->value.element<float>(0), 1.5f);
-
-    EXPECT_EQ(table.find(L"Group/"), nullptr);
-    EXPECT_EQ(table.find(L"Group/Missing"), nullptr);
-    EXPECT_EQ(table.find(L"Group//Size"), nullptr);
-    ASSERT_NE(table.find(L"Group"), nullptr);
     EXPECT_EQ(table.find(L"Group")->type(), E::Aggregate);
-}
-
-TEST_F(OptionTableFind, PathThroughAPlainOptionStopsAtIt) {
-    KT_Option* p = table.find(L"Palette/anything/at all");
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->value.element<int>(0), 1);
-}
-
-TEST_F(OptionTableFind, LeadingSeparatorBelongsToTheName) {
-    KT_Option* lead = table.find(L"/Lead");
-    ASSERT_NE(lead, nullptr);
-    EXPECT_EQ(lead->value.element<int>(0), 4);
 }
 
 TEST_F(OptionTableFind, LongNamesAreComparedInFull) {
@@ -130,13 +102,10 @@ TEST_F(OptionTableFind, FindMovesTheCursorThatNextFollows) {
     EXPECT_EQ(table.next()->name(), L"/Lead");
     EXPECT_EQ(table.next(), nullptr);
     EXPECT_EQ(table.next(), nullptr);
-}
 
-TEST(OptionTable, EmptyTableWalksToNothing) {
-    KT_Option_Table t;
-    EXPECT_EQ(t.first(), nullptr);
-    EXPECT_EQ(t.next(), nullptr);
-    EXPECT_EQ(t.find(L"Any"), nullptr);
+    KT_Option_Table empty;
+    EXPECT_EQ(empty.first(), nullptr);
+    EXPECT_EQ(empty.next(), nullptr);
 }
 
 // A layer beneath with its current options and a layer above.
@@ -154,25 +123,20 @@ protected:
     KT_Option_Table above;
 };
 
-TEST_F(OptionTableMerge, InheritSkipsLocalsAndAddsMissingGlobalsUnset) {
-    above.inherit(beneath);
-    EXPECT_EQ(above.find(L"Window ID"), nullptr);
-    KT_Option* thickness = above.find(L"Line Thickness");
-    ASSERT_NE(thickness, nullptr);
-    EXPECT_FALSE(thickness->set_flag);
-    EXPECT_EQ(thickness->value.element<float>(0), 2.0f);
-    EXPECT_EQ(depth(), 16);
-    EXPECT_EQ(names(above), L"Buffer Depth,Line Thickness");
-}
-
-TEST_F(OptionTableMerge, InheritKeepsExplicitValuesAndNoneValueUnsets) {
+TEST_F(OptionTableMerge, InheritFillsUnsetGlobalsAndKeepsExplicitValues) {
     KT_Option* d = above.find(L"Buffer Depth");
     d->set(KT_Option_Value(24));
     above.inherit(beneath);
     EXPECT_EQ(depth(), 24);
+    EXPECT_EQ(above.find(L"Window ID"), nullptr) << "locals stay below";
+    KT_Option* thickness = above.find(L"Line Thickness");
+    ASSERT_NE(thickness, nullptr);
+    EXPECT_FALSE(thickness->set_flag);
+    EXPECT_EQ(thickness->value.element<float>(0), 2.0f);
+    EXPECT_EQ(names(above), L"Buffer Depth,Line Thickness");
 
     d->set(KT_Option_Value());
-    EXPECT_FALSE(d->set_flag);
+    EXPECT_FALSE(d->set_flag) << "a none value unsets";
     above.inherit(beneath);
     EXPECT_EQ(depth(), 16);
 }
@@ -212,7 +176,6 @@ TEST_F(OptionTableMerge, CopiesShareValuesUntilOneIsWritten) {
     KT_Option* mine = copy.find(L"Buffer Depth");
     ASSERT_TRUE(mine->value.shares_body_with(beneath.find(L"Buffer Depth")->value));
     ASSERT_TRUE(mine->value.set_element(0, 99));
-    EXPECT_EQ(mine->value.element<int>(0), 99);
     EXPECT_EQ(beneath.find(L"Buffer Depth")->value.element<int>(0), 16);
 
     KT_Option_Table* cloned = static_cast<KT_Option_Table*>(beneath.copy());

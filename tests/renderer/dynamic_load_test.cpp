@@ -83,8 +83,7 @@ TEST_F(Module_Loading, VersionTwelveLoadsWithOrWithoutModuleType) {
         ASSERT_NE(routine, nullptr);
         EXPECT_EQ(status, KT_Load_Success);
         // The entry point is the module's own.
-        EXPECT_EQ(std::string(call(routine)) + ".kdi",
-                  std::string(file, file + std::wcslen(file)));
+        EXPECT_EQ(std::string(call(routine)) + ".kdi", std::string(file, file + std::wcslen(file)));
         DLL_Info* info = listed(file);
         ASSERT_NE(info, nullptr);
         EXPECT_TRUE(info->may_unload);
@@ -106,6 +105,11 @@ TEST_F(Module_Loading, UseCountsAcrossTwoLoadsAndTwoUnloads) {
     ASSERT_NE(listed(L"probe_typed12.kdi"), nullptr);
     EXPECT_EQ(listed(L"probe_typed12.kdi")->use_count, 2);
     EXPECT_EQ(KD_Loaded_Modules()->count(), 1);
+    // A loaded module without the asked-for tag does not count a use.
+    EXPECT_EQ(KD_Load_Dynamic_Routine(L"probe_typed12.kdi", L"KD_Renderer", dir_.c_str(), &second),
+              nullptr);
+    EXPECT_EQ(second, KT_Load_No_Entry_Point);
+    EXPECT_EQ(listed(L"probe_typed12.kdi")->use_count, 2);
 
     unload(L"probe_typed12.kdi");
     ASSERT_NE(listed(L"probe_typed12.kdi"), nullptr);
@@ -114,17 +118,6 @@ TEST_F(Module_Loading, UseCountsAcrossTwoLoadsAndTwoUnloads) {
 
     unload(L"probe_typed12.kdi");
     EXPECT_EQ(KD_Loaded_Modules(), nullptr) << "the emptied list must go";
-}
-
-TEST_F(Module_Loading, LoadedModuleWithoutTheTagKeepsItsCount) {
-    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
-    ASSERT_NE(load(L"probe_typed12.kdi", status), nullptr);
-    EXPECT_EQ(KD_Load_Dynamic_Routine(L"probe_typed12.kdi", L"KD_Renderer", dir_.c_str(), &status),
-              nullptr);
-    EXPECT_EQ(status, KT_Load_No_Entry_Point);
-    EXPECT_EQ(listed(L"probe_typed12.kdi")->use_count, 1);
-    unload(L"probe_typed12.kdi");
-    EXPECT_TRUE(none_loaded());
 }
 
 TEST_F(Module_Loading, NegativeModuleTypeIsNeverFreedThroughItsPath) {
@@ -173,17 +166,22 @@ TEST_F(Module_Loading, TrustedCallbackVetoes) {
     unload(L"probe_typed12.kdi");
 }
 
-TEST_F(Module_Loading, SecurityPathIsSearchedFirst) {
+TEST_F(Module_Loading, SecurityPathIsSearchedFirstAndFallsBackToThePath) {
     static std::wstring dir;
     dir = dir_;
     KD_Set_Security_Paths_Callback([] { return dir.c_str(); });
     KT_Dynamic_Load_Status status = KT_Load_Undetermined;
     // No search path of its own: only the callback's path can find it.
-    KT_Dynamic_Routine routine =
-        KD_Load_Dynamic_Routine(L"probe_typed12.kdi", L"KD_Device", nullptr, &status);
-    EXPECT_NE(routine, nullptr);
+    EXPECT_NE(KD_Load_Dynamic_Routine(L"probe_typed12.kdi", L"KD_Device", nullptr, &status),
+              nullptr);
     EXPECT_EQ(status, KT_Load_Success);
-    KD_Unload_Dynamic_Routine(L"probe_typed12.kdi", L"KD_Device", dir_.c_str());
+    unload(L"probe_typed12.kdi");
+
+    Scratch_Dir empty;
+    dir = wide(empty.path());
+    EXPECT_NE(load(L"probe_typed12.kdi", status), nullptr);
+    EXPECT_EQ(status, KT_Load_Success);
+    unload(L"probe_typed12.kdi");
     EXPECT_TRUE(none_loaded());
 }
 
@@ -269,22 +267,6 @@ TEST_F(Module_Loading, UnloadableFileGivesStatusTwoAndPathIsRestored) {
     std::wstring after(kdiGetEnvironmentVariableW(L"Path", nullptr, 0), L'\0');
     if (!after.empty()) kdiGetEnvironmentVariableW(L"Path", after.data(), after.size());
     EXPECT_EQ(after, former) << "the retry must put Path back";
-}
-
-TEST_F(Module_Loading, SecurityPathThatFindsNothingFallsBackToThePath) {
-    static Scratch_Dir* empty;
-    Scratch_Dir dir;
-    empty = &dir;
-    KD_Set_Security_Paths_Callback([] {
-        static std::wstring p;
-        p = wide(empty->path());
-        return p.c_str();
-    });
-    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
-    EXPECT_NE(load(L"probe_typed12.kdi", status), nullptr);
-    EXPECT_EQ(status, KT_Load_Success);
-    unload(L"probe_typed12.kdi");
-    EXPECT_TRUE(none_loaded());
 }
 
 TEST_F(Module_Loading, UnloadOfUnknownModulesChangesNothing) {
