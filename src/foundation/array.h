@@ -25,6 +25,8 @@ public:
     void resize(int n, bool keep, bool by_assignment) {
         if (n < 1) n = capacity_ > 0 ? 2 * capacity_ : 1;
         T* fresh = static_cast<T*>(KD_AllocateMemory(sizeof(T) * static_cast<std::size_t>(n)));
+        // Without new memory the array stays as it was.
+        if (!fresh) return;
         if (keep && data_) {
             const int kept = std::min(capacity_, n);
             if (by_assignment)
@@ -52,8 +54,12 @@ public:
 
     // Storing past the end grows to the larger of (index + 16) rounded down
     // to a multiple of 16 and twice the capacity, keeping the contents.
-    void store(int index, const T& value) { at(index) = value; }
+    // A negative index stores nothing.
+    void store(int index, const T& value) {
+        if (index >= 0) at(index) = value;
+    }
 
+    // index must not be negative.
     T& at(int index) {
         if (index >= this->capacity_) {
             const int grown = std::max((index + 16) / 16 * 16, 2 * this->capacity_);

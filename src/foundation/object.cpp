@@ -2,6 +2,8 @@
 
 #include "foundation/heap.h"
 
+#include <new>
+
 namespace {
 
 // operator new cannot write into an object that is not yet constructed, so
@@ -27,6 +29,9 @@ KT_Object::KT_Object(const KT_Object&) : allocation_size_(take_pending_size(this
 
 void* KT_Object::operator new(std::size_t size) {
     void* p = KD_AllocateMemory(size);
+    // A throwing operator new may not return null: the object would then be
+    // constructed at address 0.
+    if (!p) throw std::bad_alloc();
     pending = {p, size};
     return p;
 }

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "foundation/load_order.h"
+
 namespace {
 
 // Rank of each cell of the 8x8 ordered-dither matrix.
@@ -37,6 +39,4 @@ Kavri_Shared::Kavri_Shared() {
         arc_cosines[i] = static_cast<float>(std::acos(1.0 - i / 250.0));
 }
 
-// Built before every other static object of the library (see globals.cpp for
-// the rest of the load order).
-__attribute__((init_priority(101))) const Kavri_Shared SHARED;
+__attribute__((init_priority(KAVRI_LOAD_ORDER_SHARED))) const Kavri_Shared SHARED;

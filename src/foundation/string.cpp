@@ -1,5 +1,6 @@
 #include "foundation/string.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
@@ -132,9 +133,12 @@ int KT_String::format_list(const wchar_t* format, void* args) {
     for (;;) {
         va_list attempt;
         va_copy(attempt, list);
+        errno = 0;
         written = std::vswprintf(buffer, capacity, format, attempt);
         va_end(attempt);
-        if (written >= 0 || capacity >= format_limit) break;
+        // A text that cannot be converted fails the same way at any size;
+        // only a full buffer is worth retrying.
+        if (written >= 0 || errno == EILSEQ || capacity >= format_limit) break;
         if (buffer != local) KD_ReleaseMemory(buffer);
         capacity *= 2;
         buffer = static_cast<wchar_t*>(alloc(capacity * sizeof(wchar_t)));

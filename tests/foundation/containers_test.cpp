@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "refusing_heap.h"
+
 namespace {
 
 struct Item : KT_Object {
@@ -110,6 +112,30 @@ TEST(Array, ResizeBelowOneDoublesAndKeeps) {
     array.resize(4, true, true);
     EXPECT_EQ(array.capacity(), 4);
     EXPECT_EQ(array[3], 4);
+}
+
+} // namespace
+
+namespace {
+
+TEST(GrowableArray, NegativeIndexStoresNothing) {
+    KT_Growable_Array<int> array(16);
+    array.store(-1, 5);
+    array.store(-100000, 5);
+    EXPECT_EQ(array.capacity(), 16);
+}
+
+TEST(Array, FailedGrowthKeepsTheContents) {
+    KT_Array<int> array(4);
+    for (int i = 0; i < 4; ++i) array[i] = i + 10;
+    int* before = array.data();
+    {
+        Refusing_Heap refusing;
+        array.resize(64, true, false);
+    }
+    EXPECT_EQ(array.data(), before);
+    EXPECT_EQ(array.capacity(), 4);
+    EXPECT_EQ(array[3], 13);
 }
 
 } // namespace

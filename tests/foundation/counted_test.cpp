@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <utility>
+
+#include "child_process.h"
+#include "refusing_heap.h"
+
 namespace {
 
 // A body with one value, to watch copy on write from the outside.
@@ -93,6 +99,53 @@ TEST(Object, HeapObjectsRecordTheirSize) {
     delete heap;
     Box_Data local(2);
     EXPECT_EQ(local.allocation_size(), 0u);
+}
+
+} // namespace
+
+namespace {
+
+// In a fresh process, the first body built after the library loads takes
+// serial 1.
+int first_serial_is_one() {
+    Box_Data first(1);
+    if (first.change_serial() != 1) return 1;
+    Box_Data* twin = static_cast<Box_Data*>(first.copy());
+    const bool larger = twin->change_serial() > first.change_serial();
+    delete twin;
+    return larger ? 0 : 2;
+}
+KAVRI_CHILD_ROLE(first_serial_role, "first_serial", first_serial_is_one);
+
+TEST(Counted, FirstBodyAfterLoadingHasSerialOne) {
+    EXPECT_EQ(run_child("first_serial", {}), 0);
+}
+
+TEST(Counted, MovingAHandleTransfersItsReference) {
+    Box box(6);
+    Box_Data* body = box.body();
+    Box moved(std::move(box));
+    EXPECT_TRUE(box.empty());
+    EXPECT_EQ(moved.body(), body);
+    EXPECT_EQ(body->reference_count(), 1u);
+
+    Box other(1);
+    other = std::move(moved);
+    EXPECT_EQ(other.body(), body);
+    EXPECT_EQ(body->reference_count(), 1u);
+}
+
+TEST(Counted, AnEmptyHandleHasNothingToModify) {
+    KT_Pointer<Box_Data> empty;
+    EXPECT_EQ(empty.modify(), nullptr);
+    EXPECT_EQ(empty.modify(true), nullptr);
+    empty.reset();
+    EXPECT_TRUE(empty.empty());
+}
+
+TEST(Object, ExhaustedHeapThrowsInsteadOfBuildingAtNull) {
+    Refusing_Heap refusing;
+    EXPECT_THROW(new Box_Data(1), std::bad_alloc);
 }
 
 } // namespace

@@ -68,3 +68,14 @@ TEST(String, FormatGrowsPastAnyFixedBuffer) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(String, FormatThatCannotConvertLeavesAnEmptyString) {
+    KT_String s(L"before");
+    EXPECT_EQ(s.Format(L"%d %s", 1, "\xff\xfe"), 0);
+    EXPECT_FALSE(s.is_null());
+    EXPECT_EQ(s.length(), 0);
+}
+
+} // namespace

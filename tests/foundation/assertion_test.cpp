@@ -1,0 +1,206 @@
+#include "foundation/assertion.h"
+#include "platform/diagnostics.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "temporary_directory.h"
+
+namespace {
+
+struct Dialog_Record {
+    int shown = 0;
+    std::wstring text;
+    std::wstring caption;
+    std::uint32_t style = 0;
+};
+
+Dialog_Record dialog;
+int answer = KDI_IDOK;
+bool shift_held = false;
+std::vector<std::wstring> debug_output;
+
+int answering_dialog(const wchar_t* text, const wchar_t* caption, std::uint32_t style) {
+    ++dialog.shown;
+    dialog.text = text;
+    dialog.caption = caption;
+    dialog.style = style;
+    return answer;
+}
+
+std::int16_t shift_state(int key) {
+    return key == KDI_VK_SHIFT && shift_held ? -32768 : 0;
+}
+
+void capture_output(const wchar_t* text) {
+    debug_output.emplace_back(text);
+}
+
+class Assertion : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (KD_Error_Logger().active()) GTEST_SKIP() << "KAVRI_ERROR_LOG is set for this run";
+        dialog = {};
+        answer = KDI_IDOK;
+        shift_held = false;
+        debug_output.clear();
+        old_dialog_ = kdiSetDialogCallback(answering_dialog);
+        old_keys_ = kdiSetKeyStateCallback(shift_state);
+        old_sink_ = kdiSetDebugOutputSink(capture_output);
+    }
+    void TearDown() override {
+        kdiSetDialogCallback(old_dialog_);
+        kdiSetKeyStateCallback(old_keys_);
+        kdiSetDebugOutputSink(old_sink_);
+    }
+
+private:
+    kdiDialogCallback old_dialog_ = nullptr;
+    kdiKeyStateCallback old_keys_ = nullptr;
+    kdiDebugOutputSink old_sink_ = nullptr;
+};
+
+const std::wstring report_12 = L"\nThe assertion 'count > 0' failed in mesh.cpp at line 12.\nThe "
+                               L"last Win32 error code was 5.\n";
+const std::wstring instructions =
+    L"\n\nClick OK to ignore and continue, or CANCEL to debug.\nShift-click to always ignore "
+    L"this assert.";
+
+TEST_F(Assertion, ReportsWithFileAndLineInTheExactWords) {
+    kdiSetLastError(5);
+    EXPECT_EQ(KD_Fail_Assertion(L"count > 0", L"Mesh", L"mesh.cpp", 12), 0);
+    ASSERT_EQ(debug_output.size(), 1u);
+    EXPECT_EQ(debug_output[0], report_12);
+    EXPECT_EQ(dialog.shown, 1);
+    EXPECT_EQ(dialog.text, report_12 + instructions);
+    EXPECT_EQ(dialog.caption, L"Mesh Assertion Failed");
+    EXPECT_EQ(dialog.style, 0x22011u);
+}
+
+TEST_F(Assertion, CancelAsksTheCallerToDebug) {
+    answer = KDI_IDCANCEL;
+    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"cancel.cpp", 3), 1);
+    answer = KDI_IDOK;
+    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"cancel.cpp", 3), 0);
+    EXPECT_EQ(dialog.shown, 2);
+}
+
+TEST_F(Assertion, ShiftSilencesOnlyThatFileAndLine) {
+    shift_held = true;
+    answer = KDI_IDCANCEL;
+    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"shift.cpp", 40), 1);
+    shift_held = false;
+    EXPECT_EQ(dialog.shown, 1);
+
+    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"shift.cpp", 40), 0);
+    EXPECT_EQ(dialog.shown, 1);
+    // Still written to the debug output even when silenced.
+    EXPECT_EQ(debug_output.size(), 2u);
+
+    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"shift.cpp", 41), 1);
+    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"shift.cpp.other", 40), 1);
+    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"shift.cp", 40), 1);
+    EXPECT_EQ(dialog.shown, 4);
+}
+
+TEST_F(Assertion, WithoutFileOrLineTheExpressionIsAComplaint) {
+    EXPECT_EQ(KD_Fail_Assertion(L"plain words", L"Ignored", nullptr, 7), 0);
+    EXPECT_EQ(dialog.text, L"plain words");
+    EXPECT_EQ(dialog.caption, L"Complaint");
+    EXPECT_EQ(debug_output.back(), L"plain words");
+
+    EXPECT_EQ(KD_Fail_Assertion(L"line zero", L"T", L"file.cpp", 0), 0);
+    EXPECT_EQ(dialog.text, L"line zero");
+    EXPECT_EQ(dialog.caption, L"Complaint");
+
+    EXPECT_EQ(KD_Fail_Assertion(L"empty file", nullptr, L"", 9), 0);
+    EXPECT_EQ(dialog.caption, L"Complaint");
+    EXPECT_EQ(dialog.shown, 3);
+}
+
+TEST_F(Assertion, ShiftOnAComplaintSilencesItByItsLine) {
+    shift_held = true;
+    KD_Fail_Assertion(L"first", nullptr, nullptr, 77);
+    shift_held = false;
+    EXPECT_EQ(KD_Fail_Assertion(L"second", nullptr, nullptr, 77), 0);
+    EXPECT_EQ(dialog.shown, 1);
+    KD_Fail_Assertion(L"third", nullptr, nullptr, 78);
+    EXPECT_EQ(dialog.shown, 2);
+}
+
+TEST_F(Assertion, NullArgumentsDoNotCrash) {
+    EXPECT_EQ(KD_Fail_Assertion(nullptr, nullptr, L"null.cpp", 1), 0);
+    EXPECT_EQ(dialog.caption, L" Assertion Failed");
+    EXPECT_EQ(KD_Fail_Assertion(nullptr, nullptr, nullptr, 0), 0);
+    EXPECT_EQ(dialog.text, L"");
+}
+
+TEST(DiagnosticHooks, DefaultsNeverBlockAndNullRestoresThem) {
+    kdiDialogCallback old_dialog = kdiSetDialogCallback(nullptr);
+    kdiKeyStateCallback old_keys = kdiSetKeyStateCallback(nullptr);
+    EXPECT_EQ(kdiMessageBoxW(L"text", L"caption", 0), KDI_IDOK);
+    EXPECT_EQ(kdiGetAsyncKeyState(KDI_VK_SHIFT), 0);
+    kdiSetDialogCallback(old_dialog);
+    kdiSetKeyStateCallback(old_keys);
+    kdiSetLastError(42);
+    EXPECT_EQ(kdiGetLastError(), 42);
+}
+
+// --- the error log across a real load and unload ---
+
+int fail_with_log() {
+    // With the log active no dialog may be shown.
+    kdiSetDialogCallback(
+        [](const wchar_t*, const wchar_t*, std::uint32_t) -> int { std::_Exit(3); });
+    kdiSetDebugOutputSink([](const wchar_t*) {});
+    kdiSetLastError(2);
+    if (KD_Fail_Assertion(L"p != nullptr", L"Log", L"log.cpp", 21) != 0) return 4;
+    if (KD_Fail_Assertion(L"héllo wörld", L"Log", nullptr, 0) != 0) return 5;
+    return KD_Error_Logger().active() ? 0 : 6;
+}
+KAVRI_CHILD_ROLE(fail_with_log_role, "fail_with_log", fail_with_log);
+
+using ErrorLog = Temporary_Directory;
+
+const char* time_pattern = R"([A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\d \d\d:\d\d:\d\d \d{4}\n)";
+
+TEST_F(ErrorLog, LoadAndUnloadFrameTheReports) {
+    const auto log = root_ / "errors.log";
+    ASSERT_EQ(run_child("fail_with_log", {{"KAVRI_ERROR_LOG", log.string()}}), 0);
+    const std::string text = contents("errors.log");
+    const std::string expected =
+        std::string(R"(\*\*\*\* Kavri error log opened on )") + time_pattern + "\n" +
+        R"(\nThe assertion 'p != nullptr' failed in log\.cpp at line 21\.\n)" +
+        R"(The last Win32 error code was 2\.\n)" + "h\xC3\xA9llo w\xC3\xB6rld" + "\n" +
+        R"(\*\*\*\* Kavri error log closed on )" + time_pattern + "\n\n";
+    EXPECT_TRUE(std::regex_match(text, std::regex(expected))) << text;
+}
+
+TEST_F(ErrorLog, AppendsToAnExistingLog) {
+    const auto log = root_ / "errors.log";
+    make_file("errors.log", "earlier line\n");
+    ASSERT_EQ(run_child("fail_with_log", {{"KAVRI_ERROR_LOG", log.string()}}), 0);
+    ASSERT_EQ(run_child("fail_with_log", {{"KAVRI_ERROR_LOG", log.string()}}), 0);
+    const std::string text = contents("errors.log");
+    EXPECT_EQ(text.rfind("earlier line\n**** Kavri error log opened on ", 0), 0u);
+    std::size_t openings = 0;
+    for (std::size_t at = text.find("log opened"); at != std::string::npos;
+         at = text.find("log opened", at + 1))
+        ++openings;
+    EXPECT_EQ(openings, 2u);
+}
+
+TEST_F(ErrorLog, AnUnopenableLogStillKeepsTheDialogAway) {
+    const auto log = root_ / "missing" / "errors.log";
+    EXPECT_EQ(run_child("fail_with_log", {{"KAVRI_ERROR_LOG", log.string()}}), 0);
+    EXPECT_FALSE(std::filesystem::exists(log));
+    EXPECT_EQ(run_child("fail_with_log", {{"KAVRI_ERROR_LOG", ""}}), 0);
+}
+
+} // namespace

@@ -1,0 +1,194 @@
+#include "foundation/variant.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::wstring> element_names(const KT_Variant& v) {
+    std::vector<std::wstring> names;
+    wchar_t* name = nullptr;
+    KT_Variant* value = nullptr;
+    for (int i = 0; v.get_elem_at(i, name, value); ++i)
+        names.emplace_back(name);
+    return names;
+}
+
+TEST(Variant, ReadersGiveNeutralValuesForOtherKinds) {
+    KT_Variant empty;
+    EXPECT_EQ(empty.kind(), KT_Variant_Data::Empty);
+    EXPECT_FALSE(empty.as_boolean());
+    EXPECT_EQ(empty.as_char(), nullptr);
+
+    KT_Variant five(5);
+    EXPECT_TRUE(five.as_boolean());
+    EXPECT_EQ(five.as_int(), 5);
+    EXPECT_EQ(five.as_float(), 0.0f);
+    EXPECT_EQ(five.as_rgb(), nullptr);
+    EXPECT_EQ(five.get_elem_count(), 0);
+
+    EXPECT_FALSE(KT_Variant(0).as_boolean());
+    EXPECT_TRUE(KT_Variant(true).as_boolean());
+    EXPECT_EQ(KT_Variant(true).as_int(), 0);
+    EXPECT_EQ(KT_Variant(2.5f).as_float(), 2.5f);
+    EXPECT_FALSE(KT_Variant(2.5f).as_boolean());
+
+    KT_Variant text(L"name");
+    EXPECT_STREQ(text.as_char(), L"name");
+    EXPECT_EQ(text.as_int(), 0);
+
+    KT_Variant colour(KT_RGB{0.25f, 0.5f, 1.0f});
+    ASSERT_NE(colour.as_rgb(), nullptr);
+    EXPECT_EQ(colour.as_rgb()->green, 0.5f);
+}
+
+TEST(Variant, NullValuesLeaveTheVariantEmpty) {
+    KT_Variant v(7);
+    v.set_value(static_cast<const wchar_t*>(nullptr));
+    EXPECT_EQ(v.kind(), KT_Variant_Data::Empty);
+    v.set_value(static_cast<const KT_RGB*>(nullptr));
+    EXPECT_EQ(v.kind(), KT_Variant_Data::Empty);
+}
+
+TEST(Variant, SettingAnElementAgainMovesItToTheEnd) {
+    KT_Variant a(1), b(2), list;
+    list.set_elem(L"Color", a);
+    list.set_elem(L"Size", a);
+    list.set_elem(L"COLOR", b);
+    EXPECT_EQ(list.get_elem_count(), 2);
+    EXPECT_EQ(element_names(list), (std::vector<std::wstring>{L"Size", L"COLOR"}));
+
+    KT_Variant* found = nullptr;
+    ASSERT_TRUE(list.get_elem(L"color", found));
+    EXPECT_TRUE(found->shares_body_with(b));
+    EXPECT_EQ(b->reference_count(), 2u);
+    EXPECT_FALSE(list.get_elem(L"missing", found));
+}
+
+TEST(Variant, ElementIndexOutsideTheListIsRefused) {
+    KT_Variant list;
+    list.set_elem(L"one", KT_Variant(1));
+    wchar_t* name = nullptr;
+    KT_Variant* value = nullptr;
+    EXPECT_FALSE(list.get_elem_at(list.get_elem_count(), name, value));
+    EXPECT_FALSE(list.get_elem_at(-1, name, value));
+    ASSERT_TRUE(list.get_elem_at(0, name, value));
+    EXPECT_STREQ(name, L"one");
+    EXPECT_EQ(value->as_int(), 1);
+
+    KT_Variant scalar(3);
+    EXPECT_FALSE(scalar.get_elem_at(0, name, value));
+    EXPECT_FALSE(scalar.get_elem(L"one", value));
+}
+
+TEST(Variant, SettingAnElementOnAScalarReplacesTheValue) {
+    KT_Variant v(L"text");
+    v.set_elem(L"x", KT_Variant(4));
+    EXPECT_EQ(v.kind(), KT_Variant_Data::Elements);
+    EXPECT_EQ(v.as_char(), nullptr);
+    EXPECT_EQ(v.get_elem_count(), 1);
+}
+
+TEST(Variant, CopiesOfStringAndColourAreIndependent) {
+    KT_Variant text(L"kept");
+    KT_Variant shared_text = text;
+    shared_text.reset();
+    EXPECT_STREQ(text.as_char(), L"kept");
+    EXPECT_EQ(shared_text.kind(), KT_Variant_Data::Empty);
+
+    KT_Variant colour(KT_RGB{1, 0, 0});
+    KT_Variant other = colour;
+    other.set_value(L"replaced");
+    ASSERT_NE(colour.as_rgb(), nullptr);
+    EXPECT_EQ(colour.as_rgb()->red, 1.0f);
+
+    auto* twin = static_cast<KT_Variant_Data*>(colour->copy());
+    EXPECT_NE(twin->as_rgb(), colour.as_rgb());
+    EXPECT_GT(twin->change_serial(), colour->change_serial());
+    delete twin;
+}
+
+TEST(Variant, BodyCopySharesElementBodiesButNotCachedData) {
+    struct Marker : KT_Cached_Data {};
+    KT_Variant inner(9), list;
+    list.set_elem(L"a", inner);
+    list.set_elem(L"b", KT_Variant(L"s"));
+    list.set_cached_data(new Marker);
+
+    KT_Variant copy = list;
+    copy.set_elem(L"c", KT_Variant(3));
+    EXPECT_FALSE(copy.shares_body_with(list));
+    EXPECT_EQ(list.get_elem_count(), 2);
+    EXPECT_EQ(element_names(copy), (std::vector<std::wstring>{L"a", L"b", L"c"}));
+    KT_Variant* a = nullptr;
+    ASSERT_TRUE(copy.get_elem(L"A", a));
+    EXPECT_TRUE(a->shares_body_with(inner));
+    EXPECT_EQ(inner->reference_count(), 3u);
+    EXPECT_EQ(copy->cached_data(), nullptr);
+    EXPECT_NE(list->cached_data(), nullptr);
+}
+
+TEST(Variant, InPlaceWritesAreSeenByEveryHolder) {
+    KT_Variant first(1);
+    KT_Variant second = first;
+    std::uint32_t serial = first->change_serial();
+    second.set_int(2, true);
+    EXPECT_TRUE(second.shares_body_with(first));
+    EXPECT_EQ(first.as_int(), 2);
+    EXPECT_NE(first->change_serial(), serial);
+
+    second.set_int(3);
+    EXPECT_FALSE(second.shares_body_with(first));
+    EXPECT_EQ(first.as_int(), 2);
+}
+
+TEST(Variant, ResetKeepsCachedDataAndInvalidateDropsIt) {
+    static int destroyed = 0;
+    struct Watched : KT_Cached_Data {
+        ~Watched() override { ++destroyed; }
+    };
+    {
+        KT_Variant v(L"abc");
+        v.set_cached_data(new Watched);
+        v.reset();
+        EXPECT_EQ(destroyed, 0);
+        EXPECT_NE(v->cached_data(), nullptr);
+        v.invalidate_cached_data();
+        EXPECT_EQ(destroyed, 1);
+        EXPECT_EQ(v->cached_data(), nullptr);
+        v.set_cached_data(new Watched);
+    }
+    EXPECT_EQ(destroyed, 2);
+}
+
+TEST(Variant, StoringAVariantIntoItselfMakesNoCycle) {
+    KT_Variant v(1);
+    v.set_elem(L"self", v);
+    KT_Variant* inner = nullptr;
+    ASSERT_TRUE(v.get_elem(L"self", inner));
+    EXPECT_FALSE(inner->shares_body_with(v));
+    EXPECT_EQ(inner->as_int(), 1);
+
+    KT_Variant w;
+    w.set_elem(L"self", w, true);
+    ASSERT_TRUE(w.get_elem(L"self", inner));
+    EXPECT_FALSE(inner->shares_body_with(w));
+}
+
+TEST(Variant, ElementValueMayComeFromTheElementItReplaces) {
+    KT_Variant list;
+    list.set_elem(L"key", KT_Variant(L"value"));
+    wchar_t* name = nullptr;
+    KT_Variant* value = nullptr;
+    ASSERT_TRUE(list.get_elem_at(0, name, value));
+    list.set_elem(name, *value);
+    ASSERT_TRUE(list.get_elem_at(0, name, value));
+    EXPECT_STREQ(name, L"key");
+    EXPECT_STREQ(value->as_char(), L"value");
+    EXPECT_EQ(list.get_elem_count(), 1);
+}
+
+} // namespace
