@@ -1,0 +1,556 @@
+#include <cmath>
+#include <limits>
+#include <random>
+#include <set>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "math/matrix.h"
+
+namespace {
+
+constexpr double pi = 3.14159265358979323846;
+
+template <class Handle> using Real_Of_Handle = typename Handle::Real;
+
+// Plain row-vector product for the expectations: [x y z 1] * m, no division.
+template <class M> std::vector<double> row_times(const M& m, double x, double y, double z) {
+    std::vector<double> r(4);
+    for (int j = 0; j < 4; ++j)
+        r[j] = x * m[0][j] + y * m[1][j] + z * m[2][j] + m[3][j];
+    return r;
+}
+
+template <class A, class B> void product(const A& a, const B& b, double (&r)[4][4]) {
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) {
+            r[i][j] = 0;
+            for (int k = 0; k < 4; ++k)
+                r[i][j] += double(a[i][k]) * double(b[k][j]);
+        }
+}
+
+// Determinant by elimination with partial pivoting.
+double determinant(const double (&a)[4][4]) {
+    double m[4][4];
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            m[i][j] = a[i][j];
+    double det = 1;
+    for (int c = 0; c < 4; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < 4; ++r)
+            if (std::abs(m[r][c]) > std::abs(m[pivot][c])) pivot = r;
+        if (m[pivot][c] == 0) return 0;
+        if (pivot != c) {
+            std::swap(m[pivot], m[c]);
+            det = -det;
+        }
+        det *= m[c][c];
+        for (int r = c + 1; r < 4; ++r) {
+            const double f = m[r][c] / m[c][c];
+            for (int k = c; k < 4; ++k)
+                m[r][k] -= f * m[c][k];
+        }
+    }
+    return det;
+}
+
+// Builds matrices by random chains of editing operations and products, so
+// that every classification arises the way a client would reach it.
+template <class Handle> class Random_Matrices {
+public:
+    using Real = Real_Of_Handle<Handle>;
+    using Vector = typename Handle::Vector;
+
+    explicit Random_Matrices(unsigned seed) : random_(seed) {}
+
+    double uniform(double lo, double hi) {
+        return std::uniform_real_distribution<>(lo, hi)(random_);
+    }
+    int pick(int n) { return std::uniform_int_distribution<>(0, n - 1)(random_); }
+
+    void edit(Handle& m) {
+        const double a = uniform(-pi, pi), b = uniform(-1.2, 1.2);
+        switch (pick(13)) {
+        case 0:
+            m.scale(uniform(0.2, 3), uniform(0.2, 3), 1);
+            break;
+        case 1:
+            m.scale(uniform(-3, 3), uniform(0.2, 3), uniform(0.2, 3));
+            break;
+        case 2:
+            m.translate(uniform(-10, 10), uniform(-10, 10), 0);
+            break;
+        case 3:
+            m.translate(uniform(-10, 10), uniform(-10, 10), uniform(-10, 10));
+            break;
+        case 4:
+            m.rotate_z(a);
+            break;
+        case 5:
+            m.rotate_x(a);
+            break;
+        case 6:
+            m.rotate_y(a);
+            break;
+        case 7:
+            m.rotate(pick(2) ? Vector{0, 0, 1} : Vector{Real(b), 1, Real(a)}, a);
+            break;
+        case 8:
+            m.shear_x(b, 0);
+            break;
+        case 9:
+            m.shear_z(0, b);
+            break;
+        case 10:
+            m.project(uniform(1, 4), uniform(1, 4), uniform(1, 9), pick(2));
+            break;
+        case 11:
+            m.uniform_scale(uniform(0.5, 2));
+            break;
+        default: {
+            Handle other;
+            edit(other);
+            Handle result;
+            m.multiply(other, result);
+            m = result;
+        }
+        }
+    }
+
+    Handle make() {
+        Handle m;
+        for (int steps = pick(5) - 1; steps >= 0; --steps)
+            edit(m);
+        return m;
+    }
+
+private:
+    std::mt19937 random_;
+};
+
+template <class Handle> class Matrix_Precision : public ::testing::Test {};
+using Handle_Types = ::testing::Types<KT_Matrix_Single, KT_Matrix_Double>;
+TYPED_TEST_SUITE(Matrix_Precision, Handle_Types);
+
+template <class Out, class Handle, class In>
+void expect_fast_equals_reference(const Handle& m, const std::vector<In>& points, float wlimit) {
+    const int n = static_cast<int>(points.size());
+    std::vector<Out> fast(n), reference(n);
+    std::vector<float> fast_w(n), reference_w(n);
+    m.transform(n, points.data(), fast.data(), fast_w.data(), wlimit);
+    m.transform_reference(n, points.data(), reference.data(), reference_w.data(), wlimit);
+    for (int i = 0; i < n; ++i) {
+        ASSERT_EQ(fast[i].x, reference[i].x) << "class " << m.classification() << " point " << i;
+        ASSERT_EQ(fast[i].y, reference[i].y) << "class " << m.classification() << " point " << i;
+        ASSERT_EQ(fast[i].z, reference[i].z) << "class " << m.classification() << " point " << i;
+        ASSERT_EQ(fast_w[i], reference_w[i]) << "class " << m.classification() << " point " << i;
+    }
+}
+
+// A missing classification bit sends points down a loop that ignores
+// elements the matrix uses; the plain product shows it.
+TYPED_TEST(Matrix_Precision, EveryClassTransformsLikeTheFullProduct) {
+    Random_Matrices<TypeParam> matrices(1234);
+    std::vector<KT_Point> points(64);
+    std::vector<KT_Point_D> points_d(64);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        points_d[i] = {matrices.uniform(-50, 50), matrices.uniform(-50, 50),
+                       matrices.uniform(-50, 50)};
+        points[i] = KD_Narrow(points_d[i]);
+    }
+    std::set<std::uint32_t> seen;
+    for (int trial = 0; trial < 3000; ++trial) {
+        const TypeParam m = matrices.make();
+        seen.insert(m.classification() >= 16 ? 16 : m.classification());
+        const float wlimit = trial % 2 ? 0.0f : 0.3f;
+        expect_fast_equals_reference<KT_Point>(m, points, wlimit);
+        expect_fast_equals_reference<KT_Point_D>(m, points_d, wlimit);
+        expect_fast_equals_reference<KT_Point>(m, points_d, wlimit);
+        if (this->HasFatalFailure()) return;
+    }
+    for (std::uint32_t c : {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 15, 16})
+        EXPECT_TRUE(seen.count(c)) << "class " << c << " never arose";
+}
+
+TYPED_TEST(Matrix_Precision, ClassificationOfEachEditingOperation) {
+    using Vector = typename TypeParam::Vector;
+    auto class_after = [](auto operation) {
+        TypeParam m;
+        operation(m);
+        return m.classification();
+    };
+    EXPECT_EQ(class_after([](TypeParam& m) { m.scale(1, 1, 1); }), 0u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.scale(2, 3, 1); }), 1u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.scale(1, 1, 2); }), 9u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.translate(0, 0, 0); }), 0u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.translate(1, 2, 0); }), 4u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.translate(0, 0, 1); }), 12u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.rotate_z(0.3); }), 2u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.rotate_x(0.3); }), 10u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.rotate_y(0.3); }), 10u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.rotate_x(0); }), 0u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.rotate(Vector{0, 0, 1}, 0.5); }), 2u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.rotate(Vector{0, 1, 0}, 0.5); }), 10u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.shear_z(0.2, 0); }), 11u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.shear_z(0, 0); }), 0u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.project(2, 2, 1, false); }), 0u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.project(4, 4, 2, false); }), 9u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.project(4, 2, 1, false); }), 1u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.project(4, 2, 3, false); }), 9u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.project(2, 2, 1, true); }), 16u);
+    EXPECT_EQ(class_after([](TypeParam& m) { m.project(4, 4, 2, true); }), 25u);
+    EXPECT_EQ(class_after([](TypeParam& m) {
+                  m.change_basis(Vector{0, 1, 0}, Vector{-1, 0, 0}, Vector{0, 0, 1});
+              }),
+              3u);
+    EXPECT_EQ(class_after([](TypeParam& m) {
+                  m.change_basis(Vector{1, 0, 0}, Vector{0, 0, 1}, Vector{0, -1, 0});
+              }),
+              11u);
+    // Products carry the OR of their operands.
+    TypeParam a, b, c;
+    a.translate(1, 2, 0);
+    b.rotate_x(1);
+    a.multiply(b, c);
+    EXPECT_EQ(c.classification(), 14u);
+}
+
+TYPED_TEST(Matrix_Precision, EditingOperationsMoveFixedPointsAsDescribed) {
+    using Vector = typename TypeParam::Vector;
+    auto moved = [](const TypeParam& m, KT_Point_D p) {
+        KT_Point_D out;
+        m.transform(p, out);
+        return out;
+    };
+    auto expect_near = [](KT_Point_D p, double x, double y, double z) {
+        EXPECT_NEAR(p.x, x, 1e-6);
+        EXPECT_NEAR(p.y, y, 1e-6);
+        EXPECT_NEAR(p.z, z, 1e-6);
+    };
+    TypeParam rz, rx, ry, axis, shear, basis, chain;
+    rz.rotate_z(pi / 2);
+    expect_near(moved(rz, {1, 0, 0}), 0, 1, 0);
+    rx.rotate_x(pi / 2);
+    expect_near(moved(rx, {0, 1, 0}), 0, 0, 1);
+    ry.rotate_y(pi / 2);
+    expect_near(moved(ry, {0, 0, 1}), 1, 0, 0);
+    axis.rotate(Vector{0, 0, 3}, pi / 6);
+    expect_near(moved(axis, {1, 0, 0}), std::cos(pi / 6), std::sin(pi / 6), 0);
+    shear.shear_z(pi / 4, 0);
+    expect_near(moved(shear, {1, 2, 3}), 4, 2, 3);
+    basis.change_basis(Vector{0, 1, 0}, Vector{0, 0, 1}, Vector{1, 0, 0});
+    expect_near(moved(basis, {1, 2, 3}), 2, 3, 1);
+    // Appending: scale first, then translate.
+    chain.scale(2, 2, 2);
+    chain.translate(1, 0, 0);
+    expect_near(moved(chain, {1, 1, 1}), 3, 2, 2);
+    TypeParam cycle; // a third of a turn about the diagonal cycles the axes
+    cycle.rotate(Vector{1, 1, 1}, 2 * pi / 3);
+    expect_near(moved(cycle, {1, 0, 0}), 0, 1, 0);
+}
+
+TYPED_TEST(Matrix_Precision, TranslateAfterPerspectiveEqualsTheProduct) {
+    // A rotation followed by a projection has perspective terms in every
+    // row of column 3; translating must reach all of them.
+    TypeParam m, t, expected;
+    m.rotate_x(0.4);
+    m.rotate_y(0.7);
+    m.project(2, 3, 5, true);
+    t.translate(0.5, -2, 3);
+    TypeParam copy = m;
+    copy.multiply(t, expected);
+    m.translate(0.5, -2, 3);
+    const KT_Point_D p{1.5, -0.25, 2};
+    KT_Point_D a, b;
+    float wa, wb;
+    m.transform(p, a, &wa, 0.0f);
+    expected.transform(p, b, &wb, 0.0f);
+    EXPECT_NEAR(a.x, b.x, 1e-5);
+    EXPECT_NEAR(a.y, b.y, 1e-5);
+    EXPECT_NEAR(a.z, b.z, 1e-5);
+}
+
+TYPED_TEST(Matrix_Precision, WIsComparedWithTheLimit) {
+    TypeParam m;
+    m.project(2, 2, 4, true); // w = 1 + z / 4
+    KT_Point out;
+    float w = 0;
+    m.transform(KT_Point{2, 2, -2}, out, &w, 0.5f);
+    EXPECT_EQ(w, 0.5f);
+    EXPECT_EQ(out.x, 2); // not divided at the limit
+    m.transform(KT_Point{2, 2, -1}, out, &w, 0.5f);
+    EXPECT_EQ(w, 0.75f);
+    EXPECT_FLOAT_EQ(out.x, 2 / 0.75f);
+    // Behind the eye (w <= 0) nothing divides, even with limit 0.
+    m.transform(KT_Point{2, 2, -4}, out, &w, 0.0f);
+    EXPECT_EQ(w, 0.0f);
+    EXPECT_EQ(out.x, 2);
+}
+
+TYPED_TEST(Matrix_Precision, ProductOperandsAndNormalisation) {
+    TypeParam identity, a, result;
+    a.rotate_z(0.5);
+    identity.multiply(a, result);
+    EXPECT_TRUE(result.shares_body_with(a));
+    a.multiply(identity, result);
+    EXPECT_TRUE(result.shares_body_with(a));
+
+    // m33 of the product is 2: the result is the product halved.
+    using Real = Real_Of_Handle<TypeParam>;
+    const Real general[4][4] = {{1, 2, 0, 0.5}, {0, 1, 3, 0}, {2, 0, 1, 0}, {1, 1, 1, 2}};
+    TypeParam g, t;
+    g.set_as_4x4(general);
+    t.translate(1, 2, 3);
+    g.multiply(t, result);
+    double expected[4][4];
+    product(g.body()->m, t.body()->m, expected);
+    ASSERT_EQ(expected[3][3], 2);
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            EXPECT_DOUBLE_EQ(result.body()->m[i][j], expected[i][j] / 2);
+    EXPECT_EQ(result.classification(), 31u);
+
+    // The result handle may be an operand.
+    TypeParam s;
+    s.scale(2, 2, 2);
+    TypeParam before = s;
+    s.multiply(s, s);
+    EXPECT_DOUBLE_EQ(s.body()->m[0][0], 4);
+    EXPECT_DOUBLE_EQ(before.body()->m[0][0], 2); // the shared body was not written
+}
+
+TYPED_TEST(Matrix_Precision, ScaleFactorFollowsUniformScaling) {
+    TypeParam m;
+    m.scale(2, 2, 2);
+    m.rotate_x(0.3);
+    m.translate(1, 2, 3);
+    EXPECT_DOUBLE_EQ(m.body()->scale_factor, 2);
+    m.scale(1, 1, 1);
+    EXPECT_DOUBLE_EQ(m.body()->scale_factor, 2);
+    m.scale(-3, 3, 3);
+    EXPECT_DOUBLE_EQ(m.body()->scale_factor, 6);
+    m.scale(1, 2, 1);
+    EXPECT_EQ(m.body()->scale_factor, 0);
+    TypeParam p;
+    p.project(4, 4, 2, false);
+    EXPECT_DOUBLE_EQ(p.body()->scale_factor, 0.5);
+    p.project(4, 4, 2, true);
+    EXPECT_EQ(p.body()->scale_factor, 0);
+}
+
+TYPED_TEST(Matrix_Precision, LongRotationChainsStayOrthonormal) {
+    TypeParam m;
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> angle(-pi, pi);
+    for (int i = 0; i < 3000; ++i) {
+        m.rotate_x(angle(random));
+        m.rotate_y(angle(random));
+        TypeParam turn, next;
+        turn.rotate_z(angle(random));
+        m.multiply(turn, next);
+        m = next;
+    }
+    const auto& e = m.body()->m;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(std::sqrt(e[i][0] * e[i][0] + e[i][1] * e[i][1] + e[i][2] * e[i][2]), 1, 1e-6);
+    for (int i = 0; i < 3; ++i)
+        for (int j = i + 1; j < 3; ++j)
+            EXPECT_NEAR(e[i][0] * e[j][0] + e[i][1] * e[j][1] + e[i][2] * e[j][2], 0, 1e-4);
+}
+
+TYPED_TEST(Matrix_Precision, AdjointTimesMatrixIsAMultipleOfIdentity) {
+    Random_Matrices<TypeParam> matrices(77);
+    for (int trial = 0; trial < 200; ++trial) {
+        const TypeParam m = matrices.make();
+        if (m.classification() == 0) continue;
+        const TypeParam adjoint = m.adjoint();
+        ASSERT_FALSE(adjoint.empty());
+        EXPECT_TRUE(m.adjoint().shares_body_with(adjoint)); // cached
+        double am[4][4], mm[4][4], p[4][4];
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j) {
+                am[i][j] = adjoint.body()->m[i][j];
+                mm[i][j] = m.body()->m[i][j];
+            }
+        product(am, mm, p);
+        // The adjoint is scaled so that its m33, the cofactor of m33, is 1.
+        const double upper = determinant({{mm[0][0], mm[0][1], mm[0][2], 0},
+                                          {mm[1][0], mm[1][1], mm[1][2], 0},
+                                          {mm[2][0], mm[2][1], mm[2][2], 0},
+                                          {0, 0, 0, 1}});
+        const double lambda = upper != 0 ? determinant(mm) / upper : determinant(mm);
+        const double tolerance = 1e-3 * std::max(1.0, std::abs(lambda));
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j)
+                EXPECT_NEAR(p[i][j], i == j ? lambda : 0, tolerance) << trial;
+    }
+}
+
+TYPED_TEST(Matrix_Precision, PlanesThroughTheAdjointFollowThePoints) {
+    Random_Matrices<TypeParam> matrices(99);
+    for (int trial = 0; trial < 200; ++trial) {
+        const TypeParam m = matrices.make();
+        if (m.empty()) continue;
+        const TypeParam adjoint = m.adjoint();
+        const KT_Vector_D n =
+            KD_Normalized(KT_Vector_D{matrices.uniform(-1, 1), matrices.uniform(-1, 1), 1});
+        const KT_Point_D on{matrices.uniform(-3, 3), matrices.uniform(-3, 3),
+                            matrices.uniform(-3, 3)};
+        const KT_Plane_D plane{n.x, n.y, n.z, -KD_Dot(n, KT_Vector_D{on.x, on.y, on.z})};
+        KT_Plane_D moved;
+        adjoint.transform(plane, moved);
+        const auto p = row_times(m.body()->m, on.x, on.y, on.z); // homogeneous image
+        const double value = moved.a * p[0] + moved.b * p[1] + moved.c * p[2] + moved.d * p[3];
+        EXPECT_NEAR(value, 0, 1e-3 * std::max(1.0, std::abs(p[3]))) << trial;
+        EXPECT_NEAR(std::hypot(moved.a, moved.b, moved.c), 1, 1e-6);
+        // The scalar forms are the z component of the unnormalised plane.
+        KT_Vector_D unit_normal = n;
+        const float z_from_plane = adjoint.transform_z(plane);
+        const float z_from_normal = adjoint.transform_z(unit_normal, on);
+        EXPECT_NEAR(z_from_plane, z_from_normal, 1e-3 * std::max(1.0f, std::abs(z_from_plane)));
+        if (std::abs(moved.c) > 1e-3) {
+            EXPECT_EQ(z_from_plane > 0, moved.c > 0);
+        }
+    }
+}
+
+TYPED_TEST(Matrix_Precision, VectorsComeOutUnitOrZero) {
+    Random_Matrices<TypeParam> matrices(5);
+    for (int trial = 0; trial < 100; ++trial) {
+        const TypeParam m = matrices.make();
+        const KT_Vector v{float(matrices.uniform(-5, 5)), float(matrices.uniform(-5, 5)), 1};
+        KT_Vector out;
+        m.adjoint().transform(v, out);
+        EXPECT_NEAR(KD_Length(out), 1, 1e-5);
+        // The adjoint turns a rotation's normals with the rotation.
+        if (m.classification() == 2 || m.classification() == 10) {
+            KT_Point_D image, origin;
+            m.transform(KT_Point_D{v.x, v.y, v.z}, image);
+            m.transform(KT_Point_D{0, 0, 0}, origin);
+            const KT_Vector_D expected = KD_Normalized(image - origin);
+            EXPECT_NEAR(out.x, expected.x, 1e-5);
+            EXPECT_NEAR(out.y, expected.y, 1e-5);
+        }
+    }
+    KT_Vector_D zero{0, 0, 0}, out_d;
+    TypeParam any = matrices.make();
+    any.transform(zero, out_d);
+    EXPECT_TRUE(out_d == zero);
+    KT_Plane flat{0, 0, 0, 5}, out_plane;
+    TypeParam identity;
+    identity.transform(flat, out_plane);
+    EXPECT_EQ(out_plane.d, 0); // a zero normal gives the zero plane
+}
+
+TYPED_TEST(Matrix_Precision, BadArgumentsLeaveTheMatrixAlone) {
+    using Real = Real_Of_Handle<TypeParam>;
+    using Vector = typename TypeParam::Vector;
+    const Real nan = std::numeric_limits<Real>::quiet_NaN();
+    const Real inf = std::numeric_limits<Real>::infinity();
+    TypeParam m;
+    m.translate(1, 2, 3);
+    const TypeParam original = m;
+    m.rotate_x(nan);
+    m.rotate(Vector{0, 0, 0}, 1);
+    m.rotate(Vector{nan, 0, 1}, 1);
+    m.scale(inf, 1, 1);
+    m.translate(nan, 0, 0);
+    m.shear_y(inf, 0);
+    const Real bad[4][4] = {{nan, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+    m.set_as_4x4(bad);
+    EXPECT_EQ(m.classification(), original.classification());
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            EXPECT_EQ(m.body()->m[i][j], original.body()->m[i][j]);
+
+    // Non-finite points pass through without trapping; counts <= 0 do nothing.
+    KT_Point p{std::numeric_limits<float>::infinity(), 0, 0}, out{7, 7, 7};
+    m.transform(p, out);
+    EXPECT_TRUE(std::isinf(out.x));
+    KT_Point untouched{7, 7, 7};
+    m.transform(-3, &p, &untouched);
+    EXPECT_EQ(untouched.x, 7);
+}
+
+TEST(Matrix_Handle, EmptyIsIdentityAndReportsW) {
+    const KT_Matrix empty;
+    const KT_Point_D in[2] = {{1, 2, 3}, {-4, 5, 1e20}};
+    KT_Point out[2];
+    float w[2] = {0, 0};
+    empty.transform(2, in, out, w, 0.0f);
+    EXPECT_EQ(out[1].z, 1e20f);
+    EXPECT_EQ(out[0].y, 2);
+    EXPECT_EQ(w[0], 1);
+    EXPECT_EQ(w[1], 1);
+    EXPECT_EQ(empty.classification(), 0u);
+    EXPECT_TRUE(empty.adjoint().empty());
+    const KT_Adjoint_Matrix adjoint = empty.convert_to_adjoint();
+    EXPECT_EQ(adjoint.m[2][2], 1);
+    EXPECT_EQ(adjoint.m[2][3], 0);
+}
+
+TEST(Matrix_Handle, EditingCopiesASharedBody) {
+    KT_Matrix a;
+    a.translate(1, 0, 0);
+    KT_Matrix b = a;
+    b.translate(0, 1, 0);
+    EXPECT_FALSE(a.shares_body_with(b));
+    EXPECT_EQ(a.element(3, 1), 0);
+    EXPECT_EQ(b.element(3, 1), 1);
+    EXPECT_EQ(a.precision(), KT_Precision::Single);
+}
+
+TEST(Matrix_Handle, MixedPrecisionProductsAreDouble) {
+    KT_Matrix a, b, result;
+    a.rotate_z(0.25);
+    b.allocate(KT_Precision::Double, true);
+    b.translate(1e-9, 2, 0);
+    a.multiply(b, result);
+    ASSERT_EQ(result.precision(), KT_Precision::Double);
+    EXPECT_EQ(result.classification(), 6u);
+    EXPECT_DOUBLE_EQ(result.element(3, 0), 1e-9);
+    EXPECT_FLOAT_EQ(result.element(0, 0), std::cos(0.25f));
+}
+
+TEST(Matrix_Handle, PrecisionConversions) {
+    KT_Matrix m;
+    m.scale(2, 3, 4);
+    m.rotate_y(0.5);
+    const KT_Matrix_Single shared = m.single();
+    EXPECT_TRUE(KT_Matrix(shared).shares_body_with(m));
+
+    m.convert_to_double();
+    ASSERT_EQ(m.precision(), KT_Precision::Double);
+    EXPECT_EQ(m.classification(), 11u);
+    EXPECT_EQ(m.element(0, 0), double(shared.body()->m[0][0]));
+
+    const KT_Matrix_Single narrowed = m.single();
+    ASSERT_FALSE(narrowed.empty());
+    EXPECT_EQ(narrowed.classification(), 11u);
+    EXPECT_EQ(narrowed.body()->m[2][2], shared.body()->m[2][2]);
+
+    m.translate(1e31, 0, 0);
+    EXPECT_TRUE(m.single().empty());
+    KT_Matrix fresh;
+    fresh.convert_to_double();
+    EXPECT_EQ(fresh.precision(), KT_Precision::Double);
+    EXPECT_EQ(fresh.classification(), 0u);
+}
+
+TEST(Matrix_Handle, SetTakesTheBlockAndTranslation) {
+    const double a[4][4] = {{0, 1, 0, 9}, {-1, 0, 0, 9}, {0, 0, 2, 9}, {5, 6, 7, 9}};
+    KT_Matrix m;
+    m.set(a);
+    EXPECT_EQ(m.classification(), 15u);
+    KT_Point_D out;
+    m.transform(KT_Point_D{1, 2, 3}, out);
+    const auto expected = row_times(a, 1, 2, 3);
+    EXPECT_DOUBLE_EQ(out.x, expected[0]);
+    EXPECT_DOUBLE_EQ(out.y, expected[1]);
+    EXPECT_DOUBLE_EQ(out.z, expected[2]);
+}
+
+} // namespace
