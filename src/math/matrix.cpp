@@ -104,7 +104,7 @@ KT_Matrix_Single KT_Matrix::single() const {
     if (KT_Matrix_Single_Data* s = single_body()) return KT_Matrix_Single(s);
     const KT_Matrix_Double_Data* d = double_body();
     if (!d) return KT_Matrix_Single();
-    if (!(std::abs(d->scale_factor) <= narrowing_limit)) return KT_Matrix_Single();
+    if (std::abs(d->scale_factor) > narrowing_limit) return KT_Matrix_Single();
     for (const auto& row : d->m)
         for (double element : row)
             if (std::abs(element) > narrowing_limit) return KT_Matrix_Single();

@@ -5,9 +5,7 @@
 
 namespace {
 
-template <class... Real> bool all_finite(Real... values) {
-    return (std::isfinite(values) && ...);
-}
+using detail::all_finite;
 
 template <class Real>
 void multiply_elements(const Real (&a)[4][4], const Real (&b)[4][4], Real (&r)[4][4]) {
@@ -203,8 +201,9 @@ void KT_Matrix_Real_Data<Real, Self>::rotate(const Vector& axis, Real angle) {
 
 template <class Real, class Self>
 void KT_Matrix_Real_Data<Real, Self>::shear(int from, int to_a, Real a, int to_b, Real b) {
-    const bool applied = shear_column(from, to_a, a) | shear_column(from, to_b, b);
-    if (!applied) return;
+    const bool first = shear_column(from, to_a, a);
+    const bool second = shear_column(from, to_b, b);
+    if (!first && !second) return;
     classification |= 11;
     scale_factor = 0;
     invalidate_adjoint();

@@ -2,6 +2,7 @@
 // small vector algebra the camera and the pipeline share.
 #pragma once
 
+#include <cmath>
 #include <type_traits>
 
 #include "foundation/basic_types.h"
@@ -39,6 +40,10 @@ template <> struct Vector_For<KT_Point_D> { using type = KT_Vector_D; };
 template <class V> struct Point_For;
 template <> struct Point_For<KT_Vector> { using type = KT_Point; };
 template <> struct Point_For<KT_Vector_D> { using type = KT_Point_D; };
+
+template <class... Real> bool all_finite(Real... values) {
+    return (std::isfinite(values) && ...);
+}
 
 } // namespace detail
 

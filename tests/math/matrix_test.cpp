@@ -554,3 +554,79 @@ TEST(Matrix_Handle, SetTakesTheBlockAndTranslation) {
 }
 
 } // namespace
+
+namespace {
+
+// The array forms must give what the single forms give, in every precision
+// pairing the handle accepts.
+TEST(Matrix_Handle, ArrayFormsMatchSingleForms) {
+    for (KT_Precision precision : {KT_Precision::Single, KT_Precision::Double}) {
+        KT_Matrix m;
+        m.allocate(precision, true);
+        m.rotate_y(0.7);
+        m.shear_x(0.2, -0.1);
+        m.translate(1, -2, 3);
+        m.project(3, 2, 7, true);
+        const KT_Matrix adjoint = m.adjoint();
+        const KT_Vector normals[3] = {{0, 0, 1}, {1, 2, 3}, {-4, 0.5f, 2}};
+        const KT_Vector_D normals_d[3] = {{0, 0, 1}, {1, 2, 3}, {-4, 0.5, 2}};
+        const KT_Point_D points_d[3] = {{1, 1, 1}, {-2, 0, 5}, {0.25, 8, -3}};
+        const KT_Plane_D planes_d[3] = {{0, 0, 1, 2}, {1, 2, 3, -4}, {-1, 0.5, 0.25, 0}};
+        KT_Vector out_v[3];
+        KT_Vector_D out_vd[3];
+        KT_Plane out_p[3];
+        float z_planes[3], z_normals[3];
+        adjoint.transform(3, normals_d, out_v);
+        adjoint.transform(3, normals, out_vd);
+        adjoint.transform(3, planes_d, out_p);
+        adjoint.transform_z(3, planes_d, z_planes);
+        adjoint.transform_z(3, normals_d, points_d, z_normals);
+        for (int i = 0; i < 3; ++i) {
+            KT_Vector v;
+            adjoint.transform(normals_d[i], v);
+            EXPECT_EQ(v.x, out_v[i].x);
+            EXPECT_EQ(v.z, out_v[i].z);
+            EXPECT_NEAR(out_vd[i].y, out_v[i].y, 1e-6);
+            KT_Plane p;
+            adjoint.transform(planes_d[i], p);
+            EXPECT_EQ(p.d, out_p[i].d);
+            EXPECT_EQ(adjoint.transform_z(planes_d[i]), z_planes[i]);
+            EXPECT_EQ(adjoint.transform_z(normals_d[i], points_d[i]), z_normals[i]);
+        }
+    }
+}
+
+TEST(Matrix_Handle, ConvertedAdjointMatchesTheCachedOne) {
+    KT_Matrix m;
+    m.rotate_x(0.4);
+    m.scale(2, 3, 0.5);
+    m.translate(4, 5, 6);
+    const KT_Adjoint_Matrix value = m.convert_to_adjoint();
+    const KT_Matrix cached = m.adjoint();
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            EXPECT_NEAR(value.m[i][j], cached.element(i, j),
+                        1e-5 * std::max(1.0, std::abs(cached.element(i, j))));
+    // Editing drops the cache.
+    m.translate(1, 0, 0);
+    EXPECT_FALSE(m.adjoint().shares_body_with(cached));
+}
+
+TEST(Matrix_Body, UnfinishedRotationsComposeAndFinishOnce) {
+    KT_Matrix_Single finished, composed;
+    finished.scale(2, 2, 2);
+    finished.rotate_x(0.3);
+    finished.rotate_z(1.1);
+    composed.scale(2, 2, 2);
+    KT_Matrix_Single_Data& body = *composed.modify();
+    body.rotate_x(0.3, false);
+    body.rotate_z(1.1, false);
+    body.orthogonalize();
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            EXPECT_NEAR(body.m[i][j], finished.body()->m[i][j], 1e-6);
+    EXPECT_EQ(body.classification, finished.classification());
+    EXPECT_EQ(body.scale_factor, 2);
+}
+
+} // namespace
