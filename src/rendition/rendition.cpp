@@ -71,6 +71,10 @@ KT_Rendition::KT_Rendition(const KT_Renderer_Data* renderer)
 
 KT_Rendition::KT_Rendition(const KT_Renderer& renderer) : KT_Rendition(renderer.body()) {}
 
+void KT_Rendition::ensure_body() {
+    if (!body_) *this = KT_Rendition(static_cast<const KT_Renderer_Data*>(nullptr));
+}
+
 void KT_Rendition::renew_renderer(const KT_Renderer_Data* renderer, bool in_place) {
     if (!renderer) return;
     modify_transform(in_place).use_renderer(renderer);
@@ -149,6 +153,7 @@ void KT_Rendition::set_viewport(const KT_Int_Rectangle& viewport, bool in_place)
 }
 
 void KT_Rendition::set_camera(const KT_Camera& camera, bool in_place) {
+    ensure_body();
     const KT_Camera& current = body_->transform->camera;
     const std::uint32_t now = current.empty() ? 0 : current->change_serial();
     const std::uint32_t next = camera.empty() ? 0 : camera->change_serial();
@@ -178,6 +183,7 @@ void KT_Rendition::set_hard_clip_unrestricted(const KT_Int_Rectangle& clip, bool
 }
 
 void KT_Rendition::restrict_hard_clip(const KT_Int_Rectangle& clip, bool in_place) {
+    ensure_body();
     clip_changed(clamped(transform().hard_clip, clip), in_place);
 }
 
@@ -196,8 +202,8 @@ void KT_Rendition::set_complex_clip(void*, bool in_place) {
 }
 
 KT_Contour_Set KT_Rendition::shifted_complex_clip() const {
+    if (!body_ || body_->transform->complex_clip.empty()) return KT_Contour_Set();
     KT_Transform_Data& t = *body_->transform;
-    if (t.complex_clip.empty()) return KT_Contour_Set();
     const KT_Int_XY shift = {t.viewport.left, t.viewport.bottom};
     if (!t.shifted_complex_clip.empty() && t.shifted_clip_shift.x == shift.x &&
         t.shifted_clip_shift.y == shift.y)
@@ -237,6 +243,7 @@ void KT_Rendition::use_plain_form(int weight) {
 }
 
 void KT_Rendition::set_advanced_options(const KT_Advanced_Options& options, bool in_place) {
+    ensure_body();
     if (misc().advanced_options == options) return;
     modify_misc(in_place).advanced_options = options;
 }

@@ -43,8 +43,12 @@ public:
     explicit KT_Rendition(const KT_Renderer_Data* renderer);
     explicit KT_Rendition(const KT_Renderer& renderer);
 
-    // Read access to the records (the handle must not be empty).
-    const KT_Renderer_Data* renderer() const { return body_->transform->renderer; }
+    // Read access to the records (the handle must not be empty). Setters
+    // on an empty handle first give it the state of a rendition without
+    // renderer.
+    const KT_Renderer_Data* renderer() const {
+        return body_ ? body_->transform->renderer : nullptr;
+    }
     const KT_Transform_Data& transform() const { return *body_->transform; }
     const KT_Color_Data& color() const { return *body_->color; }
     const KT_Line_Data& line() const { return *body_->line; }
@@ -138,7 +142,9 @@ public:
     void validate_hard_complex_clip();
 
 private:
+    void ensure_body();
     template <class Record> Record& prepare(KT_Pointer<Record> KT_Net_Data::*slot, bool in_place) {
+        ensure_body();
         KT_Net_Data* net = modify(in_place);
         return *(net->*slot).modify(in_place);
     }

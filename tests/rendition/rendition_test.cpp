@@ -484,6 +484,26 @@ TEST(RenditionPlainForm, LineFlagKeepsTheFacePattern) {
     EXPECT_TRUE(r->misc.shares_body_with(other->misc));
 }
 
+TEST(RenditionCopies, AnEmptyHandleActsAsARenditionWithoutRenderer) {
+    KT_Rendition r;
+    EXPECT_EQ(r.renderer(), nullptr);
+    EXPECT_TRUE(r.shifted_complex_clip().empty());
+    r.set_hard_clip({-5, 5, -5, 5}, false);
+    EXPECT_EQ(r.transform().hard_clip.left, -5);
+    EXPECT_TRUE(same(r.color().contrast.rgb, white));
+    KT_Rendition camera_first;
+    KT_Camera camera;
+    camera.zoom(2);
+    camera_first.set_camera(camera, false);
+    EXPECT_TRUE(camera_first.transform().camera.shares_body_with(camera));
+    KT_Rendition options_first;
+    options_first.set_advanced_options(64, false);
+    EXPECT_TRUE(options_first.misc().advanced_options.has(64));
+    KT_Rendition restricted;
+    restricted.restrict_hard_clip({1, 2, 3, 4}, false);
+    EXPECT_EQ(restricted.transform().hard_clip.left, 1);
+}
+
 TEST(RenditionCopies, OutliveTheRenditionTheyCameFrom) {
     KT_Rendition copy;
     {
