@@ -165,6 +165,17 @@ TEST(RenditionSharing, EverySetterCopiesItsOwnRecord) {
                                 a->misc.shares_body_with(b->misc)};
         for (int i = 0; i < 7; ++i)
             EXPECT_EQ(shared[i], i != record) << name << " record " << i;
+        // Changed again as sole holder: the same bodies with new serials.
+        const KT_Net_Data* net = b.body();
+        const std::uint32_t net_serial = b->change_serial();
+        const KT_Counted* records[7] = {
+            b->transform.body(), b->color.body(),          b->line.body(), b->face.body(),
+            b->marker.body(),    b->text_attribute.body(), b->misc.body()};
+        const std::uint32_t serial = records[record]->change_serial();
+        change(b);
+        EXPECT_EQ(b.body(), net) << name;
+        EXPECT_NE(b->change_serial(), net_serial) << name;
+        EXPECT_NE(records[record]->change_serial(), serial) << name;
     };
     check(
         "viewport",
@@ -191,7 +202,8 @@ TEST(RenditionSharing, EverySetterCopiesItsOwnRecord) {
     check(
         "text", [](KT_Rendition& r) { r.modify_text_attribute().text_size = 3; }, 5);
     check(
-        "advanced", [](KT_Rendition& r) { r.set_advanced_options(16, false); }, 6);
+        "advanced",
+        [](KT_Rendition& r) { r.set_advanced_options(r.misc().advanced_options ^ 16u, false); }, 6);
 }
 
 TEST(RenditionSharing, RepeatedValuesChangeNothing) {

@@ -139,14 +139,18 @@ TEST(ScreenMatrixCases, DegenerateViewportsStayFinite) {
 TEST(TransformWithoutRenderer, StopsAtTheProjection) {
     KT_Rendition r(static_cast<const KT_Renderer_Data*>(nullptr));
     EXPECT_TRUE(r.transform().screen.empty());
-    // (2x / width, 2y / height, z / d) in the unit view volume.
-    const Device_Point p = to_device(r, {0.5f, 0.5f, 0});
-    EXPECT_FLOAT_EQ(p.x, 0.5f);
-    EXPECT_FLOAT_EQ(p.y, 0.5f);
-    EXPECT_FLOAT_EQ(p.z, 0.0f);
+    EXPECT_TRUE(r.transform().object_to_device.empty());
     const KT_Int_Rectangle& clip = r.transform().hard_clip;
     EXPECT_EQ(clip.left, 0);
     EXPECT_EQ(clip.right, 0);
+    // Once the chain is built, it ends in the unit view volume:
+    // (2x / width, 2y / height, z / d) divided by w = 1 + z / d.
+    r.set_handedness(0, false);
+    const Device_Point p = to_device(r, {1, 0.5f, 5});
+    EXPECT_FLOAT_EQ(p.x, 0.5f);
+    EXPECT_FLOAT_EQ(p.y, 0.25f);
+    EXPECT_FLOAT_EQ(p.z, 0.5f);
+    EXPECT_FLOAT_EQ(r.transform().scaled_wlimit, 0.05f);
 }
 
 TEST(ModellingMatrix, MovesObjectsBeforeTheCamera) {
