@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
 namespace {
 
@@ -187,7 +188,7 @@ bool design_ink(const Design_Entry& d, int x, int y) {
     case Zigzag:
         return lines(y + std::abs(centred(x, a)), a, b);
     case Waves: {
-        const double phase = 2.0 * M_PI * wrap(x, side) / side;
+        const double phase = 2.0 * std::numbers::pi * wrap(x, side) / side;
         const int offset = static_cast<int>(std::lround(b * std::sin(phase)));
         return lines(y + offset, a, 1);
     }

@@ -13,7 +13,15 @@
 //           71 doubled grid (narrow), 72 vertical, 73 bricks
 //   74- 76  not bitmaps (user pattern, hatch, shape); their entries are
 //           solid so that a reader never meets null
-//   77-189  32 x 32 designs, see fill_bitmaps.cpp
+//   77-189  32 x 32 designs, families of sizes growing with the number:
+//           eight each of 77 horizontal, 85 vertical, 93 rising and
+//           101 falling lines, 109 grids, 117 crosshatches (spacing 4, 8,
+//           16, 32, then the same twice as thick), 125 dots and
+//           133 staggered dots; four each of 141 bricks, 150 zigzags,
+//           154 waves, 158 rings, 162 diamonds, 166 scales, 170 weave,
+//           174 triangles, 178 plus signs, 182 columns, 186 speckle
+//           (10 to 75 percent drawn); five checkerboards 145-149 (cells 1
+//           to 16)
 //  190-194  32 x 32 stipple series chosen by density (KD_Stipple_Bitmap)
 #pragma once
 

@@ -141,6 +141,32 @@ TEST_F(Assertion, NullArgumentsDoNotCrash) {
     EXPECT_EQ(dialog.text, L"");
 }
 
+TEST_F(Assertion, MacroReportsTheConditionWhereItStands) {
+    const int line = __LINE__ + 1;
+    KAVRI_ASSERT(1 + 1 == 3);
+    EXPECT_EQ(dialog.shown, 1);
+    EXPECT_NE(dialog.text.find(L"The assertion '1 + 1 == 3' failed in "), std::wstring::npos);
+    EXPECT_NE(dialog.text.find(L"assertion_test.cpp at line " + std::to_wstring(line) + L"."),
+              std::wstring::npos);
+    KAVRI_ASSERT(2 + 2 == 4);
+    EXPECT_EQ(dialog.shown, 1);
+}
+
+int cancel_breaks() {
+    kdiSetDialogCallback(
+        [](const wchar_t*, const wchar_t*, std::uint32_t) { return KDI_IDCANCEL; });
+    kdiSetDebugOutputSink([](const wchar_t*) {});
+    KAVRI_ASSERT(false);
+    return 0;
+}
+KAVRI_CHILD_ROLE(cancel_breaks_role, "cancel_breaks", cancel_breaks);
+
+TEST(AssertionMacro, CancelBreaksIntoTheDebugger) {
+    EXPECT_EQ(run_child("cancel_breaks", {{"KAVRI_ERROR_LOG", ""}}), 0)
+        << "with the log active the macro never breaks";
+    EXPECT_EQ(run_child("cancel_breaks", {}), 128 + 5) << "SIGTRAP";
+}
+
 TEST(DiagnosticHooks, DefaultsNeverBlockAndNullRestoresThem) {
     kdiDialogCallback old_dialog = kdiSetDialogCallback(nullptr);
     kdiKeyStateCallback old_keys = kdiSetKeyStateCallback(nullptr);

@@ -26,14 +26,18 @@ Child_Role_Registration::Child_Role_Registration(const char* name, Child_Role ro
 }
 
 int run_child(const std::string& role, const Child_Environment& environment) {
-    std::string command = "env KAVRI_FOUNDATION_CHILD=" + quoted(role);
+    // No core file from a child that is meant to stop on a trap.
+    std::string command =
+        "ulimit -c 0; env -u KAVRI_ERROR_LOG KAVRI_FOUNDATION_CHILD=" + quoted(role);
     for (const auto& [name, value] : environment)
         command += " " + name + "=" + quoted(value);
     command += " " + quoted(std::filesystem::read_symlink("/proc/self/exe").string());
     command += " --gtest_list_tests >/dev/null";
     const int status = std::system(command.c_str());
-    if (status == -1 || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    if (status == -1) return -1;
+    // A child ended by a signal reports 128 + the signal, as a shell would.
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 namespace {

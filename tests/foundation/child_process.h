@@ -10,7 +10,8 @@
 
 using Child_Environment = std::vector<std::pair<std::string, std::string>>;
 
-// Exit status of the child, or -1 when it could not be run.
+// Exit status of the child (128 + the signal when a signal ended it), or
+// -1 when it could not be run.
 int run_child(const std::string& role, const Child_Environment& environment);
 
 // Roles register a function returning the child's exit status. Roles are

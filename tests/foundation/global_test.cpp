@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <numbers>
 #include <set>
 #include <string>
 
@@ -34,9 +35,9 @@ bool pixel(const std::uint8_t* bits, int size, int x, int y) {
 }
 
 TEST(Shared, TablesHoldTheirDefiningValues) {
-    EXPECT_FLOAT_EQ(SHARED.arc_cosines[125], static_cast<float>(M_PI / 3));
-    EXPECT_FLOAT_EQ(SHARED.arc_cosines[250], static_cast<float>(M_PI / 2));
-    EXPECT_FLOAT_EQ(SHARED.arc_cosines[500], static_cast<float>(M_PI));
+    EXPECT_FLOAT_EQ(SHARED.arc_cosines[125], static_cast<float>(std::numbers::pi / 3));
+    EXPECT_FLOAT_EQ(SHARED.arc_cosines[250], static_cast<float>(std::numbers::pi / 2));
+    EXPECT_FLOAT_EQ(SHARED.arc_cosines[500], static_cast<float>(std::numbers::pi));
     EXPECT_EQ(SHARED.bit_counts[63], 6);
     EXPECT_EQ(SHARED.bit_reversal[0x01], 0x80);
     EXPECT_EQ(SHARED.bit_reversal[0xC4], 0x23);
