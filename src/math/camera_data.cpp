@@ -1,5 +1,7 @@
 #include "math/camera_data.h"
 
+#include <cmath>
+
 #include "math/arc_cosine.h"
 
 namespace {
@@ -22,7 +24,8 @@ template <class V, class Real> V turn(const V& v, const V& axis, Real angle) {
     return KD_Normalized(turned);
 }
 
-// The single-precision threshold, as the frame update has always used it.
+// Lines of sight this close count as unturned; the threshold is the float
+// 0.999 (0.9990000128746033), compared in the body's precision.
 constexpr double aligned = 0.999f;
 
 } // namespace

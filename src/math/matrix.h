@@ -25,7 +25,7 @@ namespace detail {
 // copy on write. Derived provides edit(f), calling f(body&).
 template <class Derived, class Real> class Matrix_Editing {
 public:
-    using Vector = typename Vector_Of_Real<Real>::type;
+    using Vector = Vector_Of_Real<Real>;
 
     void scale(Real sx, Real sy, Real sz) {
         edit([&](auto& b) { b.scale(sx, sy, sz); });

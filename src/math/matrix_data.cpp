@@ -52,7 +52,9 @@ template <class Real> Real block_scale_factor(const Real (&t)[3][3]) {
     if (std::abs(dot(1, 1) - square) > slack || std::abs(dot(2, 2) - square) > slack) return 0;
     if (std::abs(dot(0, 1)) > slack || std::abs(dot(0, 2)) > slack || std::abs(dot(1, 2)) > slack)
         return 0;
-    return std::sqrt(square);
+    const Real length = std::sqrt(square);
+    // A rotation given to rounding is a rotation.
+    return std::abs(length - 1) <= tolerance ? Real(1) : length;
 }
 
 } // namespace
@@ -297,7 +299,11 @@ void KT_Matrix_Real_Data<Real, Self>::set_as_4x4(const Real (*a)[4]) {
 
 template <class Real, class Self> void KT_Matrix_Real_Data<Real, Self>::orthogonalize() {
     if (scale_factor == 0) return;
-    for (int i = 0; i < 3; ++i) {
+    // Rows the classification promises untouched stay exact: the per-class
+    // point loops do not read them.
+    const bool xy = classification & (KT_Matrix_XY_Scaled | KT_Matrix_XY_Mixed);
+    const bool z = classification & KT_Matrix_Z;
+    for (int i = xy ? 0 : 2; i < (z ? 3 : 2); ++i) {
         Real* row = m[i];
         const Real length = std::sqrt(row[0] * row[0] + row[1] * row[1] + row[2] * row[2]);
         if (!(length > 0) || !all_finite(length)) continue;

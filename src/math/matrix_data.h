@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "foundation/counted.h"
 #include "math/matrix_classification.h"
@@ -28,12 +29,9 @@ protected:
 };
 
 namespace detail {
-template <class Real> struct Vector_Of_Real;
-template <> struct Vector_Of_Real<float> { using type = KT_Vector; };
-template <> struct Vector_Of_Real<double> { using type = KT_Vector_D; };
-} // namespace detail
+template <class Real>
+using Vector_Of_Real = std::conditional_t<std::is_same_v<Real, float>, KT_Vector, KT_Vector_D>;
 
-namespace detail {
 // The classical adjoint (transposed cofactors: adjoint * a = det(a) * I),
 // scaled so that its m33 is 1 unless that is 0.
 void adjugate(const double (&a)[4][4], double (&result)[4][4]);
@@ -44,7 +42,7 @@ class KT_Matrix_Real_Data : public KT_Matrix_Data,
                             public detail::Matrix_Transforms<KT_Matrix_Real_Data<Real, Self>> {
 public:
     using Element = Real;
-    using Vector = typename detail::Vector_Of_Real<Real>::type;
+    using Vector = detail::Vector_Of_Real<Real>;
 
     void set_identity();
     void set_zero();

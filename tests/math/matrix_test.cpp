@@ -73,7 +73,20 @@ public:
 
     void edit(Handle& m) {
         const double a = uniform(-pi, pi), b = uniform(-1.2, 1.2);
-        switch (pick(13)) {
+        switch (pick(15)) {
+        case 13: { // a turn in the xy plane given as a basis
+            const Real c = std::cos(a), s = std::sin(a);
+            m.change_basis(Vector{c, -s, 0}, Vector{s, c, 0}, Vector{0, 0, 1});
+            break;
+        }
+        case 14: { // a general turn given as a basis
+            Handle turn;
+            turn.rotate(Vector{Real(b), 1, Real(a)}, a);
+            const auto& t = turn.body()->m;
+            m.change_basis(Vector{t[0][0], t[1][0], t[2][0]}, Vector{t[0][1], t[1][1], t[2][1]},
+                           Vector{t[0][2], t[1][2], t[2][2]});
+            break;
+        }
         case 0:
             m.scale(uniform(0.2, 3), uniform(0.2, 3), 1);
             break;
