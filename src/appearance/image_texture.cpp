@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "appearance/texel.h"
+#include "foundation/heap.h"
 
 namespace {
 
@@ -82,6 +84,44 @@ KT_RGBA KT_Complex_Image_Texture_Data::value(const KT_Parameter* parameters, int
     if (has_pixels(mask_))
         colour.alpha *= nearest(mask_, clipped_window(mask_, {0, 0}, {0, 0}), p.u, p.v).red;
     return colour;
+}
+
+void KT_Simple_Image_Texture_Data::fill_baked(const KT_Shared_Image& target) const {
+    const int sw = detail::texel_width(source_), sh = detail::texel_height(source_);
+    const int width = detail::texel_width(target), height = detail::texel_height(target);
+    const float w = tile_value(0.0f, tiling_w());
+    if (!detail::is_rgb32(source_) || !detail::is_rgb32(target) || !(w >= 0.0f && w <= 1.0f)) {
+        bake_by_value(target);
+        return;
+    }
+    // The source column of every baked column and the source row of every
+    // baked row, -1 where tiling leaves the unit square, reckoned exactly
+    // as value() does.
+    KT_Stack_Scratch<int, 4096> columns(static_cast<std::size_t>(width));
+    KT_Stack_Scratch<int, 4096> rows(static_cast<std::size_t>(height));
+    if (!columns || !rows) return;
+    for (int i = 0; i < width; ++i) {
+        const float u = tile_value(bake_u(i, width), tiling_u());
+        columns[i] = u >= 0.0f && u <= 1.0f ? KD_Round(static_cast<float>(sw - 1) * u) : -1;
+    }
+    for (int j = 0; j < height; ++j) {
+        const float v = 1.0f - tile_value(bake_v(j, height), tiling_v());
+        rows[j] = v >= 0.0f && v <= 1.0f ? KD_Round(static_cast<float>(sh - 1) * v) : -1;
+    }
+    for (int j = 0; j < height; ++j) {
+        std::uint8_t* out = detail::texel_row(target, j);
+        if (rows[j] < 0) {
+            std::memset(out, 0, 4 * static_cast<std::size_t>(width));
+            continue;
+        }
+        const std::uint8_t* in = detail::texel_row(source_, rows[j]);
+        for (int i = 0; i < width; ++i, out += 4) {
+            if (columns[i] < 0)
+                std::memset(out, 0, 4);
+            else
+                std::memcpy(out, in + 4 * columns[i], 4);
+        }
+    }
 }
 
 KT_Simple_Image_Texture::KT_Simple_Image_Texture(const KT_Shared_Image& image)

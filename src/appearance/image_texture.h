@@ -26,6 +26,10 @@ public:
     std::int32_t user_data() const { return user_data_; }
     void set_user_data(std::int32_t value) { user_data_ = value; }
 
+protected:
+    // Copies the nearest texels of a 32-bit source directly.
+    void fill_baked(const KT_Shared_Image& target) const override;
+
 private:
     KT_Shared_Image source_;
     std::int32_t user_data_ = 0;

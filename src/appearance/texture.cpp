@@ -77,16 +77,21 @@ KT_Shared_Image KT_Texture_Data::image(int width, int height) {
 void KT_Texture_Data::bake(int width, int height) {
     KT_Shared_Image target = detail::make_rgb32_image(width, height);
     if (detail::texel_width(target) != width) return;
+    fill_baked(target);
+    baked_ = target;
+}
+
+void KT_Texture_Data::bake_by_value(const KT_Shared_Image& target) const {
+    if (!detail::is_rgb32(target)) return;
+    const int width = detail::texel_width(target), height = detail::texel_height(target);
     for (int j = 0; j < height; ++j) {
         std::uint8_t* pixel = detail::texel_row(target, j);
-        const float v = 1.0f - (static_cast<float>(j) + 0.5f) / static_cast<float>(height);
+        const float v = bake_v(j, height);
         for (int i = 0; i < width; ++i, pixel += 4) {
-            const KT_Parameter p = {(static_cast<float>(i) + 0.5f) / static_cast<float>(width), v,
-                                    0.0f};
+            const KT_Parameter p = {bake_u(i, width), v, 0.0f};
             detail::write_texel(pixel, value(&p, 1, nullptr, nullptr, nullptr));
         }
     }
-    baked_ = target;
 }
 
 KT_RGBA KT_Texture::value(const KT_Parameter* parameters, int parameter_width,

@@ -68,11 +68,23 @@ public:
 
     const KT_Shared_Image& baked_image() const { return baked_; }
 
+    // Fills a 32-bit image by sampling value() at every pixel centre: the
+    // reference for baking, which faster fills must match byte for byte.
+    void bake_by_value(const KT_Shared_Image& target) const;
+
 protected:
     // The parameter a texture samples: the first one given, or (0, 0, 0).
     static KT_Parameter first_parameter(const KT_Parameter* parameters, int parameter_width) {
         if (!parameters || parameter_width < 1) return {0.0f, 0.0f, 0.0f};
         return parameters[0];
+    }
+    // The parameter at the centre of baked column i and row j (row 0 at the
+    // top).
+    static float bake_u(int i, int width) {
+        return (static_cast<float>(i) + 0.5f) / static_cast<float>(width);
+    }
+    static float bake_v(int j, int height) {
+        return 1.0f - (static_cast<float>(j) + 0.5f) / static_cast<float>(height);
     }
     static bool in_unit_cube(const KT_Parameter& p) {
         return p.u >= 0.0f && p.u <= 1.0f && p.v >= 0.0f && p.v <= 1.0f && p.w >= 0.0f &&
@@ -82,6 +94,8 @@ protected:
     // Whether image() has anything to bake; textures without a base image
     // bake nothing unless they compute their colours themselves.
     virtual bool can_bake() const { return !base_image().empty(); }
+    // Fills a new 32-bit image of the baked size.
+    virtual void fill_baked(const KT_Shared_Image& target) const { bake_by_value(target); }
 
 private:
     void bake(int width, int height);

@@ -333,6 +333,36 @@ TEST(LightCopies, HandlesCopyOnWrite) {
     EXPECT_EQ(b.attenuation(), KT_Lighting_Attenuation::None);
 }
 
+TEST(LightCopies, DistantAndPhotometricDistantKeepTheirFields) {
+    KT_Distant_Light distant({0, 3, 4});
+    KT_Light_Shadow shadow;
+    shadow.casts_shadows = true;
+    shadow.softness = 9.0f;
+    distant.set_light_shadow(shadow);
+    distant.set_current_direction({1, 0, 0});
+    KT_Distant_Light copy = distant;
+    copy.set_colour({0.5f, 0.5f, 0.5f});
+    EXPECT_FALSE(copy.shares_body_with(distant));
+    EXPECT_EQ(copy.light_shadow(), shadow);
+    expect_vector(copy.direction(), 0, 3, 4);
+    expect_vector(copy.current_direction(), 1, 0, 0);
+    expect_vector(light_at(copy, {0, 0, 0}).direction, 1, 0, 0);
+    expect_colour(distant.colour(), 1, 1, 1);
+
+    KT_Photometric_Distant_Light photometric({1, 0, 0});
+    KT_Photometric_Distant_Params params;
+    params.colour_temperature = 6500.0f;
+    params.visible = true;
+    params.shadow_colour = {0.1f, 0.1f, 0.1f};
+    photometric.set_params(params);
+    KT_Photometric_Distant_Light photometric_copy = photometric;
+    photometric_copy.set_direction({0, 1, 0});
+    EXPECT_EQ(photometric_copy.params().colour_temperature, 6500.0f);
+    EXPECT_TRUE(photometric_copy.params().visible);
+    EXPECT_EQ(photometric_copy.params().shadow_colour.red, 0.1f);
+    expect_vector(photometric.direction().unit, 1, 0, 0);
+}
+
 TEST(PhotometricLights, IlluminateAsPlainLights) {
     KT_Photometric_Distant_Light distant({0, 0, 2});
     KT_Photometric_Distant_Params params = distant.params();

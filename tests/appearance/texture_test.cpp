@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include <gtest/gtest.h>
@@ -444,6 +445,39 @@ TEST(TextureCopies, CarryEveryField) {
     EXPECT_EQ(marble_copy.params().vein_colour.red, 1.0f);
     EXPECT_EQ(marble_copy.extra().as_int(), 5);
     EXPECT_EQ(marble_copy.pm_type(), KT_Procedural_Texture_Type::Marble);
+}
+
+} // namespace
+
+namespace {
+
+// The direct copy that bakes simple image textures must give the bytes the
+// sampling reference gives, whatever the sizes and tiling.
+TEST(Baking, DirectCopyMatchesSampling) {
+    std::uint32_t seed = 20261206;
+    auto next = [&seed](int n) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(n));
+    };
+    const KT_Tiling_Mode modes[] = {clamp, repeat, mirror, undefined_mode};
+    for (int round = 0; round < 60; ++round) {
+        const int sw = 1 + next(40), sh = 1 + next(40);
+        KT_Shared_Image source(sw, sh, KT_Image_Format::RGB32, 0, nullptr, false);
+        for (int y = 0; y < sh; ++y)
+            for (int x = 0; x < 4 * sw; ++x)
+                source->row(y)[x] = static_cast<std::uint8_t>(next(256));
+        KT_Simple_Image_Texture texture(source);
+        texture.set_tiling(modes[next(4)], modes[next(4)], modes[next(4)]);
+        const int width = 1 + next(70), height = 1 + next(70);
+
+        KT_Shared_Image fast = texture.image(width, height);
+        KT_Shared_Image reference(width, height, KT_Image_Format::RGB32, 0, nullptr, false);
+        texture.body()->bake_by_value(reference);
+        ASSERT_EQ(fast->width(), width);
+        for (int y = 0; y < height; ++y)
+            ASSERT_EQ(std::memcmp(fast->row(y), reference->row(y), 4 * width), 0)
+                << "round " << round << " row " << y;
+    }
 }
 
 } // namespace
