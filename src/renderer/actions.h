@@ -69,6 +69,12 @@ template <class... A> struct KT_Do_Nothing<void (*)(const KT_Renderer_Data*, A..
     static void routine(const KT_Renderer_Data*, A...) {}
 };
 
+// The routine that does nothing, typed for Slot: set_action<S>(KD_Nothing<S>)
+// makes a slot drop its primitives.
+template <int Slot>
+inline constexpr typename KT_Action_Type<Slot>::Routine KD_Nothing =
+    &KT_Do_Nothing<typename KT_Action_Type<Slot>::Routine>::routine;
+
 // The routine that does nothing for slot.
 KT_Action_Routine KD_Do_Nothing_Action(int slot);
 // What the standard table holds for slot: its standard routine when one is

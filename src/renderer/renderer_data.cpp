@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/assertion.h"
 #include "foundation/heap.h"
 
 namespace {
@@ -25,15 +26,21 @@ KT_Int_Rectangle shifted(const KT_Int_Rectangle& r, KT_Int_XY by) {
 
 KT_Renderer_Data::KT_Renderer_Data()
     : device(this), depth(0), renderer_options(options), current_renderer_options(current_options) {
-    for (int slot = 0; slot < KT_Action_Slot_Count; ++slot)
-        actions[slot] = {this, KD_Do_Nothing_Action(slot), 0, KT_Action_Set};
-    set_standard_actions(true);
+    fill_bottom_actions();
 }
 
+// Without a renderer beneath, the check is reported and the renderer
+// stands alone as a bottom renderer rather than crash.
 KT_Renderer_Data::KT_Renderer_Data(const KT_Renderer_Data* beneath_renderer)
-    : beneath(const_cast<KT_Renderer_Data*>(beneath_renderer)), device(beneath->device),
-      depth(beneath->depth + 1), renderer_options(options),
+    : beneath(const_cast<KT_Renderer_Data*>(beneath_renderer)),
+      device(beneath_renderer ? beneath_renderer->device : this),
+      depth(beneath_renderer ? beneath_renderer->depth + 1 : 0), renderer_options(options),
       current_renderer_options(current_options) {
+    KAVRI_ASSERT(beneath_renderer != nullptr);
+    if (!beneath) {
+        fill_bottom_actions();
+        return;
+    }
     for (int slot = 0; slot < KT_Action_Slot_Count; ++slot) {
         actions[slot] = beneath->actions[slot];
         actions[slot].state = KT_Action_Inherited;
@@ -49,6 +56,12 @@ KT_Renderer_Data::~KT_Renderer_Data() {
     raster_buffer = nullptr;
     raster_buffer_size = 0;
     if (beneath) beneath->above.remove(this);
+}
+
+void KT_Renderer_Data::fill_bottom_actions() {
+    for (int slot = 0; slot < KT_Action_Slot_Count; ++slot)
+        actions[slot] = {this, KD_Do_Nothing_Action(slot), 0, KT_Action_Set};
+    set_standard_actions(true);
 }
 
 void KT_Renderer_Data::set_standard_actions(bool frame_buffers) {
@@ -69,8 +82,9 @@ void KT_Renderer_Data::inherit_actions() {
     }
 }
 
+// A renderer left without a layer beneath inherits from itself.
 KT_Renderer_Options& KT_Renderer_Data::inherited_options() {
-    return beneath->current_renderer_options;
+    return beneath ? beneath->current_renderer_options : current_renderer_options;
 }
 
 KT_Renderer_Options& KT_Renderer_Data::inherited_renderer_options() {
@@ -78,7 +92,7 @@ KT_Renderer_Options& KT_Renderer_Data::inherited_renderer_options() {
 }
 
 KT_Option_Table& KT_Renderer_Data::inherited_option_table() {
-    return beneath->current_options;
+    return beneath ? beneath->current_options : current_options;
 }
 
 void KT_Renderer_Data::optimize_current_options() {
@@ -121,7 +135,8 @@ void KT_Renderer_Data::remove_old_options() {
 
 void KT_Renderer_Data::update_current_options() {
     current_options.unset();
-    current_options.inherit(inherited_option_table());
+    KT_Option_Table& source = inherited_option_table();
+    if (&source != &current_options) current_options.inherit(source);
     current_options.set(options);
     if (beneath) current_renderer_options.checkit(inherited_renderer_options());
 }

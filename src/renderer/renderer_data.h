@@ -24,8 +24,9 @@ struct KT_Document_Info {
 
 class KT_Renderer_Data : public KT_Counted {
 public:
-    // A renderer stacked on beneath (which must not be null): it starts with
-    // exactly the behaviour of the stack beneath it.
+    // A renderer stacked on beneath: it starts with exactly the behaviour of
+    // the stack beneath it. beneath must not be null (a null is reported
+    // and gives a renderer that stands alone).
     explicit KT_Renderer_Data(const KT_Renderer_Data* beneath);
     ~KT_Renderer_Data() override;
     KT_Renderer_Data(const KT_Renderer_Data&) = delete;
@@ -109,6 +110,9 @@ protected:
     // Takes owner, routine and argument of every slot not set here from the
     // layer beneath.
     void inherit_actions();
+
+private:
+    void fill_bottom_actions();
 };
 
 class KT_Renderer : public KT_Pointer<KT_Renderer_Data> {

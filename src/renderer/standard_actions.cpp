@@ -7,7 +7,7 @@ template <int Slot> KT_Action_Routine untyped(typename KT_Action_Type<Slot>::Rou
 }
 
 template <int Slot> KT_Action_Routine nothing() {
-    return untyped<Slot>(&KT_Do_Nothing<typename KT_Action_Type<Slot>::Routine>::routine);
+    return untyped<Slot>(KD_Nothing<Slot>);
 }
 
 struct Slot_Entry {

@@ -82,6 +82,9 @@ TEST_F(Module_Loading, VersionTwelveLoadsWithOrWithoutModuleType) {
         KT_Dynamic_Routine routine = load(file, status);
         ASSERT_NE(routine, nullptr);
         EXPECT_EQ(status, KT_Load_Success);
+        // The entry point is the module's own.
+        EXPECT_EQ(std::string(call(routine)) + ".kdi",
+                  std::string(file, file + std::wcslen(file)));
         DLL_Info* info = listed(file);
         ASSERT_NE(info, nullptr);
         EXPECT_TRUE(info->may_unload);
@@ -90,10 +93,6 @@ TEST_F(Module_Loading, VersionTwelveLoadsWithOrWithoutModuleType) {
         unload(file);
         EXPECT_EQ(listed(file), nullptr);
     }
-    EXPECT_STREQ(
-        call(KD_Load_Dynamic_Routine(L"probe_typed12.kdi", L"KD_Device", dir_.c_str(), nullptr)),
-        "probe_typed12");
-    unload(L"probe_typed12.kdi");
     EXPECT_TRUE(none_loaded());
 }
 
@@ -247,6 +246,45 @@ TEST_F(Module_Loading, WrongVersionIsNeverLoaded) {
     EXPECT_TRUE(fs::exists(marker));
     kdiFreeLibrary(module);
     fs::remove(marker);
+}
+
+TEST_F(Module_Loading, UnloadableFileGivesStatusTwoAndPathIsRestored) {
+    // A relocatable object passes the version check but cannot be loaded.
+    Bytes bytes = read_file(probe("probe_typed12.kdi"));
+    ASSERT_GT(bytes.size(), 0x12u);
+    bytes[0x10] = 1;
+    bytes[0x11] = 0;
+    Scratch_Dir dir;
+    write_file(dir / "probe_relocatable.kdi", bytes);
+    std::wstring former(kdiGetEnvironmentVariableW(L"Path", nullptr, 0), L'\0');
+    if (!former.empty()) kdiGetEnvironmentVariableW(L"Path", former.data(), former.size());
+
+    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
+    EXPECT_EQ(KD_Load_Dynamic_Routine(L"probe_relocatable.kdi", L"KD_Device",
+                                      wide(dir.path()).c_str(), &status),
+              nullptr);
+    EXPECT_EQ(status, KT_Load_Failed);
+    EXPECT_EQ(listed(L"probe_relocatable.kdi"), nullptr);
+
+    std::wstring after(kdiGetEnvironmentVariableW(L"Path", nullptr, 0), L'\0');
+    if (!after.empty()) kdiGetEnvironmentVariableW(L"Path", after.data(), after.size());
+    EXPECT_EQ(after, former) << "the retry must put Path back";
+}
+
+TEST_F(Module_Loading, SecurityPathThatFindsNothingFallsBackToThePath) {
+    static Scratch_Dir* empty;
+    Scratch_Dir dir;
+    empty = &dir;
+    KD_Set_Security_Paths_Callback([] {
+        static std::wstring p;
+        p = wide(empty->path());
+        return p.c_str();
+    });
+    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
+    EXPECT_NE(load(L"probe_typed12.kdi", status), nullptr);
+    EXPECT_EQ(status, KT_Load_Success);
+    unload(L"probe_typed12.kdi");
+    EXPECT_TRUE(none_loaded());
 }
 
 TEST_F(Module_Loading, UnloadOfUnknownModulesChangesNothing) {

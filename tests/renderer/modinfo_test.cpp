@@ -36,6 +36,10 @@ TEST(Modinfo, ReportsEachModuleAndSucceedsOnlyWhenAllWouldLoad) {
     EXPECT_NE(good.output.find("ffffffff (-1: stays loaded)"), std::string::npos);
     EXPECT_NE(good.output.find("0 (success)"), std::string::npos);
 
+    Tool_Run device = modinfo("null12.kdi");
+    EXPECT_EQ(device.exit_status, 0) << device.output;
+    EXPECT_NE(device.output.find("entry point KD_Device"), std::string::npos);
+
     Tool_Run mixed = modinfo(list + " probe_typed12.kdi probe_old11.kdi");
     EXPECT_EQ(mixed.exit_status, 1);
     EXPECT_NE(mixed.output.find("4 (the module's version is not the one required)"),

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/diagnostics.h"
 #include "recording_stack.h"
 #include "renderer/plotter_device.h"
 
@@ -72,6 +73,85 @@ TEST_F(Stack, FreshDeviceOwnsEverySlotWithTheStandardTable) {
                                         nullptr);
     KD_Action_Clear_Z_Buffer(&device, nullptr);
     EXPECT_TRUE(log().empty());
+}
+
+// Exposes the table fill to the test.
+class Refilling_Device : public Device {
+public:
+    Refilling_Device() : Device("refilling") {}
+    using KT_Renderer_Data::set_standard_actions;
+};
+
+TEST(Standard_Table, RefillKeepsTheSlotsItMustNotTouch) {
+    KT_Renderer handle(new Refilling_Device);
+    auto& device = *static_cast<Refilling_Device*>(handle.body());
+    device.set_action<KT_Slot_Create_Frame_Buffer>(KD_Nothing<KT_Slot_Create_Frame_Buffer>, 9);
+    device.set_action<KT_Slot_Read_DCI_Color_Image>(KD_Nothing<KT_Slot_Read_DCI_Color_Image>, 9);
+    device.set_action<KT_Slot_Draw_DCI_Depth16_Image>(KD_Nothing<KT_Slot_Draw_DCI_Depth16_Image>,
+                                                      9);
+    device.set_action<KT_Slot_Draw_2D_Polyline>(record_2d_polyline, 9);
+    device.set_action<KT_Slot_Reserved_DC_Polymarker>(KD_Nothing<KT_Slot_Reserved_DC_Polymarker>,
+                                                      9);
+
+    // A device has no layer beneath: establishing it keeps every slot.
+    ASSERT_EQ(device.establish(), 0);
+    EXPECT_EQ(device.actions[KT_Slot_Draw_2D_Polyline].argument, 9u);
+
+    device.set_standard_actions(false);
+    EXPECT_EQ(device.actions[KT_Slot_Create_Frame_Buffer].argument, 9u);
+    EXPECT_EQ(device.actions[KT_Slot_Read_DCI_Color_Image].argument, 9u);
+    EXPECT_EQ(device.actions[KT_Slot_Draw_DCI_Depth16_Image].argument, 9u);
+    EXPECT_EQ(device.actions[KT_Slot_Draw_2D_Polyline].argument, 0u);
+    EXPECT_EQ(device.actions[KT_Slot_Draw_2D_Polyline].routine,
+              KD_Standard_Action(KT_Slot_Draw_2D_Polyline));
+    EXPECT_EQ(device.actions[KT_Slot_Reserved_DC_Polymarker].argument, 0u);
+
+    device.set_standard_actions(true);
+    EXPECT_EQ(device.actions[KT_Slot_Create_Frame_Buffer].argument, 0u);
+    EXPECT_EQ(device.actions[KT_Slot_Display_Frame_Buffer].routine,
+              KD_Standard_Action(KT_Slot_Display_Frame_Buffer));
+    EXPECT_EQ(device.actions[KT_Slot_Read_DCI_Color_Image].argument, 9u);
+}
+
+TEST_F(Stack, DeviceStackedOnARendererStartsFromItsNativeOptions) {
+    KT_Renderer middle(new Renderer("middle", &device));
+    middle->renderer_options.set_buffer_depth(24);
+    class Upper_Device : public Recording<KT_Device_Data> {
+    public:
+        explicit Upper_Device(const KT_Renderer_Data* beneath) : Recording("upper", beneath) {}
+        void update_palette() override {}
+    };
+    auto* upper = new Upper_Device(middle.body());
+    KT_Renderer top(upper);
+    upper->native_renderer_options.set_buffer_depth(8);
+    EXPECT_EQ(top->depth, 2);
+    EXPECT_EQ(top->device, &device);
+    EXPECT_EQ(top->actions[KT_Slot_Draw_3D_Shell].state, KT_Action_Inherited);
+    ASSERT_EQ(top->establish_all(), 0);
+    EXPECT_EQ(middle->current_renderer_options.buffer_depth(), 24);
+    EXPECT_EQ(top->current_renderer_options.buffer_depth(), 8);
+    EXPECT_NE(top->options.find(L"Window ID"), nullptr);
+    EXPECT_EQ(upper->native_options.find(L"Window ID"), nullptr);
+}
+
+TEST_F(Stack, RendererWithNothingBeneathStandsAlone) {
+    static int reports = 0;
+    kdiDialogCallback before =
+        kdiSetDialogCallback([](const wchar_t*, const wchar_t*, std::uint32_t) {
+            ++reports;
+            return 1; // OK: carry on
+        });
+    kdiDebugOutputSink sink = kdiSetDebugOutputSink([](const wchar_t*) {});
+    KT_Renderer alone(new Renderer("alone", nullptr));
+    kdiSetDialogCallback(before);
+    kdiSetDebugOutputSink(sink);
+    EXPECT_EQ(reports, 1) << "a null beneath must be reported";
+    EXPECT_EQ(alone->depth, 0);
+    EXPECT_EQ(alone->device, alone.body());
+    EXPECT_EQ(alone->actions[KT_Slot_Draw_2D_Polyline].owner, alone.body());
+    EXPECT_EQ(alone->establish_all(), 0);
+    alone->update_all({0, 1, 0, 1});
+    EXPECT_EQ(log().back(), "update alone (0,1,0,1)");
 }
 
 TEST_F(Stack, SlotNamesFollowTheTableOrder) {
