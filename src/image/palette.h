@@ -5,27 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <new>
 
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
-#include "foundation/heap.h"
+#include "foundation/heap_allocator.h"
 #include "image/color_cube.h"
 #include "image/gray_ramp.h"
-
-// A standard allocator over the library heap, for the match cache.
-template <class T> struct KT_Heap_Allocator {
-    using value_type = T;
-    KT_Heap_Allocator() = default;
-    template <class U> KT_Heap_Allocator(const KT_Heap_Allocator<U>&) {}
-    T* allocate(std::size_t n) {
-        void* p = KD_AllocateMemory(n * sizeof(T));
-        if (!p) throw std::bad_alloc();
-        return static_cast<T*>(p);
-    }
-    void deallocate(T* p, std::size_t) { KD_ReleaseMemory(p); }
-    template <class U> bool operator==(const KT_Heap_Allocator<U>&) const { return true; }
-};
 
 struct KT_Palette_Entry {
     KT_RGB32 color;
