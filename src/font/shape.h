@@ -32,6 +32,7 @@ using KT_Fill_Shape_Data = KT_Shape_Kind_Data<2>;
 template <class Body> class KT_Shape_Handle : public KT_Pointer<Body> {
 public:
     KT_Shape_Handle() = default;
+    explicit KT_Shape_Handle(Body* body) : KT_Pointer<Body>(body) {}
     KT_Shape_Handle(const KT_Shape_Engine_Data* engine, int index)
         : KT_Pointer<Body>(new Body(engine, index)) {}
 
