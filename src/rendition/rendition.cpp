@@ -36,6 +36,10 @@ KT_Contour_Set shifted(const KT_Contour_Set_Data& clip, const Point* points, KT_
 // The hard clip as a one-contour region: (left, bottom), (left, top),
 // (right, top), (right, bottom) at z = 0.
 template <class Point> KT_Contour_Set rectangle_region(const KT_Int_Rectangle& h) {
+    // An inverted rectangle clips everything away; as a contour it would
+    // enclose the area between its bounds instead.
+    if (h.right < h.left || h.top < h.bottom)
+        return KT_Contour_Set(0, static_cast<const Point*>(nullptr), true);
     using Real = decltype(Point::x);
     const auto x0 = static_cast<Real>(h.left), x1 = static_cast<Real>(h.right);
     const auto y0 = static_cast<Real>(h.bottom), y1 = static_cast<Real>(h.top);
@@ -223,7 +227,9 @@ void KT_Rendition::validate_hard_complex_clip() {
     t.hard_complex_clip = in_double ? rectangle_region<KT_Point_D>(t.hard_clip)
                                     : rectangle_region<KT_Point>(t.hard_clip);
     t.hard_complex_clip.modify()->force_projection(0.0, 0.0, 1.0);
-    if (!t.complex_clip.empty()) {
+    const bool empty_rectangle =
+        t.hard_clip.right < t.hard_clip.left || t.hard_clip.top < t.hard_clip.bottom;
+    if (!t.complex_clip.empty() && !empty_rectangle) {
         KT_Contour_Set_Data* both =
             t.hard_complex_clip->process(KT_Contour_Intersection, t.complex_clip.body());
         t.hard_complex_clip.attach(both);

@@ -414,6 +414,16 @@ TEST(RenditionClips, HardComplexClipIntersectsTheRectangleWithTheComplexClip) {
     EXPECT_TRUE(inside(r.transform().hard_complex_clip, 5, 5));
 }
 
+TEST(RenditionClips, InvertedHardClipGivesAnEmptyRegion) {
+    Device device(101, 101, 16);
+    KT_Rendition r(&device);
+    r.set_hard_clip_unrestricted({60, 40, 60, 40}, false);
+    r.set_complex_clip(square(0, 0, 100, 100), false);
+    r.validate_hard_complex_clip();
+    EXPECT_TRUE(r.transform().hard_complex_clip_valid);
+    EXPECT_FALSE(inside(r.transform().hard_complex_clip, 50, 50));
+}
+
 TEST(RenditionClips, ValidatingTheHardComplexClipRenewsSerialsInPlace) {
     Device device(101, 101, 16);
     KT_Rendition r(&device);

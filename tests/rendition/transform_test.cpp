@@ -120,6 +120,19 @@ TEST(ScreenMatrixCases, ExplicitViewportSurvivesANewRenderer) {
     expect_device(to_device(r, {0, 0, 0}), 200, 100, 0.95 * 16777215.0);
 }
 
+TEST(ScreenMatrixCases, AViewportChangeLeavesRenditionsSharingTheOldOne) {
+    Device device(window_width, window_height, 16);
+    KT_Rendition r(&device);
+    KT_Rendition copy = r;
+    copy.set_viewport({0, 100, 0, 100}, false);
+    expect_device(to_device(copy, {0.5f, 0, 0}), 75, 50, 0.95 * 65535);
+    expect_device(to_device(r, {0.5f, 0, 0}), 440, 240, 0.95 * 65535);
+    // In place, every sharer moves with it.
+    KT_Rendition sharer = r;
+    r.set_viewport({0, 100, 0, 100}, true);
+    expect_device(to_device(sharer, {0.5f, 0, 0}), 75, 50, 0.95 * 65535);
+}
+
 TEST(ScreenMatrixCases, DegenerateViewportsStayFinite) {
     Device device(window_width, window_height, 16);
     KT_Rendition r(&device);
