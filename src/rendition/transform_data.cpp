@@ -88,9 +88,11 @@ void KT_Transform_Data::invalidate_hard_complex_clip() {
 void KT_Transform_Data::take_camera_matrices() {
     viewing = camera.viewing_matrix();
     projection = camera.projection_matrix();
-    view_direction = camera.read([](const auto& body) {
-        return KT_Vector{static_cast<float>(body.backward.x), static_cast<float>(body.backward.y),
-                         static_cast<float>(body.backward.z)};
+    camera.read([this](const auto& b) {
+        view_direction = {static_cast<float>(b.backward.x), static_cast<float>(b.backward.y),
+                          static_cast<float>(b.backward.z)};
+        camera_target = {b.target.x, b.target.y, b.target.z};
+        camera_wlimit = b.wlimit;
     });
 }
 
@@ -173,20 +175,13 @@ void KT_Transform_Data::validate_object_to_device() {
 }
 
 void KT_Transform_Data::validate_scaled_wlimit() {
-    struct Target {
-        KT_Point_D point;
-        float wlimit;
-    };
-    const Target t = camera.read([](const auto& b) {
-        return Target{{b.target.x, b.target.y, b.target.z}, b.wlimit};
-    });
     KT_Point_D local;
-    modelling.adjoint().transform(t.point, local);
+    modelling.adjoint().transform(camera_target, local);
     double w = 0.0;
     object_to_device.visit([&](const auto& m, std::uint32_t) {
         w = local.x * m[0][3] + local.y * m[1][3] + local.z * m[2][3] + m[3][3];
     });
-    scaled_wlimit = t.wlimit * w;
+    scaled_wlimit = camera_wlimit * w;
 }
 
 void KT_Transform_Data::validate_object_to_projected() {

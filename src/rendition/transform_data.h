@@ -69,6 +69,10 @@ public:
     // Unit direction from the camera's target towards its eye, in world
     // space: the view direction materials shade with.
     KT_Vector view_direction = {0.0f, 0.0f, -1.0f};
+    // The camera's target and w limit, kept so that a modelling change
+    // need not read the camera (an empty one would be built afresh).
+    KT_Point_D camera_target = {0.0, 0.0, 0.0};
+    float camera_wlimit = 0.05f;
 
 protected:
     friend class KT_Rendition;
