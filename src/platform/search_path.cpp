@@ -66,7 +66,10 @@ bool try_list(const char* list, const char* name, Narrow_Path& out) {
 bool directory_of(const char* file, const char* name, Narrow_Path& out) {
     const char* slash = std::strrchr(file, '/');
     if (!slash) return false;
-    return try_directory(file, static_cast<std::size_t>(slash - file), name, out);
+    // A file in the root keeps its slash: an empty directory means the
+    // current one.
+    std::size_t length = slash == file ? 1 : static_cast<std::size_t>(slash - file);
+    return try_directory(file, length, name, out);
 }
 
 bool try_program_directory(const char* name, Narrow_Path& out) {

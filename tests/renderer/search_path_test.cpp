@@ -85,6 +85,14 @@ TEST(Search_Path, NameWithASlashIsTakenAsItStands) {
     touch(a / "here.kdi");
     EXPECT_EQ(search(wide(b.path()), wide(a / "here.kdi").c_str()).path, wide(a / "here.kdi"));
     EXPECT_EQ(search(wide(a.path()), wide(b / "here.kdi").c_str()).result, 0u);
+
+    // A name in the root directory is not looked for in the current one.
+    touch(a / "kavri_root_probe.kdi");
+    fs::path before = fs::current_path();
+    fs::current_path(a.path());
+    Found root = search(wide(a.path()), L"/kavri_root_probe.kdi");
+    fs::current_path(before);
+    EXPECT_EQ(root.result, 0u) << "found " << std::string(root.path.begin(), root.path.end());
 }
 
 TEST(Search_Path, RelativeDirectoriesBecomeFullPaths) {
