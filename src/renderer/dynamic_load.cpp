@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 
 #include "foundation/global.h"
 #include "foundation/heap.h"
@@ -65,11 +66,14 @@ void copy_text(wchar_t* to, const wchar_t* from) {
 }
 
 // A hexadecimal text as a 32-bit value, read the way the C library's
-// unsigned conversion of a 32-bit long reads it: leading blanks skipped,
-// reading stops at the first non-digit, overflow saturates.
+// unsigned conversion of a 32-bit long reads it: leading blanks skipped, an
+// optional sign ("-1" is 0xFFFFFFFF), reading stops at the first non-digit,
+// overflow saturates.
 std::uint32_t hexadecimal(const wchar_t* text) {
-    while (*text == L' ' || *text == L'\t')
+    while (std::iswspace(static_cast<wint_t>(*text)))
         ++text;
+    const bool negative = *text == L'-';
+    if (*text == L'-' || *text == L'+') ++text;
     if (text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) text += 2;
     std::uint64_t value = 0;
     for (; *text; ++text) {
@@ -81,7 +85,8 @@ std::uint32_t hexadecimal(const wchar_t* text) {
         value = value * 16 + static_cast<std::uint64_t>(digit);
         if (value > 0xFFFFFFFFu) return 0xFFFFFFFFu;
     }
-    return static_cast<std::uint32_t>(value);
+    const auto result = static_cast<std::uint32_t>(value);
+    return negative ? 0u - result : result;
 }
 
 void read_module_type(const void* block, KT_Module_Version& out) {

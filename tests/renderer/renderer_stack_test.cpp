@@ -381,12 +381,6 @@ TEST_F(Stack, RasterBufferGrowsButNeverShrinks) {
     EXPECT_EQ(device.procure_raster_buffer(0), bigger);
 }
 
-TEST_F(Stack, RenderersAreNeverCopied) {
-    EXPECT_EQ(device.copy(), nullptr);
-    KT_Renderer other = device_handle;
-    EXPECT_EQ(other.modify(), nullptr) << "a shared renderer body has no copy to write to";
-}
-
 class Plotter : public KT_Plotter_Device_Data {
 public:
     int establish_driver() override { return 0; }

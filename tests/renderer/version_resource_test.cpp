@@ -85,6 +85,36 @@ TEST(Version_Resource, ProbeRecordsReadBackAsWritten) {
     EXPECT_FALSE(read(probe("probe_unversioned.kdi")).readable);
 }
 
+// The "ModuleType" text is read as the C library reads an unsigned
+// hexadecimal number: blanks, then a sign, then digits up to the first
+// non-digit.
+TEST(Version_Resource, ModuleTypeTextsReadAsHexadecimal) {
+    const Bytes original = read_file(probe("probe_typed12.kdi"));
+    struct Case {
+        const wchar_t* text; // two characters, the length of the probe's "10"
+        std::int32_t value;
+    };
+    const Case cases[] = {{L"-1", -1}, {L"-a", -10}, {L"+f", 15},
+                          {L" c", 12}, {L"zz", 0},   {L"7g", 7}};
+    Scratch_Dir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text, c.text + 2));
+        Bytes copy = original;
+        Elf_View view{copy};
+        const std::size_t entry = view.version_data() + sizeof(KT_Fixed_File_Info) + 8;
+        ASSERT_EQ(view.get<std::uint32_t>(entry + 8), 3u);
+        const std::size_t value = entry + 12 + 4 * view.get<std::uint32_t>(entry + 4);
+        view.put<std::uint32_t>(value, static_cast<std::uint32_t>(c.text[0]));
+        view.put<std::uint32_t>(value + 4, static_cast<std::uint32_t>(c.text[1]));
+        write_file(dir / "typed.kdi", copy);
+
+        KT_Module_Version v = read(dir / "typed.kdi");
+        ASSERT_TRUE(v.has_module_type);
+        EXPECT_EQ(v.module_type_value, c.value);
+        EXPECT_EQ(v.may_unload, c.value >= 0);
+    }
+}
+
 TEST(Version_Resource, QueriesTheRootAndStringsOfABlock) {
     std::wstring file = wide(probe("probe_typed12.kdi"));
     std::uint32_t size = kdiGetFileVersionInfoSizeW(file.c_str(), nullptr);
