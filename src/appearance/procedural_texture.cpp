@@ -43,7 +43,8 @@ KT_RGB KD_Marble_Colour(const KT_Marble_Params& params, const KT_Parameter& p) {
 KT_RGB KD_Wood_Colour(const KT_Wood_Params& params, const KT_Parameter& p) {
     const float du = p.u - params.axis_u, dw = p.w - params.axis_w;
     const float x = p.u * params.scale, y = p.v * params.scale, z = p.w * params.scale;
-    const float rings = std::sqrt(du * du + dw * dw) * params.scale * params.ring_frequency +
+    // hypot: squaring a far parameter would overflow to a ring of no number.
+    const float rings = std::hypot(du, dw) * params.scale * params.ring_frequency +
                         params.grain * KD_Turbulence(x, y, z, params.octaves, params.seed);
     const float within = rings - std::floor(rings);
     // Dark late wood at the middle of each ring, light early wood at its ends.
@@ -55,10 +56,11 @@ template <class Params, KT_Procedural_Texture_Type kind>
 KT_RGBA KT_Solid_Texture_Data<Params, kind>::value(const KT_Parameter* parameters,
                                                    int parameter_width, const KT_Point*,
                                                    const KT_Vector*, const KT_Rendition*) const {
-    const KT_Parameter p = first_parameter(parameters, parameter_width);
-    if (!std::isfinite(p.u) || !std::isfinite(p.v) || !std::isfinite(p.w))
+    // Parameters of the texture that are not numbers spoil the colour, as
+    // a parameter at infinity does.
+    const KT_RGB c = solid_colour(params_, first_parameter(parameters, parameter_width));
+    if (!std::isfinite(c.red) || !std::isfinite(c.green) || !std::isfinite(c.blue))
         return {0.0f, 0.0f, 0.0f, 0.0f};
-    const KT_RGB c = solid_colour(params_, p);
     return {c.red, c.green, c.blue, 1.0f};
 }
 

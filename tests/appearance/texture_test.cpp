@@ -349,15 +349,34 @@ TEST(Procedural, SolidTexturesBakeTheirValues) {
     }
 }
 
-TEST(Procedural, NonFiniteParametersGiveTransparentBlack) {
+TEST(Procedural, NonFiniteInputGivesTransparentBlack) {
     const float inf = std::numeric_limits<float>::infinity();
     const KT_Parameter p = {inf, 0.0f, 0.0f};
     EXPECT_EQ(KT_Procedural_Marble_Texture().value(&p).alpha, 0.0f);
     EXPECT_EQ(KT_Procedural_Wood_Texture().value(&p).alpha, 0.0f);
     // Huge but finite parameters still give a colour.
     const KT_Parameter far = {3e30f, -1e20f, 5e9f};
-    EXPECT_EQ(KT_Procedural_Wood_Texture().value(&far).alpha, 1.0f);
+    for (const KT_RGBA& c :
+         {KT_Procedural_Wood_Texture().value(&far), KT_Procedural_Marble_Texture().value(&far)}) {
+        EXPECT_EQ(c.alpha, 1.0f);
+        EXPECT_TRUE(std::isfinite(c.red) && std::isfinite(c.green) && std::isfinite(c.blue));
+    }
     EXPECT_EQ(KT_Procedural_Marble_Texture().value(nullptr).alpha, 1.0f);
+
+    // So do parameters of the texture that are not numbers.
+    const KT_Parameter near = {0.3f, 0.2f, 0.1f};
+    KT_Procedural_Marble_Texture marble;
+    KT_Marble_Params m = marble.params();
+    m.scale = std::numeric_limits<float>::quiet_NaN();
+    marble.set_params(m);
+    const KT_RGBA c = marble.value(&near);
+    EXPECT_EQ(c.alpha, 0.0f);
+    EXPECT_EQ(c.red, 0.0f);
+    KT_Procedural_Wood_Texture wood;
+    KT_Wood_Params w = wood.params();
+    w.axis_u = inf;
+    wood.set_params(w);
+    EXPECT_EQ(wood.value(&near).alpha, 0.0f);
 }
 
 TEST(TextureCopies, CarryEveryField) {
