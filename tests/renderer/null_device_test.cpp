@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/search_path.h"
 #include "recording_stack.h"
 #include "renderer/dynamic_load.h"
 #include "renderer/module_contract.h"
@@ -16,6 +15,8 @@ TEST(Null_Device, LoadsByDefaultAndDescribesATrueColourOutput) {
         KD_Load_Dynamic_Routine(KD_Default_Device_Module, KD_Device_Tag, nullptr, &status);
     ASSERT_EQ(status, KT_Load_Success);
     ASSERT_NE(entry, nullptr);
+    ASSERT_NE(KD_Loaded_Modules(), nullptr);
+    EXPECT_TRUE(KD_Loaded_Modules()->head()->item->may_unload);
     {
         KT_Renderer_Data* body = KD_Routine_As<KT_Device_Entry>(entry)();
         ASSERT_NE(body, nullptr);
@@ -47,17 +48,6 @@ TEST(Null_Device, LoadsByDefaultAndDescribesATrueColourOutput) {
     KD_Unload_Dynamic_Routine(KD_Default_Device_Module, KD_Device_Tag, nullptr);
     System_Info* modules = KD_Loaded_Modules();
     EXPECT_TRUE(!modules || modules->empty());
-}
-
-TEST(Null_Device, CarriesVersionTwelve) {
-    wchar_t path[kdi_max_path];
-    ASSERT_GT(
-        kdiSearchPathW(nullptr, KD_Default_Device_Module, nullptr, kdi_max_path, path, nullptr),
-        0u);
-    KT_Module_Version version;
-    ASSERT_TRUE(KD_Read_Module_Version(path, version));
-    EXPECT_TRUE(version.version_right);
-    EXPECT_TRUE(version.may_unload);
 }
 
 } // namespace

@@ -390,7 +390,7 @@ public:
     void update_palette() override {}
 };
 
-TEST(Plotter_Device, AnswersForAPlainPlotterAndIsFoundByType) {
+TEST(Plotter_Device, IsFoundByTypeAndLeavesTheBandAlone) {
     KT_Renderer handle(new Plotter);
     auto* plotter = dynamic_cast<KT_Plotter_Device_Data*>(handle.body());
     ASSERT_NE(plotter, nullptr);
@@ -398,8 +398,6 @@ TEST(Plotter_Device, AnswersForAPlainPlotterAndIsFoundByType) {
     EXPECT_FALSE(plotter->get_banding_rectangle(nullptr, band));
     EXPECT_EQ(band.left, 1) << "no band: the rectangle is left alone";
     EXPECT_EQ(band.top, 4);
-    EXPECT_EQ(plotter->get_banding_requirements(100, 100, band), KT_Band_None);
-    plotter->truetype_text_info(nullptr, nullptr, 0, nullptr);
 
     KT_Renderer not_plotter(new Device("plain"));
     EXPECT_EQ(dynamic_cast<KT_Plotter_Device_Data*>(not_plotter.body()), nullptr);
