@@ -61,8 +61,6 @@ TEST_F(Stack, FreshDeviceOwnsEverySlotWithTheStandardTable) {
         EXPECT_EQ(device.actions[slot].routine, KD_Do_Nothing_Action(slot)) << slot;
     EXPECT_EQ(device.actions[KT_Slot_Clear_Z_Buffer].routine,
               reinterpret_cast<KT_Action_Routine>(&KD_Standard_Clear_Z_Buffer));
-    EXPECT_EQ(KD_Action_Kind(KT_Slot_Create_Frame_Buffer), KT_Action_Kind::Frame);
-    EXPECT_EQ(KD_Action_Kind(KT_Slot_Display_Frame_Buffer), KT_Action_Kind::Frame);
     EXPECT_EQ(device.device, &device);
     EXPECT_EQ(device.depth, 0);
 
