@@ -279,6 +279,20 @@ TEST(CuttingPlanes, ScreenPlanesAreComputedOncePerMatrix) {
     EXPECT_NE(planes->change_serial(), first);
 }
 
+TEST(CuttingPlanes, SetsSharingAPlaneKeepTheirOwnScreenPlanes) {
+    Device device(window_width, window_height, 24);
+    const KT_Rendition plain(&device);
+    KT_Rendition mirrored = plain;
+    mirrored.set_handedness(1, false);
+    const KT_Cutting_Plane_Set keep_left(KT_Cutting_Plane(KT_Plane{1, 0, 0, 0}));
+    KT_Cutting_Plane_Set both = keep_left; // shares the first plane
+    both.add(KT_Cutting_Plane(KT_Plane{0, 0, 1, -1}));
+    EXPECT_FALSE(cut(plain, keep_left, {-1, 0, 0}));
+    EXPECT_FALSE(cut(mirrored, both, {-1, 0, 0}));
+    EXPECT_FALSE(cut(plain, keep_left, {-1, 0, 0}));
+    EXPECT_TRUE(cut(plain, keep_left, {1, 0, 0}));
+}
+
 TEST(CuttingPlanes, AddingToASharedSetCopiesIt) {
     const KT_Cutting_Plane_Set a = near_half();
     KT_Cutting_Plane_Set b = a;
