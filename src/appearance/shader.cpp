@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "rendition/rendition.h"
-
 namespace {
 
 // Points beyond this are taken as the origin rather than overflowing floats.
@@ -66,16 +64,14 @@ namespace detail {
 
 KT_RGBA base_colour(const KT_Rendition* rendition, const KT_RGBA* colour) {
     if (colour) return *colour;
-    if (!rendition || rendition->empty()) return {0.0f, 0.0f, 0.0f, 1.0f};
-    const KT_RGB32 c = rendition->color().front.rgb;
+    const KT_RGB32 c = KD_Shading_Scene(rendition).front_colour;
     constexpr float k = 1.0f / 255.0f;
     return {c.r * k, c.g * k, c.b * k, c.a * k};
 }
 
 Lighting_Frame oriented_frame(const KT_Rendition* rendition, const KT_Vector& normal,
                               const KT_Vector* second_vector) {
-    Lighting_Frame frame{nullptr, normal, {0, 0, 1}};
-    if (rendition && !rendition->empty()) frame.eye = rendition->transform().view_direction;
+    Lighting_Frame frame{nullptr, normal, KD_Shading_Scene(rendition).view_direction};
     KT_Vector w = frame.eye;
     if (second_vector) {
         w = *second_vector;
@@ -87,11 +83,10 @@ Lighting_Frame oriented_frame(const KT_Rendition* rendition, const KT_Vector& no
 
 Lighting_Frame lighting_frame(const KT_Rendition* rendition, const KT_Vector* normal,
                               const KT_Vector* second_vector) {
-    if (!normal || !rendition || rendition->empty()) return {nullptr, {0, 0, 0}, {0, 0, 1}};
-    const KT_Light_Set& lights = rendition->color().light_set;
-    if (lights.empty()) return {nullptr, {0, 0, 0}, {0, 0, 1}};
+    const KT_Light_Set_Data* lights = KD_Shading_Scene(rendition).lights;
+    if (!normal || !lights) return {nullptr, {0, 0, 0}, {0, 0, 1}};
     Lighting_Frame frame = oriented_frame(rendition, *normal, second_vector);
-    frame.lights = lights.body();
+    frame.lights = lights;
     return frame;
 }
 

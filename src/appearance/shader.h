@@ -64,6 +64,20 @@ public:
                     int parameter_width = 0, const KT_Vector* second_vector = nullptr) const;
 };
 
+// What shading reads of the drawing state. The rendition fills it in, so
+// that shaders depend on this record rather than on the rendition's layout.
+struct KT_Shading_Scene {
+    KT_RGB32 front_colour;
+    // Unit direction towards the viewer.
+    KT_Vector view_direction;
+    // Null: nothing is lit.
+    const KT_Light_Set_Data* lights;
+};
+
+// Defined with the rendition. A null or empty rendition gives opaque black,
+// a viewer along +z and no lights.
+KT_Shading_Scene KD_Shading_Scene(const KT_Rendition* rendition);
+
 namespace detail {
 
 // The colour a shader starts from: the colour argument, else the

@@ -16,6 +16,14 @@ template <class V> bool is_zero(const V& v) {
     return v.x == 0 && v.y == 0 && v.z == 0;
 }
 
+// Whether the eye and the target are told apart in this precision: their
+// distance neither overflows nor underflows, so the line of sight has a
+// direction and the field rule a ratio.
+template <class P> bool distinct(const P& eye, const P& target) {
+    const auto d = KD_Length(target - eye);
+    return d > 0 && std::isfinite(d);
+}
+
 // v turned right-handedly about the unit axis by angle, then normalised:
 // (1, 0, 0) about (0, 0, 1) goes to (cos, sin, 0).
 template <class V, class Real> V turn(const V& v, const V& axis, Real angle) {
@@ -136,15 +144,20 @@ template <class Real> bool KT_Camera_Real_Data<Real>::roll(Real angle) {
 template <class Real> bool KT_Camera_Real_Data<Real>::dolly(const Vector& v) {
     if (!all_finite(v.x, v.y, v.z) || is_zero(v)) return false;
     const Vector delta = right * v.x + up * v.y + forward * v.z;
-    position = position + delta;
-    target = target + delta;
+    const Point moved_position = position + delta, moved_target = target + delta;
+    if (!finite_point(moved_position) || !finite_point(moved_target)) return false;
+    position = moved_position;
+    target = moved_target;
     return true;
 }
 
 template <class Real> bool KT_Camera_Real_Data<Real>::zoom(Real factor) {
     if (!all_finite(factor) || factor == 0 || factor == 1) return false;
-    field.width /= factor;
-    field.height /= factor;
+    const Field zoomed = {field.width / factor, field.height / factor};
+    // A field that overflows or vanishes would leave no projection.
+    if (!all_finite(zoomed.width, zoomed.height) || zoomed.width == 0 || zoomed.height == 0)
+        return false;
+    field = zoomed;
     return true;
 }
 
@@ -172,7 +185,7 @@ template <class Real>
 bool KT_Camera_Real_Data<Real>::move_both(const Point& new_position, const Point& new_target,
                                           const Vector& up_direction) {
     if (!finite_point(new_position) || !finite_point(new_target)) return false;
-    if (new_position == new_target) return false;
+    if (!distinct(new_position, new_target)) return false;
     const Vector f = KD_Normalized(new_target - new_position);
     if (up_direction == f) return false;
     const Real old_distance = distance();
@@ -189,7 +202,8 @@ bool KT_Camera_Real_Data<Real>::move_both(const Point& new_position, const Point
 
 template <class Real>
 bool KT_Camera_Real_Data<Real>::move_one(Point& moved, const Point& to, const Point& other) {
-    if (!finite_point(to) || to == other || to == moved) return false;
+    if (!finite_point(to) || to == moved) return false;
+    if (&moved == &position ? !distinct(to, other) : !distinct(other, to)) return false;
     const Real old_distance = distance();
     const Vector f0 = forward;
     moved = to;
@@ -226,8 +240,8 @@ template <class Real> void KT_Camera_Real_Data<Real>::settle_frame() {
 template <class Real> void KT_Camera_Real_Data<Real>::keep_field_angle(Real old_distance) {
     if (!is_perspective() || old_distance == 0) return;
     const Real d = distance();
-    field.width = (field.width / old_distance) * d;
-    field.height = (field.height / old_distance) * d;
+    const Field kept = {(field.width / old_distance) * d, (field.height / old_distance) * d};
+    if (all_finite(kept.width, kept.height) && kept.width != 0 && kept.height != 0) field = kept;
 }
 
 KT_Camera_Double_Data::KT_Camera_Double_Data(const KT_Camera_Single_Data& s)

@@ -9,7 +9,9 @@ template <class V> void normalize_vector(V& v) {
     using Real = decltype(v.x);
     constexpr Real limit = 1e10;
     const Real largest = std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
-    if (largest > limit) {
+    // Squares of tiny components underflow to a zero length just as huge
+    // ones overflow; both are first brought near 1.
+    if (largest > limit || (largest > 0 && largest < 1 / limit)) {
         v.x /= largest;
         v.y /= largest;
         v.z /= largest;

@@ -13,8 +13,8 @@ struct KT_Vector {
     float z;
 
     // Scales to unit length; a zero vector stays zero. Components beyond
-    // 1e10 are first brought down by the largest one so that squaring
-    // cannot overflow.
+    // 1e10 (or all below 1e-10) are first divided by the largest one so
+    // that squaring can neither overflow nor underflow.
     void normalize();
 };
 

@@ -22,9 +22,13 @@ void KT_Cutting_Plane_Set::validate_screen_planes(const KT_Matrix& world_to_devi
     if (serial != 0 && body_->matrix_serial == serial) return;
     const KT_Matrix adjoint = world_to_device.adjoint();
     body_->renew_change_serial();
-    // An empty adjoint is the identity: the planes are only normalised.
-    for (const KT_Cutting_Plane& plane : body_->planes)
+    // An empty adjoint is the identity: the planes are only normalised. A
+    // plane shared with another set holds that set's screen plane, so it is
+    // made this set's own before it is written.
+    for (auto* node = body_->planes.head(); node; node = node->next) {
+        KT_Cutting_Plane_Data* plane = node->value.modify();
         adjoint.transform(plane->plane_d, plane->screen_plane);
+    }
     body_->matrix_serial = serial;
 }
 

@@ -253,3 +253,9 @@ void KT_Rendition::set_advanced_options(const KT_Advanced_Options& options, bool
     if (misc().advanced_options == options) return;
     modify_misc(in_place).advanced_options = options;
 }
+
+KT_Shading_Scene KD_Shading_Scene(const KT_Rendition* rendition) {
+    if (!rendition || rendition->empty()) return {{0, 0, 0, 255}, {0, 0, 1}, nullptr};
+    return {rendition->color().front.rgb, rendition->transform().view_direction,
+            rendition->color().light_set.body()};
+}

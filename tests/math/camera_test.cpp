@@ -283,9 +283,21 @@ TYPED_TEST(Camera_Precision, BadInputChangesNothing) {
     camera.orbit(inf, 0);
     camera.dolly(Vector{nan, 0, 0});
     camera.set_ortho_range(0);
+    // Eye and target too far apart, or too close, to give a line of sight
+    // in this precision; moves and zooms that leave the range.
+    const Real huge = std::numeric_limits<Real>::max() / 2;
+    const Real tiny = std::numeric_limits<Real>::denorm_min();
+    camera.set_position(Point{-huge, 0, 0}, Point{huge, 0, 0});
+    camera.set_position(Point{0, 0, tiny});
+    camera.set_target(Point{0, 0, -5 + tiny * 4});
+    camera.zoom(tiny);
     EXPECT_EQ(camera.body()->change_serial(), serial);
     this->expect_frame(camera, 0);
     EXPECT_EQ(this->body(camera).field.width, 2);
+    const Real big = std::numeric_limits<Real>::max() * Real(0.75);
+    camera.dolly(Vector{0, 0, big});
+    camera.dolly(Vector{0, 0, big});
+    EXPECT_EQ(this->body(camera).position.z, big - 5);
 
     // An up vector along the new line of sight still leaves a whole frame.
     camera.set_position(Point{0, 0, 0}, Point{0, 5, 0}, Vector{0, -1, 0});

@@ -44,10 +44,18 @@ TYPED_TEST(Vector_Normalize, ZeroVectorStaysZero) {
     EXPECT_TRUE(v == (TypeParam{0, 0, 0}));
 }
 
-TYPED_TEST(Vector_Normalize, HugeComponentsDoNotOverflow) {
+TYPED_TEST(Vector_Normalize, ExtremeComponentsNeitherOverflowNorUnderflow) {
     TypeParam v{1e20, 0, 0};
     v.normalize();
     EXPECT_TRUE(v == (TypeParam{1, 0, 0}));
+
+    // Squared, these underflow to a zero length.
+    using Real = decltype(TypeParam::x);
+    const Real tiny = std::numeric_limits<Real>::denorm_min() * 3;
+    TypeParam t{tiny, 0, -tiny};
+    t.normalize();
+    EXPECT_NEAR(t.x, std::sqrt(0.5), 1e-6);
+    EXPECT_NEAR(t.z, -std::sqrt(0.5), 1e-6);
 
     TypeParam w{-3e30, 4e30, 0};
     w.normalize();

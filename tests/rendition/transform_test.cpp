@@ -279,12 +279,23 @@ TEST(CuttingPlanes, ScreenPlanesAreComputedOncePerMatrix) {
     EXPECT_NE(planes->change_serial(), first);
 }
 
-TEST(CuttingPlanes, AddingToASharedSetCopiesIt) {
-    const KT_Cutting_Plane_Set a = near_half();
-    KT_Cutting_Plane_Set b = a;
-    b.add(KT_Cutting_Plane(KT_Plane{1, 0, 0, 0}));
-    EXPECT_EQ(a.count(), 1);
-    EXPECT_EQ(b.count(), 2);
+TEST(CuttingPlanes, SetsSharingAPlaneKeepTheirOwnScreenPlanes) {
+    Device device(window_width, window_height, 24);
+    const KT_Rendition plain(&device);
+    KT_Rendition mirrored = plain;
+    mirrored.set_handedness(1, false);
+    const KT_Cutting_Plane_Set keep_left(KT_Cutting_Plane(KT_Plane{1, 0, 0, 0}));
+    KT_Cutting_Plane_Set both = keep_left; // shares the first plane
+    both.add(KT_Cutting_Plane(KT_Plane{0, 0, 1, -1}));
+    EXPECT_EQ(keep_left.count(), 1);
+    EXPECT_EQ(both.count(), 2);
+    EXPECT_FALSE(cut(plain, keep_left, {-1, 0, 0}));
+    EXPECT_FALSE(cut(mirrored, both, {-1, 0, 0}));
+    EXPECT_FALSE(cut(plain, keep_left, {-1, 0, 0}));
+    EXPECT_TRUE(cut(plain, keep_left, {1, 0, 0}));
+}
+
+TEST(CuttingPlanes, EmptySetsAndNarrowedPlanes) {
     KT_Cutting_Plane_Set empty;
     EXPECT_EQ(empty.count(), 0);
     empty.add(KT_Cutting_Plane(KT_Plane{1, 0, 0, 0}));
