@@ -60,7 +60,7 @@ template <class P> const std::int32_t* projection(const KT_Contour_Set_Data& set
 template <class P> bool single_convex_contour(const KT_Contour_Set_Data& set, int max_points) {
     const int n = set.counts[0];
     return set.contour_count == 1 && n >= 3 && n <= max_points &&
-           KD_Rank_Polygon(n, points_of<P>(set)) == Convex;
+           encloses_area(points_of<P>(set), n) && KD_Rank_Polygon(n, points_of<P>(set)) == Convex;
 }
 
 // Loads the set into its workspace and keeps the boundary of its region.

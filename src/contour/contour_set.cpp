@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "contour/planar_sweep.h"
+#include "contour/set_sweep.h"
 #include "foundation/heap.h"
 
 namespace {
@@ -184,15 +185,7 @@ const KT_Contour_Set_Data* KT_Contour_Set_Data::resolved_form() const {
 }
 
 void KT_Contour_Set_Data::force_projection(double x, double y, double z) {
-    KT_Contour_Processing_Info& pi = info();
-    pi.axes[0] = 0;
-    pi.axes[1] = 1;
-    if (x > y && x > z) {
-        pi.axes[0] = 1;
-        pi.axes[1] = 2;
-    } else if (y > z && y >= x) {
-        pi.axes[1] = 2;
-    }
+    kavri_contour::axes_for(x, y, z, info().axes);
 }
 
 bool KT_Contour_Set_Data::point_inside(const KT_Point& p) const {
