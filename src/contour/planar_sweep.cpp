@@ -37,6 +37,9 @@ bool Region_Rule::keep(bool in_a, bool in_b) const {
 }
 
 void Sweep_Workspace::begin() {
+    axes[0] = 0;
+    axes[1] = 1;
+    single_precision = false;
     points.clear();
     edges.clear();
     segments.clear();
@@ -191,9 +194,16 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
                    std::min(std::max(a.u, b.u), std::max(c.u, d.u)));
     v = std::clamp(v, std::max(std::min(a.v, b.v), std::min(c.v, d.v)),
                    std::min(std::max(a.v, b.v), std::max(c.v, d.v)));
-    const KT_Point_D p{a.p.x + t * (b.p.x - a.p.x), a.p.y + t * (b.p.y - a.p.y),
-                       a.p.z + t * (b.p.z - a.p.z)};
-    const std::int32_t id = add_point(u, v, p, -1);
+    double p[3] = {a.p.x + t * (b.p.x - a.p.x), a.p.y + t * (b.p.y - a.p.y),
+                   a.p.z + t * (b.p.z - a.p.z)};
+    if (single_precision) {
+        u = static_cast<float>(u);
+        v = static_cast<float>(v);
+        for (double& c : p) c = static_cast<float>(c);
+    }
+    p[axes[0]] = u;
+    p[axes[1]] = v;
+    const std::int32_t id = add_point(u, v, KT_Point_D{p[0], p[1], p[2]}, -1);
     splits_.push_back(Split{e, id, 0.0});
     splits_.push_back(Split{f, id, 0.0});
 }

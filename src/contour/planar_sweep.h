@@ -88,6 +88,12 @@ public:
 
     int orient(std::int32_t a, std::int32_t b, std::int32_t c) const;
 
+    // The 3D coordinates that u and v stand for; crossing points of a
+    // single-precision run are rounded to floats at once, so that every
+    // later decision is made on the coordinates the caller receives.
+    std::int32_t axes[2] = {0, 1};
+    bool single_precision = false;
+
     Vector<Point> points;
     Vector<Edge> edges;
     Vector<Segment> segments;

@@ -86,6 +86,9 @@ template <class P> void newell_axes(const P* p, int n, std::int32_t axes[2]) {
 template <class P>
 bool load_contours(Sweep_Workspace& w, const KT_Contour_Set_Data& set, const P* p,
                    const std::int32_t axes[2], int operand) {
+    w.axes[0] = axes[0];
+    w.axes[1] = axes[1];
+    w.single_precision = sizeof(p->x) == sizeof(float);
     int start = 0;
     for (int c = 0; c < set.contour_count; ++c) {
         const int n = set.counts[c] > 0 ? set.counts[c] : 0;

@@ -1,0 +1,196 @@
+// Seeded random outlines in both precisions: every decomposition must cover
+// exactly the region the inside test describes, and every boolean result
+// must classify points as the boolean of its operands does.
+#include <gtest/gtest.h>
+
+#include "region_check.h"
+
+namespace {
+
+using namespace contour_test;
+
+constexpr int seeds_per_kind = 20;
+constexpr int grid_steps = 30;
+
+template <class P> class RegionProperty : public ::testing::Test {};
+using Precisions = ::testing::Types<KT_Point, KT_Point_D>;
+TYPED_TEST_SUITE(RegionProperty, Precisions);
+
+template <class P> P narrow(const KT_Point_D& p) {
+    return P{static_cast<decltype(P::x)>(p.x), static_cast<decltype(P::x)>(p.y), 0};
+}
+
+template <class P> KT_Contour_Set make_set(const Outline& o, std::vector<P>& storage, int rule) {
+    storage = o.as<P>();
+    KT_Contour_Set set(static_cast<int>(o.counts.size()), o.counts.data(), storage.data(), false);
+    set.set_fill_rule(rule);
+    return set;
+}
+
+// Winding number of a point by the set's contours (counter-clockwise
+// outlines count +1), counted directly.
+double winding(const KT_Contour_Set_Data& set, const KT_Point_D& p) {
+    int w = 0, start = 0;
+    for (int c = 0; c < set.contour_count; ++c) {
+        const int n = set.counts[c];
+        for (int i = 0; i < n; ++i) {
+            const KT_Point_D a =
+                set.points_d ? set.points_d[start + i] : widen(set.points[start + i]);
+            const KT_Point_D b = set.points_d ? set.points_d[start + (i + 1) % n]
+                                              : widen(set.points[start + (i + 1) % n]);
+            if ((a.y <= p.y) != (b.y <= p.y)) {
+                const double x = a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y);
+                if (x > p.x) w += b.y > a.y ? 1 : -1;
+            }
+        }
+        start += n;
+    }
+    return w;
+}
+
+template <class Piece, class Contains>
+void expect_exact_cover(const KT_Contour_Set_Data& set, const std::vector<Piece>& pieces,
+                        const std::vector<KT_Point_D>& samples, Contains contains,
+                        const char* what) {
+    int misses = 0;
+    for (const KT_Point_D& q : samples) {
+        const bool inside = set.point_inside(narrow<KT_Point_D>(q));
+        int count = 0;
+        for (const Piece& piece : pieces)
+            count += contains(piece, q);
+        if (count != (inside ? 1 : 0)) ++misses;
+    }
+    EXPECT_EQ(misses, 0) << what;
+}
+
+bool in_triangle(const Triangle& t, const KT_Point_D& q) {
+    return cross(t.a, t.b, q) > 0 && cross(t.b, t.c, q) > 0 && cross(t.c, t.a, q) > 0;
+}
+
+bool in_polygon(const std::vector<KT_Point_D>& poly, const KT_Point_D& q) {
+    for (std::size_t i = 0; i < poly.size(); ++i)
+        if (cross(poly[i], poly[(i + 1) % poly.size()], q) <= 0) return false;
+    return true;
+}
+
+template <class P> void check_decompositions(const KT_Contour_Set_Data& set, const Outline& o) {
+    const std::vector<KT_Point_D> samples = samples_away_from({&o}, -0.5, 10.5, grid_steps);
+    const std::vector<Triangle> triangles = triangles_of<P>(set);
+    double triangle_area = 0;
+    for (const Triangle& t : triangles) {
+        const double a = cross(t.a, t.b, t.c) / 2;
+        EXPECT_GE(a, -1e-9); // all wound alike
+        triangle_area += a;
+    }
+    expect_exact_cover(set, triangles, samples, in_triangle, "triangles");
+    for (int max_points : {0, 4, 7}) {
+        const auto polygons = polygons_of<P>(set, max_points);
+        double polygon_area_sum = 0;
+        for (const auto& poly : polygons) {
+            EXPECT_GE(poly.size(), 3u);
+            if (max_points >= 3) {
+                EXPECT_LE(poly.size(), std::size_t(max_points));
+            }
+            for (std::size_t i = 0; i < poly.size(); ++i) // convex, counter-clockwise
+                EXPECT_GE(cross(poly[i], poly[(i + 1) % poly.size()], poly[(i + 2) % poly.size()]),
+                          -1e-9);
+            polygon_area_sum += polygon_area(poly);
+        }
+        EXPECT_NEAR(polygon_area_sum, triangle_area, 1e-6 * (1 + triangle_area));
+        expect_exact_cover(set, polygons, samples, in_polygon, "polygons");
+    }
+}
+
+TYPED_TEST(RegionProperty, DecompositionsCoverTheRegionUnderEveryFillRule) {
+    using P = TypeParam;
+    for (int kind = 0; kind < 6; ++kind) {
+        for (int seed = 0; seed < seeds_per_kind; ++seed) {
+            std::mt19937 rng(1000 * kind + seed);
+            const Outline o = random_outline(rng, kind);
+            std::vector<P> storage;
+            for (int rule : {0, 1}) {
+                SCOPED_TRACE(::testing::Message()
+                             << "kind " << kind << " seed " << seed << " fill rule " << rule);
+                KT_Contour_Set set = make_set(o, storage, rule);
+                check_decompositions<P>(*set, o);
+                // The resolved form covers the same region as fill rule 2.
+                KT_Contour_Set resolved(set->process(KT_Contour_Union, nullptr));
+                if (rule == 0) continue; // odd-even sets are returned as they are
+                ASSERT_FALSE(resolved.empty());
+                EXPECT_EQ(resolved->fill_rule, 2);
+                for (const KT_Point_D& q : samples_away_from({&o}, -0.5, 10.5, 12)) {
+                    const double w = winding(*resolved, q);
+                    EXPECT_TRUE(w == 0 || w == 1); // no overlaps, holes wound against
+                    EXPECT_EQ(w == 1, set->point_inside(narrow<P>(q)));
+                }
+                check_decompositions<P>(*resolved, o);
+            }
+        }
+    }
+}
+
+Outline sharing_edges_with(const Outline& a) {
+    // The first contour again, shifted by a whole edge length along x, plus a
+    // square whose left side lies on part of the same line as A's points.
+    Outline b;
+    std::vector<KT_Point_D> moved;
+    for (int i = 0; i < a.counts[0]; ++i)
+        moved.push_back(KT_Point_D{a.points[i].x + 1, a.points[i].y, 0});
+    b.add(moved);
+    const KT_Point_D p = a.points[0], q = a.points[1];
+    b.add({p, KT_Point_D{2 * p.x - q.x, 2 * p.y - q.y, 0}, q});
+    return b;
+}
+
+TYPED_TEST(RegionProperty, BooleansClassifyAsTheOperandsDo) {
+    using P = TypeParam;
+    for (int seed = 0; seed < 6 * seeds_per_kind; ++seed) {
+        std::mt19937 rng(77 + seed);
+        const Outline oa = random_outline(rng, seed);
+        const Outline ob = seed % 3 == 0 ? sharing_edges_with(oa) : random_outline(rng, seed / 6);
+        std::vector<P> sa, sb;
+        const int rule_a = seed % 2, rule_b = (seed / 2) % 2;
+        KT_Contour_Set a = make_set(oa, sa, rule_a), b = make_set(ob, sb, rule_b);
+        const std::vector<KT_Point_D> samples = samples_away_from({&oa, &ob}, -1, 12, 25);
+        for (int op = 0; op < 4; ++op) {
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << " operation " << op);
+            KT_Contour_Set r(a->process(KT_Contour_Operation(op), b.body()));
+            ASSERT_FALSE(r.empty());
+            EXPECT_EQ(r->fill_rule, 2);
+            int wrong = 0, overlapping = 0;
+            for (const KT_Point_D& q : samples) {
+                const bool in_a = a->point_inside(narrow<P>(q));
+                const bool in_b = b->point_inside(narrow<P>(q));
+                const bool expected = op == 0   ? in_a && in_b
+                                      : op == 1 ? in_a || in_b
+                                      : op == 2 ? in_a && !in_b
+                                                : in_b && !in_a;
+                const double w = winding(*r, q);
+                wrong += (w != 0) != expected;
+                overlapping += w != 0 && w != 1;
+            }
+            EXPECT_EQ(wrong, 0);
+            EXPECT_EQ(overlapping, 0);
+        }
+        for (int op : {4, 5}) {
+            KT_Contour_Set lines(a->process(KT_Contour_Operation(op), b.body()));
+            ASSERT_FALSE(lines.empty());
+            int start = 0, wrong = 0;
+            for (int c = 0; c < lines->contour_count; ++c) {
+                for (int i = start; i + 1 < start + lines->counts[c]; ++i) {
+                    const KT_Point_D p =
+                        lines->points_d ? lines->points_d[i] : widen(lines->points[i]);
+                    const KT_Point_D q =
+                        lines->points_d ? lines->points_d[i + 1] : widen(lines->points[i + 1]);
+                    const KT_Point_D mid{(p.x + q.x) / 2, (p.y + q.y) / 2, 0};
+                    if (distance_to_outline(mid, oa) < 1e-3) continue;
+                    wrong += a->point_inside(narrow<P>(mid)) != (op == 4);
+                }
+                start += lines->counts[c];
+            }
+            EXPECT_EQ(wrong, 0) << "seed " << seed << " operation " << op;
+        }
+    }
+}
+
+} // namespace
