@@ -199,7 +199,8 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
     if (single_precision) {
         u = static_cast<float>(u);
         v = static_cast<float>(v);
-        for (double& c : p) c = static_cast<float>(c);
+        for (double& c : p)
+            c = static_cast<float>(c);
     }
     p[axes[0]] = u;
     p[axes[1]] = v;
@@ -372,43 +373,66 @@ void group_by_from(const Vector<Boundary>& edges, std::size_t point_count,
 
 } // namespace
 
+// Each walk follows the boundary of one face: at every point it takes the
+// outgoing edge next clockwise from the way it came. A walk that passes a
+// point twice (a hole touching its outline) is then cut there into simple
+// loops, so no contour touches itself.
 void Sweep_Workspace::link_contours(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const {
     counts.clear();
     ids.clear();
-    Vector<std::int32_t> first, list;
+    Vector<std::int32_t> first, list, walk, loop;
     group_by_from(boundary, points.size(), first, list);
     Vector<char> used(boundary.size(), 0);
+    Vector<std::int32_t> position(points.size(), -1);
+    auto emit = [&](const std::int32_t* p, std::size_t n) {
+        if (n < 3) return;
+        ids.insert(ids.end(), p, p + n);
+        counts.push_back(static_cast<std::int32_t>(n));
+    };
     for (std::size_t start = 0; start < boundary.size(); ++start) {
         if (used[start]) continue;
-        const std::size_t before = ids.size();
-        std::int32_t e = static_cast<std::int32_t>(start);
-        while (e >= 0 && !used[e]) {
+        walk.clear();
+        for (std::int32_t e = static_cast<std::int32_t>(start); e >= 0 && !used[e];) {
             used[e] = 1;
-            ids.push_back(boundary[e].from);
-            const std::int32_t at = boundary[e].to;
-            const Point& here = points[at];
-            const Point& back = points[boundary[e].from];
-            std::int32_t best = -1;
-            double best_angle = 0;
-            for (std::int32_t k = first[at]; k < first[at + 1]; ++k) {
-                const std::int32_t cand = list[k];
-                if (used[cand]) continue;
-                const Point& to = points[boundary[cand].to];
-                const double angle =
-                    clockwise_angle(back.u - here.u, back.v - here.v, to.u - here.u, to.v - here.v);
-                if (best < 0 || angle < best_angle) {
-                    best = cand;
-                    best_angle = angle;
-                }
-            }
-            e = best;
+            walk.push_back(boundary[e].from);
+            e = next_clockwise(e, first, list);
         }
-        const auto n = static_cast<std::int32_t>(ids.size() - before);
-        if (n >= 3)
-            counts.push_back(n);
-        else
-            ids.resize(before);
+        loop.clear();
+        for (const std::int32_t p : walk) {
+            if (position[p] < 0) {
+                position[p] = static_cast<std::int32_t>(loop.size());
+                loop.push_back(p);
+                continue;
+            }
+            const std::size_t k = static_cast<std::size_t>(position[p]);
+            emit(loop.data() + k, loop.size() - k);
+            for (std::size_t i = k + 1; i < loop.size(); ++i)
+                position[loop[i]] = -1;
+            loop.resize(k + 1);
+        }
+        emit(loop.data(), loop.size());
+        for (const std::int32_t p : loop)
+            position[p] = -1;
     }
+}
+
+std::int32_t Sweep_Workspace::next_clockwise(std::int32_t e, const Vector<std::int32_t>& first,
+                                             const Vector<std::int32_t>& list) const {
+    const std::int32_t at = boundary[e].to;
+    const Point& here = points[at];
+    const Point& back = points[boundary[e].from];
+    std::int32_t best = -1;
+    double best_angle = 0;
+    for (std::int32_t k = first[at]; k < first[at + 1]; ++k) {
+        const Point& to = points[boundary[list[k]].to];
+        const double angle =
+            clockwise_angle(back.u - here.u, back.v - here.v, to.u - here.u, to.v - here.v);
+        if (best < 0 || angle < best_angle) {
+            best = list[k];
+            best_angle = angle;
+        }
+    }
+    return best;
 }
 
 void Sweep_Workspace::link_lines(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const {

@@ -79,8 +79,8 @@ public:
     // The boundary of a region is split into y-monotone pieces, each
     // triangulated as the sweep passes; every triangle turns counter-clockwise.
     void triangulate(Triangle_Sink sink, void* user);
-    // Closed contours of the boundary (counts and point ids); at a point where
-    // contours touch, each takes the next edge clockwise so none crosses.
+    // Closed simple contours of the boundary (counts and point ids); contours
+    // may touch at points but never cross or touch themselves.
     void link_contours(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const;
     // Operand B's segments kept by the line operations, joined into
     // polylines following B's direction.
@@ -107,6 +107,8 @@ private:
     void split_at_crossing(std::int32_t e, std::int32_t f);
     void apply_splits();
     void make_segments();
+    std::int32_t next_clockwise(std::int32_t e, const Vector<std::int32_t>& first,
+                                const Vector<std::int32_t>& list) const;
 
     struct Split {
         std::int32_t edge;
