@@ -10,9 +10,13 @@ namespace kavri_contour {
 
 namespace {
 
-// Rounding of crossing points can leave fresh crossings next to them; a few
-// more passes settle those, and the limit keeps hostile input finite.
-constexpr int max_crossing_passes = 4;
+// Each pass of the neighbour sweep finds at least the first crossing in
+// sweep order and usually nearly all; rounded crossing points can make fresh
+// ones. The limits keep hostile input finite.
+constexpr int max_crossing_passes = 24;
+// When a pass finds crossings this dense, testing every pair of edges whose
+// u ranges overlap costs no more than the crossings themselves.
+constexpr int dense_crossings_per_edge = 8;
 
 bool below(const Point& a, const Point& b) {
     return a.v < b.v || (a.v == b.v && a.u < b.u);
@@ -57,17 +61,18 @@ void Sweep_Workspace::add_edge(std::int32_t a, std::int32_t b, int operand) {
     if (a != b) edges.push_back(Edge{a, b, operand});
 }
 
-int Sweep_Workspace::orient(std::int32_t a, std::int32_t b, std::int32_t c) const {
-    const Point& p = points[a];
-    const Point& q = points[b];
-    const Point& r = points[c];
-    return kavri_contour::orient(p.u, p.v, q.u, q.v, r.u, r.v);
-}
-
 void Sweep_Workspace::build(bool find_crossings) {
     merge_equal_points();
+    bool all_pairs = false;
     for (int pass = 0; find_crossings && pass < max_crossing_passes; ++pass) {
-        if (!split_crossings()) break;
+        splits_.clear();
+        if (all_pairs)
+            test_overlapping_pairs();
+        else
+            test_neighbours();
+        if (splits_.empty()) break;
+        all_pairs = splits_.size() * dense_crossings_per_edge > edges.size() && !all_pairs;
+        apply_splits();
         merge_equal_points();
     }
     make_segments();
@@ -107,9 +112,8 @@ void Sweep_Workspace::merge_equal_points() {
 
 // Tests every pair of edges whose boxes overlap, found by a sweep over the
 // edges' u ranges; records where each edge must be split.
-bool Sweep_Workspace::split_crossings() {
+void Sweep_Workspace::test_overlapping_pairs() {
     const auto n = static_cast<std::int32_t>(edges.size());
-    splits_.clear();
     order_.resize(n);
     for (std::int32_t i = 0; i < n; ++i)
         order_[i] = i;
@@ -141,9 +145,43 @@ bool Sweep_Workspace::split_crossings() {
         active.resize(kept);
         active.push_back(e);
     }
-    if (splits_.empty()) return false;
-    apply_splits();
-    return true;
+}
+
+// Tests only edges that become neighbours on the active line: the first
+// crossing in sweep order is always between neighbours, so a pass that
+// finds nothing proves there is nothing.
+void Sweep_Workspace::test_neighbours() {
+    const auto n = static_cast<std::int32_t>(edges.size());
+    Vector<Span> spans(n);
+    for (std::int32_t e = 0; e < n; ++e)
+        spans[e] = Span{std::min(edges[e].a, edges[e].b), std::max(edges[e].a, edges[e].b)};
+    // Crossing points are appended as they are found; only the points that
+    // were there at the start are events.
+    const auto point_count = static_cast<std::int32_t>(points.size());
+    Span_Events events;
+    events.build(*this, spans.data(), n, point_count);
+    Active_Line line(Span_Order(this, spans.data()));
+    Vector<Active_Line::iterator> where(n);
+    auto test = [&](Active_Line::iterator x, Active_Line::iterator y) {
+        if (x != line.end() && y != line.end()) test_pair(*x, *y);
+    };
+    for (std::int32_t p = 0; p < point_count; ++p) {
+        for (std::int32_t k = 0; k < events.end_count(p); ++k) {
+            const auto it = where[events.ends(p)[k]];
+            const auto next = line.erase(it);
+            if (next != line.begin()) test(std::prev(next), next);
+        }
+        const std::int32_t starting = events.start_count(p);
+        if (starting == 0) continue;
+        const auto next = line.lower_bound(Point_Key{p});
+        for (std::int32_t k = 0; k < starting; ++k)
+            where[events.starts(p)[k]] = line.emplace_hint(next, events.starts(p)[k]);
+        const auto first = where[events.starts(p)[0]];
+        if (first != line.begin()) test(std::prev(first), first);
+        test(where[events.starts(p)[starting - 1]], next);
+        for (std::int32_t k = 0; k + 1 < starting; ++k)
+            test(where[events.starts(p)[k]], where[events.starts(p)[k + 1]]);
+    }
 }
 
 void Sweep_Workspace::test_pair(std::int32_t e, std::int32_t f) {
@@ -384,10 +422,30 @@ void Sweep_Workspace::link_contours(Vector<std::int32_t>& counts, Vector<std::in
     group_by_from(boundary, points.size(), first, list);
     Vector<char> used(boundary.size(), 0);
     Vector<std::int32_t> position(points.size(), -1);
+    // A created point where the contour runs straight on (within the
+    // rounding of crossing points) is where some edge inside or outside the
+    // region crossed; it is left out.
+    const double tolerance = single_precision ? 1e-6 : 1e-12;
+    auto straight = [&](std::int32_t a, std::int32_t b, std::int32_t c) {
+        const Point &p = points[a], &q = points[b], &r = points[c];
+        const double du = r.u - p.u, dv = r.v - p.v;
+        const double length = std::hypot(du, dv);
+        const double off = std::fabs(du * (q.v - p.v) - dv * (q.u - p.u));
+        const double scale = std::fabs(q.u) + std::fabs(q.v) + length;
+        return off <= tolerance * scale * length && (q.u - p.u) * du + (q.v - p.v) * dv > 0 &&
+               (r.u - q.u) * du + (r.v - q.v) * dv > 0;
+    };
     auto emit = [&](const std::int32_t* p, std::size_t n) {
-        if (n < 3) return;
-        ids.insert(ids.end(), p, p + n);
-        counts.push_back(static_cast<std::int32_t>(n));
+        const std::size_t before = ids.size();
+        for (std::size_t i = 0; i < n && n >= 3; ++i) {
+            const std::int32_t back = ids.size() > before ? ids.back() : p[n - 1];
+            if (points[p[i]].source < 0 && straight(back, p[i], p[(i + 1) % n])) continue;
+            ids.push_back(p[i]);
+        }
+        if (ids.size() - before >= 3)
+            counts.push_back(static_cast<std::int32_t>(ids.size() - before));
+        else
+            ids.resize(before);
     };
     for (std::size_t start = 0; start < boundary.size(); ++start) {
         if (used[start]) continue;

@@ -23,6 +23,7 @@
 
 #include <cstdint>
 
+#include "contour/exact_predicates.h"
 #include "contour/heap_allocator.h"
 #include "foundation/basic_types.h"
 #include "foundation/object.h"
@@ -86,7 +87,12 @@ public:
     // polylines following B's direction.
     void link_lines(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const;
 
-    int orient(std::int32_t a, std::int32_t b, std::int32_t c) const;
+    int orient(std::int32_t a, std::int32_t b, std::int32_t c) const {
+        const Point& p = points[a];
+        const Point& q = points[b];
+        const Point& r = points[c];
+        return kavri_contour::orient(p.u, p.v, q.u, q.v, r.u, r.v);
+    }
 
     // The 3D coordinates that u and v stand for; crossing points of a
     // single-precision run are rounded to floats at once, so that every
@@ -102,7 +108,8 @@ public:
 
 private:
     void merge_equal_points();
-    bool split_crossings();
+    void test_overlapping_pairs();
+    void test_neighbours();
     void test_pair(std::int32_t e, std::int32_t f);
     void split_at_crossing(std::int32_t e, std::int32_t f);
     void apply_splits();
