@@ -17,6 +17,9 @@ constexpr int max_crossing_passes = 24;
 // When a pass finds crossings this dense, testing every pair of edges whose
 // u ranges overlap costs no more than the crossings themselves.
 constexpr int dense_crossings_per_edge = 8;
+// Neighbour passes that keep finding crossings converge slowly on tangled
+// input; after this many in a row one pass tests all overlapping pairs.
+constexpr int max_neighbour_streak = 2;
 
 bool below(const Point& a, const Point& b) {
     return a.v < b.v || (a.v == b.v && a.u < b.u);
@@ -63,7 +66,9 @@ void Sweep_Workspace::add_edge(std::int32_t a, std::int32_t b, int operand) {
 
 void Sweep_Workspace::build(bool find_crossings) {
     merge_equal_points();
+    if (all_collinear()) edges.clear(); // encloses nothing; spares the pair tests
     bool all_pairs = false;
+    int neighbour_streak = 0;
     for (int pass = 0; find_crossings && pass < max_crossing_passes; ++pass) {
         splits_.clear();
         if (all_pairs)
@@ -71,11 +76,20 @@ void Sweep_Workspace::build(bool find_crossings) {
         else
             test_neighbours();
         if (splits_.empty()) break;
-        all_pairs = splits_.size() * dense_crossings_per_edge > edges.size() && !all_pairs;
+        neighbour_streak = all_pairs ? 0 : neighbour_streak + 1;
+        all_pairs = !all_pairs && (splits_.size() * dense_crossings_per_edge > edges.size() ||
+                                   neighbour_streak >= max_neighbour_streak);
         apply_splits();
         merge_equal_points();
     }
     make_segments();
+}
+
+bool Sweep_Workspace::all_collinear() const {
+    const auto n = static_cast<std::int32_t>(points.size());
+    for (std::int32_t i = 1; i + 1 < n; ++i)
+        if (orient(0, n - 1, i) != 0) return false;
+    return true;
 }
 
 // Renumbers points in sweep order, one id per position; an input point wins

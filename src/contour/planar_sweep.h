@@ -108,6 +108,7 @@ public:
 
 private:
     void merge_equal_points();
+    bool all_collinear() const;
     void test_overlapping_pairs();
     void test_neighbours();
     void test_pair(std::int32_t e, std::int32_t f);

@@ -347,4 +347,60 @@ TEST(BadInput, NothingIsDeliveredAndNothingCrashes) {
     }
 }
 
+TEST(Projection, ForcedAxesFollowTheLargestComponent) {
+    const KT_Point pts[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    KT_Contour_Set set(3, pts, false);
+    const struct {
+        KT_Point v;
+        int u_axis, v_axis;
+    } cases[] = {{{3, 1, 1}, 1, 2}, {{1, 3, 1}, 0, 2}, {{1, 1, 3}, 0, 1},
+                 {{2, 2, 1}, 0, 2}, {{1, 1, 1}, 0, 1}, {{-5, 0, 0}, 0, 1}};
+    for (const auto& c : cases) {
+        set->force_projection(c.v);
+        EXPECT_EQ(set->info().axes[0], c.u_axis);
+        EXPECT_EQ(set->info().axes[1], c.v_axis);
+    }
+}
+
+TEST(Projection, SetInAnUprightPlaneIsDecomposedThere) {
+    // An L in the plane y = 5: the Newell normal points along y.
+    const KT_Point_D ell[] = {{0, 5, 0}, {2, 5, 0}, {2, 5, 1}, {1, 5, 1}, {1, 5, 2}, {0, 5, 2}};
+    KT_Contour_Set set(6, ell, false);
+    double area = 0;
+    for (const auto& t : triangles_of<KT_Point_D>(*set)) {
+        EXPECT_EQ(t.a.y, 5);
+        area +=
+            std::fabs((t.b.x - t.a.x) * (t.c.z - t.a.z) - (t.b.z - t.a.z) * (t.c.x - t.a.x)) / 2;
+    }
+    EXPECT_DOUBLE_EQ(area, 3);
+    EXPECT_EQ(set->info().axes[0], 0);
+    EXPECT_EQ(set->info().axes[1], 2);
+    // Crossing points get the third coordinate of the plane as well.
+    const KT_Point_D bow[] = {{0, 1, 0}, {2, 3, 2}, {2, 3, 0}, {0, 1, 2}};
+    KT_Contour_Set tilted(4, bow, false);
+    for (const auto& t : triangles_of<KT_Point_D>(*tilted))
+        for (const KT_Point_D& p : {t.a, t.b, t.c})
+            EXPECT_DOUBLE_EQ(p.y, p.x + 1);
+}
+
+TEST(BadInput, DegenerateFloodsStayFast) {
+    // 200,000 points on one line, and a long zigzag folded onto itself
+    // beside a real triangle: both finish promptly and give what they hold.
+    std::vector<KT_Point_D> line;
+    for (int i = 0; i < 200000; ++i)
+        line.push_back(KT_Point_D{double(i % 977), double(i % 977), 0});
+    KT_Contour_Set flat(static_cast<int>(line.size()), line.data(), false);
+    EXPECT_TRUE(triangles_of<KT_Point_D>(*flat).empty());
+    std::vector<KT_Point_D> zigzag = {{0, -5, 0}, {10, -5, 0}, {0, -4, 0}};
+    for (int i = 0; i < 3000; ++i)
+        zigzag.push_back(KT_Point_D{double(i % 7), 0, 0});
+    const int counts[2] = {3, 1000};
+    KT_Contour_Set mixed(2, counts, zigzag.data(), false);
+    mixed.set_fill_rule(1);
+    double area = 0;
+    for (const auto& t : triangles_of<KT_Point_D>(*mixed))
+        area += contour_test::cross(t.a, t.b, t.c) / 2;
+    EXPECT_DOUBLE_EQ(area, 5);
+}
+
 } // namespace
