@@ -47,11 +47,12 @@ void kavri_triangulate(benchmark::State& state, int rule) {
     const std::vector<KT_Point_D> p = star(static_cast<int>(state.range(0)), 7, 0, 0);
     long triangles = 0;
     for (auto _ : state) {
+        triangles = 0;
         KT_Contour_Set set(static_cast<int>(p.size()), p.data(), false);
         set.set_fill_rule(rule);
         set->triangulate(count_triangle, &triangles);
     }
-    state.counters["triangles"] = double(triangles) / double(state.iterations());
+    state.counters["triangles"] = double(triangles);
 }
 
 // GLU ---------------------------------------------------------------------
@@ -63,8 +64,9 @@ struct Glu_Count {
 void GLAPIENTRY glu_begin(GLenum) {}
 void GLAPIENTRY glu_end() {}
 void GLAPIENTRY glu_edge(GLboolean) {} // forces separate triangles
+// user is the run's pair {count, combined vertices}.
 void GLAPIENTRY glu_vertex(void*, void* user) {
-    ++static_cast<Glu_Count*>(user)->vertices;
+    ++static_cast<Glu_Count*>(static_cast<void**>(user)[0])->vertices;
 }
 void GLAPIENTRY glu_combine(GLdouble coords[3], void* [4], GLfloat[4], void** out, void* user) {
     auto* store = static_cast<std::vector<std::vector<GLdouble>>*>(static_cast<void**>(user)[1]);
@@ -93,7 +95,7 @@ struct Glu_Run {
     void run(const std::vector<const std::vector<KT_Point_D>*>& contours) {
         combined.clear();
         combined.reserve(1 << 16);
-        gluTessBeginPolygon(tess, user[0] == nullptr ? nullptr : static_cast<void*>(user));
+        gluTessBeginPolygon(tess, static_cast<void*>(user));
         for (const auto* c : contours) {
             gluTessBeginContour(tess);
             for (const KT_Point_D& p : *c)
@@ -104,18 +106,14 @@ struct Glu_Run {
     }
 };
 
-void GLAPIENTRY glu_vertex_counting(void*, void* user) {
-    ++static_cast<Glu_Count*>(static_cast<void**>(user)[0])->vertices;
-}
-
 void glu_triangulate(benchmark::State& state) {
     const std::vector<KT_Point_D> p = star(static_cast<int>(state.range(0)), 7, 0, 0);
     Glu_Run glu(GLU_TESS_WINDING_NONZERO, false);
-    gluTessCallback(glu.tess, GLU_TESS_VERTEX_DATA,
-                    reinterpret_cast<void(GLAPIENTRY*)()>(glu_vertex_counting));
-    for (auto _ : state)
+    for (auto _ : state) {
+        glu.count.vertices = 0;
         glu.run({&p});
-    state.counters["triangles"] = double(glu.count.vertices) / 3 / double(state.iterations());
+    }
+    state.counters["triangles"] = double(glu.count.vertices) / 3;
 }
 
 // Intersection --------------------------------------------------------------
@@ -173,8 +171,6 @@ void clipper_intersect(benchmark::State& state) {
 void glu_intersect(benchmark::State& state) {
     const Pair in = intersection_input(false);
     Glu_Run glu(GLU_TESS_WINDING_ABS_GEQ_TWO, true);
-    gluTessCallback(glu.tess, GLU_TESS_VERTEX_DATA,
-                    reinterpret_cast<void(GLAPIENTRY*)()>(glu_vertex_counting));
     for (auto _ : state) {
         glu.count.vertices = 0;
         glu.run({&in.a, &in.b});
