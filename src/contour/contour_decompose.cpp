@@ -57,10 +57,44 @@ template <class P> const std::int32_t* projection(const KT_Contour_Set_Data& set
     return info.axes;
 }
 
+// The rank lets spikes (an edge folding straight back) pass as convex; the
+// strip would then cover parts twice. This asks for every turn one way, no
+// fold-back, and the outline going around exactly once.
+template <class P> bool turns_once(const P* p, int n, const std::int32_t* axes) {
+    auto edge = [&](int i, double& du, double& dv) {
+        const P& a = p[(i + n - 1) % n];
+        const P& b = p[i];
+        du = coordinate(b, axes[0]) - coordinate(a, axes[0]);
+        dv = coordinate(b, axes[1]) - coordinate(a, axes[1]);
+        return du != 0 || dv != 0;
+    };
+    double pu = 0, pv = 0;
+    int last = n - 1;
+    while (last >= 0 && !edge(last, pu, pv))
+        --last;
+    int turn = 0, v_sign = pv > 0 ? 1 : pv < 0 ? -1 : 0, v_changes = 0;
+    for (int i = 0; i < n; ++i) {
+        double du, dv;
+        if (!edge(i, du, dv)) continue;
+        const double cross = pu * dv - pv * du;
+        if (cross == 0 && pu * du + pv * dv < 0) return false;
+        const int s = cross > 0 ? 1 : cross < 0 ? -1 : 0;
+        if (s != 0 && turn != 0 && s != turn) return false;
+        if (s != 0) turn = s;
+        const int vs = dv > 0 ? 1 : dv < 0 ? -1 : 0;
+        if (vs != 0 && v_sign != 0 && vs != v_sign) ++v_changes;
+        if (vs != 0) v_sign = vs;
+        pu = du;
+        pv = dv;
+    }
+    return turn != 0 && v_changes <= 2;
+}
+
 template <class P> bool single_convex_contour(const KT_Contour_Set_Data& set, int max_points) {
     const int n = set.counts[0];
-    return set.contour_count == 1 && n >= 3 && n <= max_points &&
-           encloses_area(points_of<P>(set), n) && KD_Rank_Polygon(n, points_of<P>(set)) == Convex;
+    const P* p = points_of<P>(set);
+    return set.contour_count == 1 && n >= 3 && n <= max_points && encloses_area(p, n) &&
+           KD_Rank_Polygon(n, p) == Convex && turns_once(p, n, projection<P>(set));
 }
 
 // Loads the set into its workspace and keeps the boundary of its region.

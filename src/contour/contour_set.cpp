@@ -115,8 +115,8 @@ KT_Contour_Set_Data::KT_Contour_Set_Data(const KT_Contour_Set_Data& other)
       points_d(other.points_d), total_points(other.total_points) {
     if (other.counts == &other.single_contour_count) counts = &single_contour_count;
     if (other.owns_data) {
+        source_map = other.source_map;
         force_allocation();
-        source_map = duplicate(other.source_map, total_points);
     }
 }
 
@@ -155,10 +155,12 @@ void KT_Contour_Set_Data::force_allocation() {
         counts == &single_contour_count ? counts : duplicate(counts, contour_count);
     const KT_Point* new_points = duplicate(points, total_points);
     const KT_Point_D* new_points_d = duplicate(points_d, total_points);
+    std::int32_t* new_sources = duplicate(source_map, total_points);
     release_arrays();
     counts = new_counts;
     points = new_points;
     points_d = new_points_d;
+    source_map = new_sources;
     if (!counts) contour_count = 0;
     owns_data = true;
 }

@@ -254,6 +254,17 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
         for (double& c : p)
             c = static_cast<float>(c);
     }
+    // A crossing within rounding of an end point is that end point: new
+    // points a hair apart would only make new crossings pass after pass.
+    const double reach =
+        (single_precision ? 0x1p-21 : 0x1p-49) * std::max({std::fabs(u), std::fabs(v), 0x1p-960});
+    const std::int32_t ends[4] = {edges[e].a, edges[e].b, edges[f].a, edges[f].b};
+    for (int k = 0; k < 4; ++k) {
+        const Point& q = points[ends[k]];
+        if (std::fabs(q.u - u) > reach || std::fabs(q.v - v) > reach) continue;
+        splits_.push_back(Split{k < 2 ? f : e, ends[k], 0.0});
+        return;
+    }
     p[axes[0]] = u;
     p[axes[1]] = v;
     const std::int32_t id = add_point(u, v, KT_Point_D{p[0], p[1], p[2]}, -1);
@@ -449,13 +460,30 @@ void Sweep_Workspace::link_contours(Vector<std::int32_t>& counts, Vector<std::in
         return off <= tolerance * scale * length && (q.u - p.u) * du + (q.v - p.v) * dv > 0 &&
                (r.u - q.u) * du + (r.v - q.v) * dv > 0;
     };
+    auto removable = [&](std::int32_t a, std::int32_t b, std::int32_t c) {
+        return points[b].source < 0 && straight(a, b, c);
+    };
+    // Drops straight-through points as a stack does, then across the seam
+    // where the loop closes, so every test sees the points that remain.
     auto emit = [&](const std::int32_t* p, std::size_t n) {
         const std::size_t before = ids.size();
-        for (std::size_t i = 0; i < n && n >= 3; ++i) {
-            const std::int32_t back = ids.size() > before ? ids.back() : p[n - 1];
-            if (points[p[i]].source < 0 && straight(back, p[i], p[(i + 1) % n])) continue;
+        for (std::size_t i = 0; i < n; ++i) {
+            while (ids.size() - before >= 2 && removable(ids[ids.size() - 2], ids.back(), p[i]))
+                ids.pop_back();
             ids.push_back(p[i]);
         }
+        std::size_t first = before;
+        while (ids.size() - first >= 3) {
+            if (removable(ids[ids.size() - 2], ids.back(), ids[first])) {
+                ids.pop_back();
+            } else if (removable(ids.back(), ids[first], ids[first + 1])) {
+                ++first;
+            } else {
+                break;
+            }
+        }
+        ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(before),
+                  ids.begin() + static_cast<std::ptrdiff_t>(first));
         if (ids.size() - before >= 3)
             counts.push_back(static_cast<std::int32_t>(ids.size() - before));
         else

@@ -63,40 +63,61 @@ void expect_exact_cover(const KT_Contour_Set_Data& set, const std::vector<Piece>
     EXPECT_EQ(misses, 0) << what;
 }
 
-bool in_triangle(const Triangle& t, const KT_Point_D& q) {
-    return cross(t.a, t.b, q) > 0 && cross(t.b, t.c, q) > 0 && cross(t.c, t.a, q) > 0;
+// Strictly inside a convex outline of either turn.
+bool in_polygon(const std::vector<KT_Point_D>& poly, const KT_Point_D& q) {
+    int positive = 0, negative = 0;
+    for (std::size_t i = 0; i < poly.size(); ++i) {
+        const double c = cross(poly[i], poly[(i + 1) % poly.size()], q);
+        positive += c > 0;
+        negative += c < 0;
+    }
+    return positive == int(poly.size()) || negative == int(poly.size());
 }
 
-bool in_polygon(const std::vector<KT_Point_D>& poly, const KT_Point_D& q) {
-    for (std::size_t i = 0; i < poly.size(); ++i)
-        if (cross(poly[i], poly[(i + 1) % poly.size()], q) <= 0) return false;
-    return true;
+bool in_triangle(const Triangle& t, const KT_Point_D& q) {
+    return in_polygon({t.a, t.b, t.c}, q);
+}
+
+// The area of pieces that must all turn the same way; each piece must be
+// convex in that turn.
+double area_wound_alike(const std::vector<std::vector<KT_Point_D>>& pieces) {
+    double sum = 0;
+    int turn = 0;
+    for (const auto& piece : pieces) {
+        const double a = polygon_area(piece);
+        if (std::fabs(a) < 1e-9) continue;
+        if (turn == 0) turn = a > 0 ? 1 : -1;
+        EXPECT_GT(a * turn, 0);
+        for (std::size_t i = 0; i < piece.size(); ++i)
+            EXPECT_GE(turn * cross(piece[i], piece[(i + 1) % piece.size()],
+                                   piece[(i + 2) % piece.size()]),
+                      -1e-9);
+        sum += a;
+    }
+    return std::fabs(sum);
+}
+
+std::vector<std::vector<KT_Point_D>> as_pieces(const std::vector<Triangle>& triangles) {
+    std::vector<std::vector<KT_Point_D>> pieces;
+    for (const Triangle& t : triangles)
+        pieces.push_back({t.a, t.b, t.c});
+    return pieces;
 }
 
 template <class P> void check_decompositions(const KT_Contour_Set_Data& set, const Outline& o) {
     const std::vector<KT_Point_D> samples = samples_away_from({&o}, -0.5, 10.5, grid_steps);
     const std::vector<Triangle> triangles = triangles_of<P>(set);
-    double triangle_area = 0;
-    for (const Triangle& t : triangles) {
-        const double a = cross(t.a, t.b, t.c) / 2;
-        EXPECT_GE(a, -1e-9); // all wound alike
-        triangle_area += a;
-    }
+    const double triangle_area = area_wound_alike(as_pieces(triangles));
     expect_exact_cover(set, triangles, samples, in_triangle, "triangles");
     for (int max_points : {0, 4, 7}) {
         const auto polygons = polygons_of<P>(set, max_points);
-        double polygon_area_sum = 0;
         for (const auto& poly : polygons) {
             EXPECT_GE(poly.size(), 3u);
             if (max_points >= 3) {
                 EXPECT_LE(poly.size(), std::size_t(max_points));
             }
-            for (std::size_t i = 0; i < poly.size(); ++i) // convex, counter-clockwise
-                EXPECT_GE(cross(poly[i], poly[(i + 1) % poly.size()], poly[(i + 2) % poly.size()]),
-                          -1e-9);
-            polygon_area_sum += polygon_area(poly);
         }
-        EXPECT_NEAR(polygon_area_sum, triangle_area, 1e-6 * (1 + triangle_area));
+        EXPECT_NEAR(area_wound_alike(polygons), triangle_area, 1e-6 * (1 + triangle_area));
         expect_exact_cover(set, polygons, samples, in_polygon, "polygons");
     }
 }
@@ -190,6 +211,45 @@ TYPED_TEST(RegionProperty, BooleansClassifyAsTheOperandsDo) {
             }
             EXPECT_EQ(wrong, 0) << "seed " << seed << " operation " << op;
         }
+    }
+}
+
+// Corners on a 5 x 5 grid: every kind of coincidence at once (shared and
+// overlapping edges, points on edges, repeated points, spikes, crossings
+// through vertices). The decompositions and the resolved form must agree.
+TYPED_TEST(RegionProperty, TangledGridOutlinesStayConsistent) {
+    using P = TypeParam;
+    std::mt19937 rng(4242);
+    std::uniform_int_distribution<int> coord(0, 4), contours(1, 3), length(2, 12), rule(0, 2);
+    for (int round = 0; round < 400; ++round) {
+        Outline o;
+        for (int c = contours(rng); c > 0; --c) {
+            std::vector<KT_Point_D> contour;
+            for (int i = length(rng); i > 0; --i)
+                contour.push_back(KT_Point_D{double(coord(rng)), double(coord(rng)), 0});
+            o.add(contour);
+        }
+        std::vector<P> storage;
+        KT_Contour_Set set = make_set(o, storage, rule(rng) == 0 ? 0 : 1);
+        SCOPED_TRACE(::testing::Message() << "round " << round << " rule " << set->fill_rule);
+        const std::vector<KT_Point_D> samples = samples_away_from({&o}, -0.5, 4.5, 16);
+        const std::vector<Triangle> triangles = triangles_of<P>(*set);
+        const double area = area_wound_alike(as_pieces(triangles));
+        expect_exact_cover(*set, triangles, samples, in_triangle, "triangles");
+        const double polygon_sum = area_wound_alike(polygons_of<P>(*set, 5));
+        // Crossing points of single-precision sets are rounded to floats.
+        const double tolerance = sizeof(storage[0].x) == sizeof(float) ? 1e-5 : 1e-9;
+        EXPECT_NEAR(polygon_sum, area, tolerance);
+        const std::vector<P> frame = {P{-1, -1, 0}, P{6, -1, 0}, P{6, 6, 0}, P{-1, 6, 0}};
+        KT_Contour_Set box(4, frame.data(), false);
+        KT_Contour_Set resolved(set->process(KT_Contour_Intersection, box.body()));
+        EXPECT_NEAR(contour_area(*resolved), area, tolerance);
+        int wrong = 0;
+        for (const KT_Point_D& q : samples) {
+            const double w = winding(*resolved, q);
+            wrong += (w != 0 && w != 1) || (w == 1) != set->point_inside(narrow<P>(q));
+        }
+        EXPECT_EQ(wrong, 0);
     }
 }
 
