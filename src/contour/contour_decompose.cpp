@@ -97,9 +97,16 @@ template <class P> bool single_convex_contour(const KT_Contour_Set_Data& set, in
            KD_Rank_Polygon(n, p) == Convex && turns_once(p, n, projection<P>(set));
 }
 
-// Loads the set into its workspace and keeps the boundary of its region.
-template <class P> Sweep_Workspace* sweep_region(const KT_Contour_Set_Data& set) {
-    Sweep_Workspace& w = set.info().workspace();
+// Loads the set into its workspace and keeps the boundary of its region;
+// the run's rule, callback and user data are noted on the processing info.
+template <class P>
+Sweep_Workspace* sweep_region(const KT_Contour_Set_Data& set, const Output<P>& out) {
+    KT_Contour_Processing_Info& info = set.info();
+    info.fill_rule = set.fill_rule;
+    info.callback =
+        out.triangle ? reinterpret_cast<void*>(out.triangle) : reinterpret_cast<void*>(out.polygon);
+    info.user = out.user;
+    Sweep_Workspace& w = info.workspace();
     w.begin();
     if (!load_contours(w, set, points_of<P>(set), projection<P>(set), 0)) return nullptr;
     w.build(true);
@@ -182,7 +189,7 @@ template <class P> void triangulate_set(const KT_Contour_Set_Data& set, const Ou
         return;
     }
     if (set.fill_rule == 2 && triangulate_separately(set, out)) return;
-    Sweep_Workspace* w = sweep_region<P>(set);
+    Sweep_Workspace* w = sweep_region<P>(set, out);
     if (!w) return;
     Sweep_Triangles<P> sink{w, &out};
     w->triangulate(Sweep_Triangles<P>::sink, &sink);
@@ -231,7 +238,7 @@ void polygonize_set(const KT_Contour_Set_Data& set, const Output<P>& out, int ma
         polygonize_set(*resolved, mapped, max_points);
         return;
     }
-    Sweep_Workspace* w = sweep_region<P>(set);
+    Sweep_Workspace* w = sweep_region<P>(set, out);
     if (!w) return;
     Convex_Merger merger(*w);
     w->triangulate([](std::int32_t a, std::int32_t b, std::int32_t c,

@@ -92,6 +92,24 @@ bool Sweep_Workspace::all_collinear() const {
     return true;
 }
 
+double Sweep_Workspace::rounding_reach(double u, double v) const {
+    return (single_precision ? 0x1p-21 : 0x1p-49) *
+           std::max({std::fabs(u), std::fabs(v), 0x1p-960});
+}
+
+// A point already kept within rounding of the created point p, looked for
+// among the last few kept (they are in sweep order, so near ones are close
+// by): crossings of three edges through one place become one point.
+std::int32_t Sweep_Workspace::nearby(const Vector<Point>& kept, const Point& p) const {
+    const double reach = rounding_reach(p.u, p.v);
+    const auto n = static_cast<std::int32_t>(kept.size());
+    for (std::int32_t k = n - 1; k >= 0 && k >= n - 16; --k) {
+        if (p.v - kept[k].v > reach) break;
+        if (std::fabs(p.u - kept[k].u) <= reach) return k;
+    }
+    return -1;
+}
+
 // Renumbers points in sweep order, one id per position; an input point wins
 // over a created one at the same place.
 void Sweep_Workspace::merge_equal_points() {
@@ -107,11 +125,16 @@ void Sweep_Workspace::merge_equal_points() {
     merged.reserve(n);
     for (std::int32_t k = 0; k < n; ++k) {
         const Point& p = points[order_[k]];
-        if (merged.empty() || below(merged.back(), p)) {
+        if (!merged.empty() && !below(merged.back(), p)) {
+            if (merged.back().source < 0 && p.source >= 0) {
+                merged.back().source = p.source;
+                merged.back().p = p.p;
+            }
+        } else if (const std::int32_t near = p.source < 0 ? nearby(merged, p) : -1; near >= 0) {
+            remap_[order_[k]] = near;
+            continue;
+        } else {
             merged.push_back(p);
-        } else if (merged.back().source < 0 && p.source >= 0) {
-            merged.back().source = p.source;
-            merged.back().p = p.p;
         }
         remap_[order_[k]] = static_cast<std::int32_t>(merged.size() - 1);
     }
@@ -256,8 +279,7 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
     }
     // A crossing within rounding of an end point is that end point: new
     // points a hair apart would only make new crossings pass after pass.
-    const double reach =
-        (single_precision ? 0x1p-21 : 0x1p-49) * std::max({std::fabs(u), std::fabs(v), 0x1p-960});
+    const double reach = rounding_reach(u, v);
     const std::int32_t ends[4] = {edges[e].a, edges[e].b, edges[f].a, edges[f].b};
     for (int k = 0; k < 4; ++k) {
         const Point& q = points[ends[k]];

@@ -108,6 +108,8 @@ public:
 
 private:
     void merge_equal_points();
+    double rounding_reach(double u, double v) const;
+    std::int32_t nearby(const Vector<Point>& kept, const Point& p) const;
     bool all_collinear() const;
     void test_overlapping_pairs();
     void test_neighbours();
