@@ -48,6 +48,8 @@ double winding(const KT_Contour_Set_Data& set, const KT_Point_D& p) {
     return w;
 }
 
+// Every sample inside the region lies in exactly one piece (or on an edge
+// between pieces), and every sample outside in none.
 template <class Piece, class Contains>
 void expect_exact_cover(const KT_Contour_Set_Data& set, const std::vector<Piece>& pieces,
                         const std::vector<KT_Point_D>& samples, Contains contains,
@@ -56,25 +58,34 @@ void expect_exact_cover(const KT_Contour_Set_Data& set, const std::vector<Piece>
     for (const KT_Point_D& q : samples) {
         const bool inside = set.point_inside(narrow<KT_Point_D>(q));
         int count = 0;
-        for (const Piece& piece : pieces)
-            count += contains(piece, q);
-        if (count != (inside ? 1 : 0)) ++misses;
+        bool on_edge = false;
+        for (const Piece& piece : pieces) {
+            const int where = contains(piece, q);
+            count += where > 0;
+            on_edge = on_edge || where < 0;
+        }
+        const bool covered = count == 1 || (count == 0 && on_edge);
+        if (count > 1 || (inside ? !covered : count != 0)) ++misses;
     }
     EXPECT_EQ(misses, 0) << what;
 }
 
-// Strictly inside a convex outline of either turn.
-bool in_polygon(const std::vector<KT_Point_D>& poly, const KT_Point_D& q) {
-    int positive = 0, negative = 0;
-    for (std::size_t i = 0; i < poly.size(); ++i) {
-        const double c = cross(poly[i], poly[(i + 1) % poly.size()], q);
-        positive += c > 0;
-        negative += c < 0;
+// 1 strictly inside a convex outline of either turn, -1 on one of its
+// edges, 0 outside.
+int in_polygon(const std::vector<KT_Point_D>& poly, const KT_Point_D& q) {
+    int positive = 0, negative = 0, zero = 0;
+    const int n = int(poly.size());
+    for (int i = 0; i < n; ++i) {
+        const double c = cross(poly[i], poly[(i + 1) % n], q);
+        positive += c > 1e-12;
+        negative += c < -1e-12;
+        zero += std::fabs(c) <= 1e-12;
     }
-    return positive == int(poly.size()) || negative == int(poly.size());
+    if (positive == n || negative == n) return 1;
+    return zero > 0 && (positive + zero == n || negative + zero == n) ? -1 : 0;
 }
 
-bool in_triangle(const Triangle& t, const KT_Point_D& q) {
+int in_triangle(const Triangle& t, const KT_Point_D& q) {
     return in_polygon({t.a, t.b, t.c}, q);
 }
 
