@@ -34,6 +34,14 @@ template <class P> struct Output {
     Source_Map sources;
 };
 
+// Decomposing a set's resolved form: its points name the set's own.
+template <class P>
+Output<P> through_resolved(const Output<P>& out, const KT_Contour_Set_Data& resolved) {
+    Output<P> mapped = out;
+    mapped.sources = Source_Map{resolved.source_map, 0};
+    return mapped;
+}
+
 template <class P>
 void deliver_triangle(const Output<P>& out, const P& a, const P& b, const P& c,
                       KT_Contour_Point_Source sa, KT_Contour_Point_Source sb,
@@ -181,11 +189,8 @@ template <class P> void triangulate_set(const KT_Contour_Set_Data& set, const Ou
         return;
     }
     if (set.fill_rule == 1) {
-        const KT_Contour_Set_Data* resolved = set.resolved_form();
-        if (!resolved) return;
-        Output<P> mapped = out;
-        mapped.sources = Source_Map{resolved->source_map, 0};
-        triangulate_set(*resolved, mapped);
+        if (const KT_Contour_Set_Data* resolved = set.resolved_form())
+            triangulate_set(*resolved, through_resolved(out, *resolved));
         return;
     }
     if (set.fill_rule == 2 && triangulate_separately(set, out)) return;
@@ -231,11 +236,8 @@ void polygonize_set(const KT_Contour_Set_Data& set, const Output<P>& out, int ma
         return;
     }
     if (set.fill_rule == 1) {
-        const KT_Contour_Set_Data* resolved = set.resolved_form();
-        if (!resolved) return;
-        Output<P> mapped = out;
-        mapped.sources = Source_Map{resolved->source_map, 0};
-        polygonize_set(*resolved, mapped, max_points);
+        if (const KT_Contour_Set_Data* resolved = set.resolved_form())
+            polygonize_set(*resolved, through_resolved(out, *resolved), max_points);
         return;
     }
     Sweep_Workspace* w = sweep_region<P>(set, out);
@@ -274,66 +276,68 @@ template <class P> struct Plain {
     }
 };
 
+template <class P>
+void start_triangulate(const KT_Contour_Set_Data& set, typename Output<P>::Triangle callback,
+                       void* user) {
+    if (!callback) return;
+    Output<P> out;
+    out.triangle = callback;
+    out.user = user;
+    triangulate_set(set, out);
+}
+
+template <class P>
+void start_polygonize(const KT_Contour_Set_Data& set, typename Output<P>::Polygon callback,
+                      void* user, int max_points) {
+    if (!callback) return;
+    Output<P> out;
+    out.polygon = callback;
+    out.user = user;
+    polygonize_set(set, out, max_points);
+}
+
 } // namespace
 
 void KT_Contour_Set_Data::triangulate(KT_Contour_Triangle_Callback callback, void* user) const {
-    if (!callback) return;
-    Output<KT_Point> out;
-    out.triangle = callback;
-    out.user = user;
-    triangulate_set(*this, out);
+    start_triangulate<KT_Point>(*this, callback, user);
 }
 
 void KT_Contour_Set_Data::triangulate(KT_Contour_Triangle_Callback_D callback, void* user) const {
-    if (!callback) return;
-    Output<KT_Point_D> out;
-    out.triangle = callback;
-    out.user = user;
-    triangulate_set(*this, out);
+    start_triangulate<KT_Point_D>(*this, callback, user);
 }
 
 void KT_Contour_Set_Data::triangulate(KT_Contour_Plain_Triangle_Callback callback,
                                       void* user) const {
-    if (!callback) return;
     Plain<KT_Point> plain{callback, nullptr, user};
-    triangulate(Plain<KT_Point>::on_triangle, &plain);
+    if (callback) start_triangulate<KT_Point>(*this, Plain<KT_Point>::on_triangle, &plain);
 }
 
 void KT_Contour_Set_Data::triangulate(KT_Contour_Plain_Triangle_Callback_D callback,
                                       void* user) const {
-    if (!callback) return;
     Plain<KT_Point_D> plain{callback, nullptr, user};
-    triangulate(Plain<KT_Point_D>::on_triangle, &plain);
+    if (callback) start_triangulate<KT_Point_D>(*this, Plain<KT_Point_D>::on_triangle, &plain);
 }
 
 void KT_Contour_Set_Data::polygonize(KT_Contour_Polygon_Callback callback, void* user,
                                      int max_points) const {
-    if (!callback) return;
-    Output<KT_Point> out;
-    out.polygon = callback;
-    out.user = user;
-    polygonize_set(*this, out, max_points);
+    start_polygonize<KT_Point>(*this, callback, user, max_points);
 }
 
 void KT_Contour_Set_Data::polygonize(KT_Contour_Polygon_Callback_D callback, void* user,
                                      int max_points) const {
-    if (!callback) return;
-    Output<KT_Point_D> out;
-    out.polygon = callback;
-    out.user = user;
-    polygonize_set(*this, out, max_points);
+    start_polygonize<KT_Point_D>(*this, callback, user, max_points);
 }
 
 void KT_Contour_Set_Data::polygonize(KT_Contour_Plain_Polygon_Callback callback, void* user,
                                      int max_points) const {
-    if (!callback) return;
     Plain<KT_Point> plain{nullptr, callback, user};
-    polygonize(Plain<KT_Point>::on_polygon, &plain, max_points);
+    if (callback)
+        start_polygonize<KT_Point>(*this, Plain<KT_Point>::on_polygon, &plain, max_points);
 }
 
 void KT_Contour_Set_Data::polygonize(KT_Contour_Plain_Polygon_Callback_D callback, void* user,
                                      int max_points) const {
-    if (!callback) return;
     Plain<KT_Point_D> plain{nullptr, callback, user};
-    polygonize(Plain<KT_Point_D>::on_polygon, &plain, max_points);
+    if (callback)
+        start_polygonize<KT_Point_D>(*this, Plain<KT_Point_D>::on_polygon, &plain, max_points);
 }
