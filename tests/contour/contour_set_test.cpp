@@ -403,4 +403,55 @@ TEST(BadInput, DegenerateFloodsStayFast) {
     EXPECT_DOUBLE_EQ(area, 5);
 }
 
+TEST(BadInput, ExtremeCoordinatesNeverCrash) {
+    // Products of these overflow or underflow; whatever comes out must be
+    // finite work on finite memory.
+    const KT_Point_D extreme[] = {{0, 0, 0},          {1e300, 0, 0},  {1e300, 1e300, 0},
+                                  {-1e300, 1, 0},     {1e-300, 5, 0}, {1e300, -1e300, 0},
+                                  {2e-300, 1e-300, 0}};
+    for (int rule = 0; rule < 3; ++rule) {
+        KT_Contour_Set set(7, extreme, false);
+        set.set_fill_rule(rule);
+        triangles_of<KT_Point_D>(*set);
+        polygons_of<KT_Point_D>(*set, 4);
+        KT_Contour_Set r(set->process(KT_Contour_Intersection, set.body()));
+        EXPECT_FALSE(r.empty());
+    }
+    const KT_Point huge[] = {{0, 0, 0}, {3e38f, 0, 0}, {3e38f, 3e38f, 0}, {0, 3e38f, 0}};
+    KT_Contour_Set big(4, huge, false);
+    big.set_fill_rule(1);
+    double area = 0;
+    for (const auto& t : triangles_of<KT_Point>(*big))
+        area += contour_test::cross(t.a, t.b, t.c) / 2;
+    EXPECT_DOUBLE_EQ(area, double(3e38f) * double(3e38f));
+}
+
+TEST(Triangulate, ResolvedContoursTurningAlikeAreTriangulatedOneByOne) {
+    // Three separate squares, all counter-clockwise, as fill rule 2: each is
+    // its own polygon, and sources count across all contours.
+    std::vector<KT_Point> pts;
+    for (int k = 0; k < 3; ++k)
+        for (const KT_Point& p : {KT_Point{0, 0, 0}, KT_Point{1, 0, 0}, KT_Point{1, 1, 0},
+                                  KT_Point{0.5f, 0.5f, 0}, KT_Point{0, 1, 0}})
+            pts.push_back(KT_Point{p.x + 3 * k, p.y, 0});
+    const int counts[3] = {5, 5, 5};
+    KT_Contour_Set set(3, counts, pts.data(), false);
+    set.set_fill_rule(2);
+    struct Seen {
+        int triangles = 0;
+        bool within_one_contour = true;
+    } seen;
+    set->triangulate(
+        [](const KT_Point*, const KT_Point*, const KT_Point*, const KT_Contour_Point_Source* a,
+           const KT_Contour_Point_Source* b, const KT_Contour_Point_Source* c, void* user) {
+            auto& s = *static_cast<Seen*>(user);
+            ++s.triangles;
+            s.within_one_contour = s.within_one_contour && a->index / 5 == b->index / 5 &&
+                                   b->index / 5 == c->index / 5 && a->index >= 0;
+        },
+        &seen);
+    EXPECT_EQ(seen.triangles, 9);
+    EXPECT_TRUE(seen.within_one_contour);
+}
+
 } // namespace
