@@ -253,10 +253,16 @@ void Sweep_Workspace::test_pair(std::int32_t e, std::int32_t f) {
 }
 
 void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
-    const Point& a = points[edges[e].a];
-    const Point& b = points[edges[e].b];
-    const Point& c = points[edges[f].a];
-    const Point& d = points[edges[f].b];
+    // Computed the same way round whatever the edges' directions and order,
+    // coincident edges crossing a third get bit-identical crossing points.
+    auto lo = [this](std::int32_t x) { return std::min(edges[x].a, edges[x].b); };
+    auto hi = [this](std::int32_t x) { return std::max(edges[x].a, edges[x].b); };
+    const bool swap = lo(f) < lo(e) || (lo(f) == lo(e) && hi(f) < hi(e));
+    const std::int32_t first = swap ? f : e, second = swap ? e : f;
+    const Point& a = points[lo(first)];
+    const Point& b = points[hi(first)];
+    const Point& c = points[lo(second)];
+    const Point& d = points[hi(second)];
     const double ru = b.u - a.u, rv = b.v - a.v;
     const double su = d.u - c.u, sv = d.v - c.v;
     const double denom = ru * sv - rv * su;
@@ -294,8 +300,39 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
     splits_.push_back(Split{f, id, 0.0});
 }
 
+// The neighbour sweep sees only one of several coincident edges next to a
+// third; all of them must be cut where that one is, or they drift apart
+// once crossing points are rounded.
+void Sweep_Workspace::share_splits_among_coincident_edges() {
+    const auto n = static_cast<std::int32_t>(edges.size());
+    auto key = [this](std::int32_t e) {
+        return std::pair(std::min(edges[e].a, edges[e].b), std::max(edges[e].a, edges[e].b));
+    };
+    order_.resize(n);
+    for (std::int32_t i = 0; i < n; ++i)
+        order_[i] = i;
+    std::sort(order_.begin(), order_.end(),
+              [&](std::int32_t x, std::int32_t y) { return key(x) < key(y); });
+    // remap_ holds, per edge, where its group starts in order_.
+    remap_.resize(n);
+    bool shared = false;
+    for (std::int32_t k = 0; k < n; ++k) {
+        const bool same = k > 0 && key(order_[k]) == key(order_[k - 1]);
+        remap_[order_[k]] = same ? remap_[order_[k - 1]] : k;
+        shared = shared || same;
+    }
+    if (!shared) return;
+    const std::size_t found = splits_.size();
+    for (std::size_t i = 0; i < found; ++i) {
+        const Split s = splits_[i];
+        for (std::int32_t k = remap_[s.edge]; k < n && key(order_[k]) == key(s.edge); ++k)
+            if (order_[k] != s.edge) splits_.push_back(Split{order_[k], s.point, 0.0});
+    }
+}
+
 // Replaces every split edge by the chain through its split points.
 void Sweep_Workspace::apply_splits() {
+    share_splits_among_coincident_edges();
     for (Split& s : splits_) {
         const Point& a = points[edges[s.edge].a];
         const Point& b = points[edges[s.edge].b];

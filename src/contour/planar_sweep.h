@@ -115,6 +115,7 @@ private:
     void test_neighbours();
     void test_pair(std::int32_t e, std::int32_t f);
     void split_at_crossing(std::int32_t e, std::int32_t f);
+    void share_splits_among_coincident_edges();
     void apply_splits();
     void make_segments();
     std::int32_t next_clockwise(std::int32_t e, const Vector<std::int32_t>& first,
