@@ -1,5 +1,7 @@
 // triangulate() and polygonize(): the cheap paths first (one convex
 // contour, resolved contours one by one), then the general sweep.
+#include <utility>
+
 #include "contour/contour_set.h"
 #include "contour/convex_merge.h"
 #include "contour/polygon_rank.h"
@@ -124,11 +126,28 @@ Sweep_Workspace* sweep_region(const KT_Contour_Set_Data& set, const Output<P>& o
     return &w;
 }
 
+// Twice the signed area of one contour in the projection.
+template <class P> double projected_area(const P* p, int n, const std::int32_t* axes) {
+    double area = 0;
+    for (int i = 0; i < n; ++i) {
+        const P& a = p[i];
+        const P& b = p[(i + 1) % n];
+        area += coordinate(a, axes[0]) * coordinate(b, axes[1]) -
+                coordinate(b, axes[0]) * coordinate(a, axes[1]);
+    }
+    return area;
+}
+
+// The sweep's triangles turn counter-clockwise; those of a set of one
+// contour turn as the contour does, like its strip, so that contours
+// triangulated one by one all come out alike.
 template <class P> struct Sweep_Triangles {
     const Sweep_Workspace* w;
     const Output<P>* out;
+    bool reverse;
     static void sink(std::int32_t a, std::int32_t b, std::int32_t c, void* user) {
         const auto& self = *static_cast<const Sweep_Triangles*>(user);
+        if (self.reverse) std::swap(b, c);
         const Vector<Point>& p = self.w->points;
         auto source = [&](std::int32_t i) {
             return p[i].source < 0 ? KT_Contour_Point_Source{-1} : self.out->sources(p[i].source);
@@ -151,13 +170,7 @@ bool triangulate_separately(const KT_Contour_Set_Data& set, const Output<P>& out
     for (int c = 0; c < set.contour_count; ++c) {
         const int n = set.counts[c] > 0 ? set.counts[c] : 0;
         if (n >= 3) {
-            double area = 0;
-            for (int i = 0; i < n; ++i) {
-                const P& a = p[start + i];
-                const P& b = p[start + (i + 1) % n];
-                area += coordinate(a, axes[0]) * coordinate(b, axes[1]) -
-                        coordinate(b, axes[0]) * coordinate(a, axes[1]);
-            }
+            const double area = projected_area(p + start, n, axes);
             if (!have_first) first_area = area, have_first = true;
             if (area * first_area <= 0) return false;
         }
@@ -196,7 +209,9 @@ template <class P> void triangulate_set(const KT_Contour_Set_Data& set, const Ou
     if (set.fill_rule == 2 && triangulate_separately(set, out)) return;
     Sweep_Workspace* w = sweep_region<P>(set, out);
     if (!w) return;
-    Sweep_Triangles<P> sink{w, &out};
+    const bool reverse = set.contour_count == 1 &&
+                         projected_area(points_of<P>(set), set.counts[0], projection<P>(set)) < 0;
+    Sweep_Triangles<P> sink{w, &out, reverse};
     w->triangulate(Sweep_Triangles<P>::sink, &sink);
 }
 

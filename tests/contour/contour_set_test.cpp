@@ -452,6 +452,22 @@ TEST(Triangulate, ResolvedContoursTurningAlikeAreTriangulatedOneByOne) {
         &seen);
     EXPECT_EQ(seen.triangles, 9);
     EXPECT_TRUE(seen.within_one_contour);
+
+    // The same contours clockwise: every triangle turns clockwise too.
+    std::vector<KT_Point> reversed;
+    for (int k = 0; k < 3; ++k)
+        for (int i = 4; i >= 0; --i)
+            reversed.push_back(pts[5 * k + i]);
+    KT_Contour_Set clockwise(3, counts, reversed.data(), false);
+    clockwise.set_fill_rule(2);
+    int turning_left = 0, turning_right = 0;
+    for (const auto& t : triangles_of<KT_Point>(*clockwise)) {
+        const double a = contour_test::cross(t.a, t.b, t.c);
+        turning_left += a > 0;
+        turning_right += a < 0;
+    }
+    EXPECT_EQ(turning_left, 0);
+    EXPECT_EQ(turning_right, 9);
 }
 
 } // namespace
