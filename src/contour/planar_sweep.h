@@ -74,7 +74,11 @@ public:
     void add_edge(std::int32_t a, std::int32_t b, int operand);
 
     // Merges equal points and, with find_crossings, splits edges where they
-    // cross or touch so that no two segments cross.
+    // cross or touch so that no two segments cross. Crossings are looked for
+    // between neighbours on the active line (a pass that finds none proves
+    // there are none), with one pass over all pairs of overlapping edges
+    // when they are dense; a crossing within rounding of a point already
+    // there becomes that point, so the passes settle.
     void build(bool find_crossings);
     void classify(const Region_Rule& rule);
     // The boundary of a region is split into y-monotone pieces, each
