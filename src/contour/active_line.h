@@ -51,7 +51,9 @@ private:
     const Span* spans_;
 };
 
-using Active_Line = std::set<std::int32_t, Span_Order, Heap_Allocator<std::int32_t>>;
+// A multiset: spans that compare equal (overlapping ones not yet split)
+// still get a node each, so erasing by iterator stays safe on any input.
+using Active_Line = std::multiset<std::int32_t, Span_Order, Heap_Allocator<std::int32_t>>;
 
 // Spans grouped by the point where they start and where they end, each
 // group sorted left to right.

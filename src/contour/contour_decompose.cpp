@@ -1,5 +1,7 @@
 // triangulate() and polygonize(): the cheap paths first (one convex
 // contour, resolved contours one by one), then the general sweep.
+#include <utility>
+
 #include "contour/contour_set.h"
 #include "contour/convex_merge.h"
 #include "contour/polygon_rank.h"
@@ -34,6 +36,14 @@ template <class P> struct Output {
     Source_Map sources;
 };
 
+// Decomposing a set's resolved form: its points name the set's own.
+template <class P>
+Output<P> through_resolved(const Output<P>& out, const KT_Contour_Set_Data& resolved) {
+    Output<P> mapped = out;
+    mapped.sources = Source_Map{resolved.source_map, 0};
+    return mapped;
+}
+
 template <class P>
 void deliver_triangle(const Output<P>& out, const P& a, const P& b, const P& c,
                       KT_Contour_Point_Source sa, KT_Contour_Point_Source sb,
@@ -57,15 +67,56 @@ template <class P> const std::int32_t* projection(const KT_Contour_Set_Data& set
     return info.axes;
 }
 
-template <class P> bool single_convex_contour(const KT_Contour_Set_Data& set, int max_points) {
-    const int n = set.counts[0];
-    return set.contour_count == 1 && n >= 3 && n <= max_points &&
-           KD_Rank_Polygon(n, points_of<P>(set)) == Convex;
+// The rank lets spikes (an edge folding straight back) pass as convex; the
+// strip would then cover parts twice. This asks for every turn one way, no
+// fold-back, and the outline going around exactly once.
+template <class P> bool turns_once(const P* p, int n, const std::int32_t* axes) {
+    auto edge = [&](int i, double& du, double& dv) {
+        const P& a = p[(i + n - 1) % n];
+        const P& b = p[i];
+        du = coordinate(b, axes[0]) - coordinate(a, axes[0]);
+        dv = coordinate(b, axes[1]) - coordinate(a, axes[1]);
+        return du != 0 || dv != 0;
+    };
+    double pu = 0, pv = 0;
+    int last = n - 1;
+    while (last >= 0 && !edge(last, pu, pv))
+        --last;
+    int turn = 0, v_sign = pv > 0 ? 1 : pv < 0 ? -1 : 0, v_changes = 0;
+    for (int i = 0; i < n; ++i) {
+        double du, dv;
+        if (!edge(i, du, dv)) continue;
+        const double cross = pu * dv - pv * du;
+        if (cross == 0 && pu * du + pv * dv < 0) return false;
+        const int s = cross > 0 ? 1 : cross < 0 ? -1 : 0;
+        if (s != 0 && turn != 0 && s != turn) return false;
+        if (s != 0) turn = s;
+        const int vs = dv > 0 ? 1 : dv < 0 ? -1 : 0;
+        if (vs != 0 && v_sign != 0 && vs != v_sign) ++v_changes;
+        if (vs != 0) v_sign = vs;
+        pu = du;
+        pv = dv;
+    }
+    return turn != 0 && v_changes <= 2;
 }
 
-// Loads the set into its workspace and keeps the boundary of its region.
-template <class P> Sweep_Workspace* sweep_region(const KT_Contour_Set_Data& set) {
-    Sweep_Workspace& w = set.info().workspace();
+template <class P> bool single_convex_contour(const KT_Contour_Set_Data& set, int max_points) {
+    const int n = set.counts[0];
+    const P* p = points_of<P>(set);
+    return set.contour_count == 1 && n >= 3 && n <= max_points && encloses_area(p, n) &&
+           KD_Rank_Polygon(n, p) == Convex && turns_once(p, n, projection<P>(set));
+}
+
+// Loads the set into its workspace and keeps the boundary of its region;
+// the run's rule, callback and user data are noted on the processing info.
+template <class P>
+Sweep_Workspace* sweep_region(const KT_Contour_Set_Data& set, const Output<P>& out) {
+    KT_Contour_Processing_Info& info = set.info();
+    info.fill_rule = set.fill_rule;
+    info.callback =
+        out.triangle ? reinterpret_cast<void*>(out.triangle) : reinterpret_cast<void*>(out.polygon);
+    info.user = out.user;
+    Sweep_Workspace& w = info.workspace();
     w.begin();
     if (!load_contours(w, set, points_of<P>(set), projection<P>(set), 0)) return nullptr;
     w.build(true);
@@ -75,11 +126,28 @@ template <class P> Sweep_Workspace* sweep_region(const KT_Contour_Set_Data& set)
     return &w;
 }
 
+// Twice the signed area of one contour in the projection.
+template <class P> double projected_area(const P* p, int n, const std::int32_t* axes) {
+    double area = 0;
+    for (int i = 0; i < n; ++i) {
+        const P& a = p[i];
+        const P& b = p[(i + 1) % n];
+        area += coordinate(a, axes[0]) * coordinate(b, axes[1]) -
+                coordinate(b, axes[0]) * coordinate(a, axes[1]);
+    }
+    return area;
+}
+
+// The sweep's triangles turn counter-clockwise; those of a set of one
+// contour turn as the contour does, like its strip, so that contours
+// triangulated one by one all come out alike.
 template <class P> struct Sweep_Triangles {
     const Sweep_Workspace* w;
     const Output<P>* out;
+    bool reverse;
     static void sink(std::int32_t a, std::int32_t b, std::int32_t c, void* user) {
         const auto& self = *static_cast<const Sweep_Triangles*>(user);
+        if (self.reverse) std::swap(b, c);
         const Vector<Point>& p = self.w->points;
         auto source = [&](std::int32_t i) {
             return p[i].source < 0 ? KT_Contour_Point_Source{-1} : self.out->sources(p[i].source);
@@ -102,13 +170,7 @@ bool triangulate_separately(const KT_Contour_Set_Data& set, const Output<P>& out
     for (int c = 0; c < set.contour_count; ++c) {
         const int n = set.counts[c] > 0 ? set.counts[c] : 0;
         if (n >= 3) {
-            double area = 0;
-            for (int i = 0; i < n; ++i) {
-                const P& a = p[start + i];
-                const P& b = p[start + (i + 1) % n];
-                area += coordinate(a, axes[0]) * coordinate(b, axes[1]) -
-                        coordinate(b, axes[0]) * coordinate(a, axes[1]);
-            }
+            const double area = projected_area(p + start, n, axes);
             if (!have_first) first_area = area, have_first = true;
             if (area * first_area <= 0) return false;
         }
@@ -140,17 +202,16 @@ template <class P> void triangulate_set(const KT_Contour_Set_Data& set, const Ou
         return;
     }
     if (set.fill_rule == 1) {
-        const KT_Contour_Set_Data* resolved = set.resolved_form();
-        if (!resolved) return;
-        Output<P> mapped = out;
-        mapped.sources = Source_Map{resolved->source_map, 0};
-        triangulate_set(*resolved, mapped);
+        if (const KT_Contour_Set_Data* resolved = set.resolved_form())
+            triangulate_set(*resolved, through_resolved(out, *resolved));
         return;
     }
     if (set.fill_rule == 2 && triangulate_separately(set, out)) return;
-    Sweep_Workspace* w = sweep_region<P>(set);
+    Sweep_Workspace* w = sweep_region<P>(set, out);
     if (!w) return;
-    Sweep_Triangles<P> sink{w, &out};
+    const bool reverse = set.contour_count == 1 &&
+                         projected_area(points_of<P>(set), set.counts[0], projection<P>(set)) < 0;
+    Sweep_Triangles<P> sink{w, &out, reverse};
     w->triangulate(Sweep_Triangles<P>::sink, &sink);
 }
 
@@ -190,14 +251,11 @@ void polygonize_set(const KT_Contour_Set_Data& set, const Output<P>& out, int ma
         return;
     }
     if (set.fill_rule == 1) {
-        const KT_Contour_Set_Data* resolved = set.resolved_form();
-        if (!resolved) return;
-        Output<P> mapped = out;
-        mapped.sources = Source_Map{resolved->source_map, 0};
-        polygonize_set(*resolved, mapped, max_points);
+        if (const KT_Contour_Set_Data* resolved = set.resolved_form())
+            polygonize_set(*resolved, through_resolved(out, *resolved), max_points);
         return;
     }
-    Sweep_Workspace* w = sweep_region<P>(set);
+    Sweep_Workspace* w = sweep_region<P>(set, out);
     if (!w) return;
     Convex_Merger merger(*w);
     w->triangulate([](std::int32_t a, std::int32_t b, std::int32_t c,
@@ -233,66 +291,68 @@ template <class P> struct Plain {
     }
 };
 
+template <class P>
+void start_triangulate(const KT_Contour_Set_Data& set, typename Output<P>::Triangle callback,
+                       void* user) {
+    if (!callback) return;
+    Output<P> out;
+    out.triangle = callback;
+    out.user = user;
+    triangulate_set(set, out);
+}
+
+template <class P>
+void start_polygonize(const KT_Contour_Set_Data& set, typename Output<P>::Polygon callback,
+                      void* user, int max_points) {
+    if (!callback) return;
+    Output<P> out;
+    out.polygon = callback;
+    out.user = user;
+    polygonize_set(set, out, max_points);
+}
+
 } // namespace
 
 void KT_Contour_Set_Data::triangulate(KT_Contour_Triangle_Callback callback, void* user) const {
-    if (!callback) return;
-    Output<KT_Point> out;
-    out.triangle = callback;
-    out.user = user;
-    triangulate_set(*this, out);
+    start_triangulate<KT_Point>(*this, callback, user);
 }
 
 void KT_Contour_Set_Data::triangulate(KT_Contour_Triangle_Callback_D callback, void* user) const {
-    if (!callback) return;
-    Output<KT_Point_D> out;
-    out.triangle = callback;
-    out.user = user;
-    triangulate_set(*this, out);
+    start_triangulate<KT_Point_D>(*this, callback, user);
 }
 
 void KT_Contour_Set_Data::triangulate(KT_Contour_Plain_Triangle_Callback callback,
                                       void* user) const {
-    if (!callback) return;
     Plain<KT_Point> plain{callback, nullptr, user};
-    triangulate(Plain<KT_Point>::on_triangle, &plain);
+    if (callback) start_triangulate<KT_Point>(*this, Plain<KT_Point>::on_triangle, &plain);
 }
 
 void KT_Contour_Set_Data::triangulate(KT_Contour_Plain_Triangle_Callback_D callback,
                                       void* user) const {
-    if (!callback) return;
     Plain<KT_Point_D> plain{callback, nullptr, user};
-    triangulate(Plain<KT_Point_D>::on_triangle, &plain);
+    if (callback) start_triangulate<KT_Point_D>(*this, Plain<KT_Point_D>::on_triangle, &plain);
 }
 
 void KT_Contour_Set_Data::polygonize(KT_Contour_Polygon_Callback callback, void* user,
                                      int max_points) const {
-    if (!callback) return;
-    Output<KT_Point> out;
-    out.polygon = callback;
-    out.user = user;
-    polygonize_set(*this, out, max_points);
+    start_polygonize<KT_Point>(*this, callback, user, max_points);
 }
 
 void KT_Contour_Set_Data::polygonize(KT_Contour_Polygon_Callback_D callback, void* user,
                                      int max_points) const {
-    if (!callback) return;
-    Output<KT_Point_D> out;
-    out.polygon = callback;
-    out.user = user;
-    polygonize_set(*this, out, max_points);
+    start_polygonize<KT_Point_D>(*this, callback, user, max_points);
 }
 
 void KT_Contour_Set_Data::polygonize(KT_Contour_Plain_Polygon_Callback callback, void* user,
                                      int max_points) const {
-    if (!callback) return;
     Plain<KT_Point> plain{nullptr, callback, user};
-    polygonize(Plain<KT_Point>::on_polygon, &plain, max_points);
+    if (callback)
+        start_polygonize<KT_Point>(*this, Plain<KT_Point>::on_polygon, &plain, max_points);
 }
 
 void KT_Contour_Set_Data::polygonize(KT_Contour_Plain_Polygon_Callback_D callback, void* user,
                                      int max_points) const {
-    if (!callback) return;
     Plain<KT_Point_D> plain{nullptr, callback, user};
-    polygonize(Plain<KT_Point_D>::on_polygon, &plain, max_points);
+    if (callback)
+        start_polygonize<KT_Point_D>(*this, Plain<KT_Point_D>::on_polygon, &plain, max_points);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "contour/planar_sweep.h"
+#include "contour/set_sweep.h"
 #include "foundation/heap.h"
 
 namespace {
@@ -114,8 +115,8 @@ KT_Contour_Set_Data::KT_Contour_Set_Data(const KT_Contour_Set_Data& other)
       points_d(other.points_d), total_points(other.total_points) {
     if (other.counts == &other.single_contour_count) counts = &single_contour_count;
     if (other.owns_data) {
+        source_map = other.source_map;
         force_allocation();
-        source_map = duplicate(other.source_map, total_points);
     }
 }
 
@@ -154,10 +155,12 @@ void KT_Contour_Set_Data::force_allocation() {
         counts == &single_contour_count ? counts : duplicate(counts, contour_count);
     const KT_Point* new_points = duplicate(points, total_points);
     const KT_Point_D* new_points_d = duplicate(points_d, total_points);
+    std::int32_t* new_sources = duplicate(source_map, total_points);
     release_arrays();
     counts = new_counts;
     points = new_points;
     points_d = new_points_d;
+    source_map = new_sources;
     if (!counts) contour_count = 0;
     owns_data = true;
 }
@@ -184,15 +187,7 @@ const KT_Contour_Set_Data* KT_Contour_Set_Data::resolved_form() const {
 }
 
 void KT_Contour_Set_Data::force_projection(double x, double y, double z) {
-    KT_Contour_Processing_Info& pi = info();
-    pi.axes[0] = 0;
-    pi.axes[1] = 1;
-    if (x > y && x > z) {
-        pi.axes[0] = 1;
-        pi.axes[1] = 2;
-    } else if (y > z && y >= x) {
-        pi.axes[1] = 2;
-    }
+    kavri_contour::axes_for(x, y, z, info().axes);
 }
 
 bool KT_Contour_Set_Data::point_inside(const KT_Point& p) const {

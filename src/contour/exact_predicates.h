@@ -30,6 +30,16 @@ inline int grow_expansion(int n, double* e, double b) {
 }
 
 inline int exact_orient_sign(double ax, double ay, double bx, double by, double cx, double cy) {
+    // The sign does not change under scaling by a power of two; bringing the
+    // largest coordinate near 1 keeps every product from under- or overflowing.
+    const double largest = std::fmax(
+        std::fmax(std::fmax(std::fabs(ax), std::fabs(ay)), std::fmax(std::fabs(bx), std::fabs(by))),
+        std::fmax(std::fabs(cx), std::fabs(cy)));
+    if (largest == 0 || !std::isfinite(largest)) return 0;
+    const int shift = -std::ilogb(largest);
+    ax = std::ldexp(ax, shift), ay = std::ldexp(ay, shift);
+    bx = std::ldexp(bx, shift), by = std::ldexp(by, shift);
+    cx = std::ldexp(cx, shift), cy = std::ldexp(cy, shift);
     // (bx-ax)(cy-ay) - (by-ay)(cx-ax) expanded; the ax*ay terms cancel.
     const double factors[6][2] = {{bx, cy}, {-bx, ay}, {-ax, cy}, {-by, cx}, {by, ax}, {ay, cx}};
     double e[12];

@@ -85,6 +85,7 @@ void Monotone_Sweep::emit(std::int32_t a, std::int32_t b, std::int32_t c) {
 // same side it cuts off the convex corners behind it.
 void Monotone_Sweep::add(std::int32_t piece, std::int32_t p, Side side) {
     Vector<Stack_Entry>& s = pieces_[piece].stack;
+    if (s.empty()) return; // closed already: inconsistent input
     if (s.size() < 2) {
         s.push_back(Stack_Entry{p, side});
         return;
@@ -108,7 +109,8 @@ void Monotone_Sweep::add(std::int32_t piece, std::int32_t p, Side side) {
 }
 
 void Monotone_Sweep::close(std::int32_t piece, std::int32_t p) {
-    if (piece < 0) return;
+    // Inconsistent input can name a piece that was closed already.
+    if (piece < 0 || pieces_[piece].stack.empty()) return;
     Vector<Stack_Entry>& s = pieces_[piece].stack;
     for (std::size_t i = 0; i + 1 < s.size(); ++i)
         emit(p, s[i].point, s[i + 1].point);
@@ -144,7 +146,7 @@ void Monotone_Sweep::run() {
 void Monotone_Sweep::split(std::int32_t p, std::int32_t owner, std::int32_t right_owner) {
     Interval& in = interval_[owner];
     std::int32_t left_part = in.left, right_part = in.right;
-    if (left_part < 0) left_part = open_piece(p);
+    if (left_part < 0 || pieces_[left_part].stack.empty()) left_part = open_piece(p);
     if (right_part >= 0) {
         add(left_part, p, Right_Chain);
         add(right_part, p, Left_Chain);

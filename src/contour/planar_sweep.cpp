@@ -10,9 +10,16 @@ namespace kavri_contour {
 
 namespace {
 
-// Rounding of crossing points can leave fresh crossings next to them; a few
-// more passes settle those, and the limit keeps hostile input finite.
-constexpr int max_crossing_passes = 4;
+// Each pass of the neighbour sweep finds at least the first crossing in
+// sweep order and usually nearly all; rounded crossing points can make fresh
+// ones. The limits keep hostile input finite.
+constexpr int max_crossing_passes = 24;
+// When a pass finds crossings this dense, testing every pair of edges whose
+// u ranges overlap costs no more than the crossings themselves.
+constexpr int dense_crossings_per_edge = 8;
+// Neighbour passes that keep finding crossings converge slowly on tangled
+// input; after this many in a row one pass tests all overlapping pairs.
+constexpr int max_neighbour_streak = 2;
 
 bool below(const Point& a, const Point& b) {
     return a.v < b.v || (a.v == b.v && a.u < b.u);
@@ -37,6 +44,9 @@ bool Region_Rule::keep(bool in_a, bool in_b) const {
 }
 
 void Sweep_Workspace::begin() {
+    axes[0] = 0;
+    axes[1] = 1;
+    single_precision = false;
     points.clear();
     edges.clear();
     segments.clear();
@@ -54,20 +64,50 @@ void Sweep_Workspace::add_edge(std::int32_t a, std::int32_t b, int operand) {
     if (a != b) edges.push_back(Edge{a, b, operand});
 }
 
-int Sweep_Workspace::orient(std::int32_t a, std::int32_t b, std::int32_t c) const {
-    const Point& p = points[a];
-    const Point& q = points[b];
-    const Point& r = points[c];
-    return kavri_contour::orient(p.u, p.v, q.u, q.v, r.u, r.v);
-}
-
 void Sweep_Workspace::build(bool find_crossings) {
     merge_equal_points();
+    if (all_collinear()) edges.clear(); // encloses nothing; spares the pair tests
+    bool all_pairs = false;
+    int neighbour_streak = 0;
     for (int pass = 0; find_crossings && pass < max_crossing_passes; ++pass) {
-        if (!split_crossings()) break;
+        splits_.clear();
+        if (all_pairs)
+            test_overlapping_pairs();
+        else
+            test_neighbours();
+        if (splits_.empty()) break;
+        neighbour_streak = all_pairs ? 0 : neighbour_streak + 1;
+        all_pairs = !all_pairs && (splits_.size() * dense_crossings_per_edge > edges.size() ||
+                                   neighbour_streak >= max_neighbour_streak);
+        apply_splits();
         merge_equal_points();
     }
     make_segments();
+}
+
+bool Sweep_Workspace::all_collinear() const {
+    const auto n = static_cast<std::int32_t>(points.size());
+    for (std::int32_t i = 1; i + 1 < n; ++i)
+        if (orient(0, n - 1, i) != 0) return false;
+    return true;
+}
+
+double Sweep_Workspace::rounding_reach(double u, double v) const {
+    return (single_precision ? 0x1p-21 : 0x1p-49) *
+           std::max({std::fabs(u), std::fabs(v), 0x1p-960});
+}
+
+// A point already kept within rounding of the created point p, looked for
+// among the last few kept (they are in sweep order, so near ones are close
+// by): crossings of three edges through one place become one point.
+std::int32_t Sweep_Workspace::nearby(const Vector<Point>& kept, const Point& p) const {
+    const double reach = rounding_reach(p.u, p.v);
+    const auto n = static_cast<std::int32_t>(kept.size());
+    for (std::int32_t k = n - 1; k >= 0 && k >= n - 16; --k) {
+        if (p.v - kept[k].v > reach) break;
+        if (std::fabs(p.u - kept[k].u) <= reach) return k;
+    }
+    return -1;
 }
 
 // Renumbers points in sweep order, one id per position; an input point wins
@@ -85,11 +125,16 @@ void Sweep_Workspace::merge_equal_points() {
     merged.reserve(n);
     for (std::int32_t k = 0; k < n; ++k) {
         const Point& p = points[order_[k]];
-        if (merged.empty() || below(merged.back(), p)) {
+        if (!merged.empty() && !below(merged.back(), p)) {
+            if (merged.back().source < 0 && p.source >= 0) {
+                merged.back().source = p.source;
+                merged.back().p = p.p;
+            }
+        } else if (const std::int32_t near = p.source < 0 ? nearby(merged, p) : -1; near >= 0) {
+            remap_[order_[k]] = near;
+            continue;
+        } else {
             merged.push_back(p);
-        } else if (merged.back().source < 0 && p.source >= 0) {
-            merged.back().source = p.source;
-            merged.back().p = p.p;
         }
         remap_[order_[k]] = static_cast<std::int32_t>(merged.size() - 1);
     }
@@ -104,9 +149,8 @@ void Sweep_Workspace::merge_equal_points() {
 
 // Tests every pair of edges whose boxes overlap, found by a sweep over the
 // edges' u ranges; records where each edge must be split.
-bool Sweep_Workspace::split_crossings() {
+void Sweep_Workspace::test_overlapping_pairs() {
     const auto n = static_cast<std::int32_t>(edges.size());
-    splits_.clear();
     order_.resize(n);
     for (std::int32_t i = 0; i < n; ++i)
         order_[i] = i;
@@ -138,9 +182,43 @@ bool Sweep_Workspace::split_crossings() {
         active.resize(kept);
         active.push_back(e);
     }
-    if (splits_.empty()) return false;
-    apply_splits();
-    return true;
+}
+
+// Tests only edges that become neighbours on the active line: the first
+// crossing in sweep order is always between neighbours, so a pass that
+// finds nothing proves there is nothing.
+void Sweep_Workspace::test_neighbours() {
+    const auto n = static_cast<std::int32_t>(edges.size());
+    Vector<Span> spans(n);
+    for (std::int32_t e = 0; e < n; ++e)
+        spans[e] = Span{std::min(edges[e].a, edges[e].b), std::max(edges[e].a, edges[e].b)};
+    // Crossing points are appended as they are found; only the points that
+    // were there at the start are events.
+    const auto point_count = static_cast<std::int32_t>(points.size());
+    Span_Events events;
+    events.build(*this, spans.data(), n, point_count);
+    Active_Line line(Span_Order(this, spans.data()));
+    Vector<Active_Line::iterator> where(n);
+    auto test = [&](Active_Line::iterator x, Active_Line::iterator y) {
+        if (x != line.end() && y != line.end()) test_pair(*x, *y);
+    };
+    for (std::int32_t p = 0; p < point_count; ++p) {
+        for (std::int32_t k = 0; k < events.end_count(p); ++k) {
+            const auto it = where[events.ends(p)[k]];
+            const auto next = line.erase(it);
+            if (next != line.begin()) test(std::prev(next), next);
+        }
+        const std::int32_t starting = events.start_count(p);
+        if (starting == 0) continue;
+        const auto next = line.lower_bound(Point_Key{p});
+        for (std::int32_t k = 0; k < starting; ++k)
+            where[events.starts(p)[k]] = line.emplace_hint(next, events.starts(p)[k]);
+        const auto first = where[events.starts(p)[0]];
+        if (first != line.begin()) test(std::prev(first), first);
+        test(where[events.starts(p)[starting - 1]], next);
+        for (std::int32_t k = 0; k + 1 < starting; ++k)
+            test(where[events.starts(p)[k]], where[events.starts(p)[k + 1]]);
+    }
 }
 
 void Sweep_Workspace::test_pair(std::int32_t e, std::int32_t f) {
@@ -175,10 +253,16 @@ void Sweep_Workspace::test_pair(std::int32_t e, std::int32_t f) {
 }
 
 void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
-    const Point& a = points[edges[e].a];
-    const Point& b = points[edges[e].b];
-    const Point& c = points[edges[f].a];
-    const Point& d = points[edges[f].b];
+    // Computed the same way round whatever the edges' directions and order,
+    // coincident edges crossing a third get bit-identical crossing points.
+    auto lo = [this](std::int32_t x) { return std::min(edges[x].a, edges[x].b); };
+    auto hi = [this](std::int32_t x) { return std::max(edges[x].a, edges[x].b); };
+    const bool swap = lo(f) < lo(e) || (lo(f) == lo(e) && hi(f) < hi(e));
+    const std::int32_t first = swap ? f : e, second = swap ? e : f;
+    const Point& a = points[lo(first)];
+    const Point& b = points[hi(first)];
+    const Point& c = points[lo(second)];
+    const Point& d = points[hi(second)];
     const double ru = b.u - a.u, rv = b.v - a.v;
     const double su = d.u - c.u, sv = d.v - c.v;
     const double denom = ru * sv - rv * su;
@@ -191,15 +275,64 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
                    std::min(std::max(a.u, b.u), std::max(c.u, d.u)));
     v = std::clamp(v, std::max(std::min(a.v, b.v), std::min(c.v, d.v)),
                    std::min(std::max(a.v, b.v), std::max(c.v, d.v)));
-    const KT_Point_D p{a.p.x + t * (b.p.x - a.p.x), a.p.y + t * (b.p.y - a.p.y),
-                       a.p.z + t * (b.p.z - a.p.z)};
-    const std::int32_t id = add_point(u, v, p, -1);
+    double p[3] = {a.p.x + t * (b.p.x - a.p.x), a.p.y + t * (b.p.y - a.p.y),
+                   a.p.z + t * (b.p.z - a.p.z)};
+    if (single_precision) {
+        u = static_cast<float>(u);
+        v = static_cast<float>(v);
+        for (double& c : p)
+            c = static_cast<float>(c);
+    }
+    // A crossing within rounding of an end point is that end point: new
+    // points a hair apart would only make new crossings pass after pass.
+    const double reach = rounding_reach(u, v);
+    const std::int32_t ends[4] = {edges[e].a, edges[e].b, edges[f].a, edges[f].b};
+    for (int k = 0; k < 4; ++k) {
+        const Point& q = points[ends[k]];
+        if (std::fabs(q.u - u) > reach || std::fabs(q.v - v) > reach) continue;
+        splits_.push_back(Split{k < 2 ? f : e, ends[k], 0.0});
+        return;
+    }
+    p[axes[0]] = u;
+    p[axes[1]] = v;
+    const std::int32_t id = add_point(u, v, KT_Point_D{p[0], p[1], p[2]}, -1);
     splits_.push_back(Split{e, id, 0.0});
     splits_.push_back(Split{f, id, 0.0});
 }
 
+// The neighbour sweep sees only one of several coincident edges next to a
+// third; all of them must be cut where that one is, or they drift apart
+// once crossing points are rounded.
+void Sweep_Workspace::share_splits_among_coincident_edges() {
+    const auto n = static_cast<std::int32_t>(edges.size());
+    auto key = [this](std::int32_t e) {
+        return std::pair(std::min(edges[e].a, edges[e].b), std::max(edges[e].a, edges[e].b));
+    };
+    order_.resize(n);
+    for (std::int32_t i = 0; i < n; ++i)
+        order_[i] = i;
+    std::sort(order_.begin(), order_.end(),
+              [&](std::int32_t x, std::int32_t y) { return key(x) < key(y); });
+    // remap_ holds, per edge, where its group starts in order_.
+    remap_.resize(n);
+    bool shared = false;
+    for (std::int32_t k = 0; k < n; ++k) {
+        const bool same = k > 0 && key(order_[k]) == key(order_[k - 1]);
+        remap_[order_[k]] = same ? remap_[order_[k - 1]] : k;
+        shared = shared || same;
+    }
+    if (!shared) return;
+    const std::size_t found = splits_.size();
+    for (std::size_t i = 0; i < found; ++i) {
+        const Split s = splits_[i];
+        for (std::int32_t k = remap_[s.edge]; k < n && key(order_[k]) == key(s.edge); ++k)
+            if (order_[k] != s.edge) splits_.push_back(Split{order_[k], s.point, 0.0});
+    }
+}
+
 // Replaces every split edge by the chain through its split points.
 void Sweep_Workspace::apply_splits() {
+    share_splits_among_coincident_edges();
     for (Split& s : splits_) {
         const Point& a = points[edges[s.edge].a];
         const Point& b = points[edges[s.edge].b];
@@ -362,43 +495,103 @@ void group_by_from(const Vector<Boundary>& edges, std::size_t point_count,
 
 } // namespace
 
+// Each walk follows the boundary of one face: at every point it takes the
+// outgoing edge next clockwise from the way it came. A walk that passes a
+// point twice (a hole touching its outline) is then cut there into simple
+// loops, so no contour touches itself.
 void Sweep_Workspace::link_contours(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const {
     counts.clear();
     ids.clear();
-    Vector<std::int32_t> first, list;
+    Vector<std::int32_t> first, list, walk, loop;
     group_by_from(boundary, points.size(), first, list);
     Vector<char> used(boundary.size(), 0);
-    for (std::size_t start = 0; start < boundary.size(); ++start) {
-        if (used[start]) continue;
+    Vector<std::int32_t> position(points.size(), -1);
+    // A created point where the contour runs straight on (within the
+    // rounding of crossing points) is where some edge inside or outside the
+    // region crossed; it is left out.
+    const double tolerance = single_precision ? 1e-6 : 1e-12;
+    auto straight = [&](std::int32_t a, std::int32_t b, std::int32_t c) {
+        const Point &p = points[a], &q = points[b], &r = points[c];
+        const double du = r.u - p.u, dv = r.v - p.v;
+        const double length = std::hypot(du, dv);
+        const double off = std::fabs(du * (q.v - p.v) - dv * (q.u - p.u));
+        const double scale = std::fabs(q.u) + std::fabs(q.v) + length;
+        return off <= tolerance * scale * length && (q.u - p.u) * du + (q.v - p.v) * dv > 0 &&
+               (r.u - q.u) * du + (r.v - q.v) * dv > 0;
+    };
+    auto removable = [&](std::int32_t a, std::int32_t b, std::int32_t c) {
+        return points[b].source < 0 && straight(a, b, c);
+    };
+    // Drops straight-through points as a stack does, then across the seam
+    // where the loop closes, so every test sees the points that remain.
+    auto emit = [&](const std::int32_t* p, std::size_t n) {
         const std::size_t before = ids.size();
-        std::int32_t e = static_cast<std::int32_t>(start);
-        while (e >= 0 && !used[e]) {
-            used[e] = 1;
-            ids.push_back(boundary[e].from);
-            const std::int32_t at = boundary[e].to;
-            const Point& here = points[at];
-            const Point& back = points[boundary[e].from];
-            std::int32_t best = -1;
-            double best_angle = 0;
-            for (std::int32_t k = first[at]; k < first[at + 1]; ++k) {
-                const std::int32_t cand = list[k];
-                if (used[cand]) continue;
-                const Point& to = points[boundary[cand].to];
-                const double angle =
-                    clockwise_angle(back.u - here.u, back.v - here.v, to.u - here.u, to.v - here.v);
-                if (best < 0 || angle < best_angle) {
-                    best = cand;
-                    best_angle = angle;
-                }
-            }
-            e = best;
+        for (std::size_t i = 0; i < n; ++i) {
+            while (ids.size() - before >= 2 && removable(ids[ids.size() - 2], ids.back(), p[i]))
+                ids.pop_back();
+            ids.push_back(p[i]);
         }
-        const auto n = static_cast<std::int32_t>(ids.size() - before);
-        if (n >= 3)
-            counts.push_back(n);
+        std::size_t first = before;
+        while (ids.size() - first >= 3) {
+            if (removable(ids[ids.size() - 2], ids.back(), ids[first])) {
+                ids.pop_back();
+            } else if (removable(ids.back(), ids[first], ids[first + 1])) {
+                ++first;
+            } else {
+                break;
+            }
+        }
+        ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(before),
+                  ids.begin() + static_cast<std::ptrdiff_t>(first));
+        if (ids.size() - before >= 3)
+            counts.push_back(static_cast<std::int32_t>(ids.size() - before));
         else
             ids.resize(before);
+    };
+    for (std::size_t start = 0; start < boundary.size(); ++start) {
+        if (used[start]) continue;
+        walk.clear();
+        for (std::int32_t e = static_cast<std::int32_t>(start); e >= 0 && !used[e];) {
+            used[e] = 1;
+            walk.push_back(boundary[e].from);
+            e = next_clockwise(e, first, list);
+        }
+        loop.clear();
+        for (const std::int32_t p : walk) {
+            if (position[p] < 0) {
+                position[p] = static_cast<std::int32_t>(loop.size());
+                loop.push_back(p);
+                continue;
+            }
+            const std::size_t k = static_cast<std::size_t>(position[p]);
+            emit(loop.data() + k, loop.size() - k);
+            for (std::size_t i = k + 1; i < loop.size(); ++i)
+                position[loop[i]] = -1;
+            loop.resize(k + 1);
+        }
+        emit(loop.data(), loop.size());
+        for (const std::int32_t p : loop)
+            position[p] = -1;
     }
+}
+
+std::int32_t Sweep_Workspace::next_clockwise(std::int32_t e, const Vector<std::int32_t>& first,
+                                             const Vector<std::int32_t>& list) const {
+    const std::int32_t at = boundary[e].to;
+    const Point& here = points[at];
+    const Point& back = points[boundary[e].from];
+    std::int32_t best = -1;
+    double best_angle = 0;
+    for (std::int32_t k = first[at]; k < first[at + 1]; ++k) {
+        const Point& to = points[boundary[list[k]].to];
+        const double angle =
+            clockwise_angle(back.u - here.u, back.v - here.v, to.u - here.u, to.v - here.v);
+        if (best < 0 || angle < best_angle) {
+            best = list[k];
+            best_angle = angle;
+        }
+    }
+    return best;
 }
 
 void Sweep_Workspace::link_lines(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const {

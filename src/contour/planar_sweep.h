@@ -23,6 +23,7 @@
 
 #include <cstdint>
 
+#include "contour/exact_predicates.h"
 #include "contour/heap_allocator.h"
 #include "foundation/basic_types.h"
 #include "foundation/object.h"
@@ -73,20 +74,35 @@ public:
     void add_edge(std::int32_t a, std::int32_t b, int operand);
 
     // Merges equal points and, with find_crossings, splits edges where they
-    // cross or touch so that no two segments cross.
+    // cross or touch so that no two segments cross. Crossings are looked for
+    // between neighbours on the active line (a pass that finds none proves
+    // there are none), with one pass over all pairs of overlapping edges
+    // when they are dense; a crossing within rounding of a point already
+    // there becomes that point, so the passes settle.
     void build(bool find_crossings);
     void classify(const Region_Rule& rule);
     // The boundary of a region is split into y-monotone pieces, each
     // triangulated as the sweep passes; every triangle turns counter-clockwise.
     void triangulate(Triangle_Sink sink, void* user);
-    // Closed contours of the boundary (counts and point ids); at a point where
-    // contours touch, each takes the next edge clockwise so none crosses.
+    // Closed simple contours of the boundary (counts and point ids); contours
+    // may touch at points but never cross or touch themselves.
     void link_contours(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const;
     // Operand B's segments kept by the line operations, joined into
     // polylines following B's direction.
     void link_lines(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const;
 
-    int orient(std::int32_t a, std::int32_t b, std::int32_t c) const;
+    int orient(std::int32_t a, std::int32_t b, std::int32_t c) const {
+        const Point& p = points[a];
+        const Point& q = points[b];
+        const Point& r = points[c];
+        return kavri_contour::orient(p.u, p.v, q.u, q.v, r.u, r.v);
+    }
+
+    // The 3D coordinates that u and v stand for; crossing points of a
+    // single-precision run are rounded to floats at once, so that every
+    // later decision is made on the coordinates the caller receives.
+    std::int32_t axes[2] = {0, 1};
+    bool single_precision = false;
 
     Vector<Point> points;
     Vector<Edge> edges;
@@ -96,11 +112,18 @@ public:
 
 private:
     void merge_equal_points();
-    bool split_crossings();
+    double rounding_reach(double u, double v) const;
+    std::int32_t nearby(const Vector<Point>& kept, const Point& p) const;
+    bool all_collinear() const;
+    void test_overlapping_pairs();
+    void test_neighbours();
     void test_pair(std::int32_t e, std::int32_t f);
     void split_at_crossing(std::int32_t e, std::int32_t f);
+    void share_splits_among_coincident_edges();
     void apply_splits();
     void make_segments();
+    std::int32_t next_clockwise(std::int32_t e, const Vector<std::int32_t>& first,
+                                const Vector<std::int32_t>& list) const;
 
     struct Split {
         std::int32_t edge;

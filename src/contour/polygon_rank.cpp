@@ -116,6 +116,8 @@ void sweep_face(const KT_Point* points, const KT_Point* normal, const int* face,
     };
     kavri_contour::Sweep_Workspace w;
     w.begin();
+    w.axes[0] = (drop + 1) % 3;
+    w.axes[1] = (drop + 2) % 3;
     double outline_area = 0;
     bool outline = true;
     for (const int* f = face; f < face_end;) {

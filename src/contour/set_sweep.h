@@ -33,9 +33,8 @@ inline void axes_for(double x, double y, double z, std::int32_t axes[2]) {
     }
 }
 
-// Newell normal of all points as one closed sequence; when it vanishes, the
-// first corner whose cross product is clearly non-zero.
-template <class P> void newell_axes(const P* p, int n, std::int32_t axes[2]) {
+// Newell normal of the points taken as one closed sequence.
+template <class P> void newell_normal(const P* p, int n, double normal[3]) {
     double nx = 0, ny = 0, nz = 0;
     for (int i = 0; i < n; ++i) {
         const P& a = p[i];
@@ -44,6 +43,25 @@ template <class P> void newell_axes(const P* p, int n, std::int32_t axes[2]) {
         ny += (double(b.x) - a.x) * (double(a.z) + b.z);
         nz += (double(a.x) + b.x) * (double(b.y) - a.y);
     }
+    normal[0] = nx;
+    normal[1] = ny;
+    normal[2] = nz;
+}
+
+// True when the points enclose some area and are all finite.
+template <class P> bool encloses_area(const P* p, int n) {
+    double normal[3];
+    newell_normal(p, n, normal);
+    const double size = std::fabs(normal[0]) + std::fabs(normal[1]) + std::fabs(normal[2]);
+    return std::isfinite(size) && size > 0;
+}
+
+// Axes from the Newell normal; when it vanishes, from the first corner whose
+// cross product is clearly non-zero.
+template <class P> void newell_axes(const P* p, int n, std::int32_t axes[2]) {
+    double normal[3];
+    newell_normal(p, n, normal);
+    double nx = normal[0], ny = normal[1], nz = normal[2];
     const double tiny = 1e-6;
     if (!(std::fabs(nx) >= tiny || std::fabs(ny) >= tiny || std::fabs(nz) >= tiny)) {
         for (int i = 0; i + 1 < n; ++i) {
@@ -68,6 +86,9 @@ template <class P> void newell_axes(const P* p, int n, std::int32_t axes[2]) {
 template <class P>
 bool load_contours(Sweep_Workspace& w, const KT_Contour_Set_Data& set, const P* p,
                    const std::int32_t axes[2], int operand) {
+    w.axes[0] = axes[0];
+    w.axes[1] = axes[1];
+    w.single_precision = sizeof(p->x) == sizeof(float);
     int start = 0;
     for (int c = 0; c < set.contour_count; ++c) {
         const int n = set.counts[c] > 0 ? set.counts[c] : 0;

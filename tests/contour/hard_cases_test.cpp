@@ -1,0 +1,93 @@
+// The hand-made hard cases of hard_cases.txt, in both precisions.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "region_check.h"
+
+namespace {
+
+using namespace contour_test;
+
+struct Hard_Case {
+    std::string name;
+    int rule = 0;
+    Outline outline;
+    double area = 0;
+    int pieces = 0;
+};
+
+std::vector<Hard_Case> read_cases() {
+    std::ifstream in(std::string(KAVRI_TEST_SOURCE_DIR) + "/hard_cases.txt");
+    std::vector<Hard_Case> cases;
+    Hard_Case current;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string key;
+        words >> key;
+        if (key == "case") {
+            current = Hard_Case{};
+            std::getline(words >> std::ws, current.name);
+        } else if (key == "rule") {
+            words >> current.rule;
+        } else if (key == "contour") {
+            std::vector<KT_Point_D> contour;
+            double x, y;
+            while (words >> x >> y)
+                contour.push_back(KT_Point_D{x, y, 0});
+            current.outline.add(contour);
+        } else if (key == "area") {
+            words >> current.area;
+        } else if (key == "pieces") {
+            words >> current.pieces;
+        } else if (key == "end") {
+            cases.push_back(current);
+        }
+    }
+    return cases;
+}
+
+template <class P> class HardCases : public ::testing::Test {};
+using Precisions = ::testing::Types<KT_Point, KT_Point_D>;
+TYPED_TEST_SUITE(HardCases, Precisions);
+
+TYPED_TEST(HardCases, AreaAndPiecesMatchTheFixture) {
+    using P = TypeParam;
+    const std::vector<Hard_Case> cases = read_cases();
+    ASSERT_GE(cases.size(), 15u);
+    for (const Hard_Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<P> points = c.outline.as<P>();
+        KT_Contour_Set set(static_cast<int>(c.outline.counts.size()), c.outline.counts.data(),
+                           points.data(), false);
+        set.set_fill_rule(c.rule);
+        const double tolerance = 1e-5 * c.area;
+        double area = 0;
+        for (const Triangle& t : triangles_of<P>(*set))
+            area += cross(t.a, t.b, t.c) / 2;
+        EXPECT_NEAR(area, c.area, tolerance);
+        double polygon_sum = 0;
+        for (const auto& poly : polygons_of<P>(*set, 0))
+            polygon_sum += polygon_area(poly);
+        EXPECT_NEAR(polygon_sum, c.area, tolerance);
+        // The resolved region: the set cut by a square around everything.
+        double extent = 0;
+        for (const KT_Point_D& p : c.outline.points)
+            extent = std::fmax(extent, std::fmax(std::fabs(p.x), std::fabs(p.y)));
+        const double e = 2 * extent;
+        const std::vector<P> frame = {P{decltype(P::x)(-e), decltype(P::x)(-e), 0},
+                                      P{decltype(P::x)(e), decltype(P::x)(-e), 0},
+                                      P{decltype(P::x)(e), decltype(P::x)(e), 0},
+                                      P{decltype(P::x)(-e), decltype(P::x)(e), 0}};
+        KT_Contour_Set box(4, frame.data(), false);
+        KT_Contour_Set resolved(set->process(KT_Contour_Intersection, box.body()));
+        ASSERT_FALSE(resolved.empty());
+        EXPECT_EQ(resolved->contour_count, c.pieces);
+        EXPECT_NEAR(contour_area(*resolved), c.area, tolerance);
+    }
+}
+
+} // namespace
