@@ -24,7 +24,7 @@
 #include <cstdint>
 
 #include "contour/exact_predicates.h"
-#include "contour/heap_allocator.h"
+#include "contour/sweep_containers.h"
 #include "foundation/basic_types.h"
 #include "foundation/object.h"
 
