@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "refusing_heap.h"
@@ -95,9 +96,8 @@ TEST(GrowableArray, GrowsByTheSixteenAndDoublingRule) {
         EXPECT_EQ(array[i], i * 10);
     EXPECT_EQ(array[20], 200);
     EXPECT_EQ(array[100], 1000);
-    array.store(111, 1);
-    array.store(-1, 5);
-    array.store(-100000, 5);
+    EXPECT_TRUE(array.store(111, 1));
+    EXPECT_FALSE(array.store(-1, 5));
     EXPECT_EQ(array.capacity(), 112) << "the last index fits; negative ones store nothing";
 }
 
@@ -126,6 +126,17 @@ TEST(Array, FailedGrowthKeepsTheContents) {
     EXPECT_EQ(array.data(), before);
     EXPECT_EQ(array.capacity(), 4);
     EXPECT_EQ(array[3], 13);
+
+    KT_Growable_Array<int> growable(16);
+    growable.store(15, 7);
+    {
+        Refusing_Heap refusing;
+        EXPECT_FALSE(growable.store(20, 1));
+        EXPECT_FALSE(growable.store(INT_MAX, 1));
+        EXPECT_EQ(growable.at(16), nullptr);
+    }
+    EXPECT_EQ(growable.capacity(), 16);
+    EXPECT_EQ(growable[15], 7);
 }
 
 } // namespace
