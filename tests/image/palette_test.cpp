@@ -189,4 +189,15 @@ TEST(Palette, ChangesCopyASharedBodyFirst) {
     EXPECT_EQ(original.use_count(0), 2u);
 }
 
+TEST(Palette, AnEmptyHandleMergesNothing) {
+    KT_Palette p;
+    ASSERT_TRUE(p.install(KT_Gray_Ramp(4, 1.0f, 0)));
+    const Snapshot before(p);
+    const KT_Palette none(nullptr);
+    EXPECT_FALSE(p.install(none));
+    EXPECT_FALSE(p.remove(none));
+    EXPECT_TRUE(p.is_equal_to(none));
+    EXPECT_EQ(Snapshot(p), before);
+}
+
 } // namespace

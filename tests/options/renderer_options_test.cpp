@@ -188,6 +188,12 @@ TEST(RendererOptions, ClearedOptionsReadAsEmptyValues) {
     layer.options.option(KT_Renderer_Options::Window_Size)->set(KT_Option_Value(1.0f));
     EXPECT_EQ(layer.options.palette().use_count(3), 0u);
     EXPECT_EQ(layer.options.window_size().x, 0);
+
+    Layer above;
+    above.options.set_palette(KT_Palette(nullptr));
+    EXPECT_EQ(above.options.palette().first_available_block(256), 0);
+    EXPECT_TRUE(layer.options.optimize(above.options)) << "read as a palette with nothing in use";
+    EXPECT_FALSE(above.options.palette().empty());
 }
 
 TEST(DeviceOptions, LocalNullPointersThatLayersAboveNeverInherit) {
