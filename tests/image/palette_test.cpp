@@ -157,7 +157,7 @@ TEST(Palette, MergingPalettesCountsOneUsePerInstall) {
     EXPECT_EQ(Snapshot(lower), after_remove);
 }
 
-TEST(Palette, ConflictingPaletteMergeFailsAndChangesNothing) {
+TEST(Palette, ConflictingOrEmptyPaletteMergeFailsAndChangesNothing) {
     KT_Palette a;
     ASSERT_TRUE(a.install(KT_Gray_Ramp(4, 1.0f, 0)));
     KT_Palette b;
@@ -172,6 +172,12 @@ TEST(Palette, ConflictingPaletteMergeFailsAndChangesNothing) {
     EXPECT_FALSE(a.install(b));
     EXPECT_EQ(Snapshot(a), before);
     EXPECT_EQ(a.installed_cube(), nullptr);
+
+    const KT_Palette none(nullptr);
+    EXPECT_FALSE(a.install(none));
+    EXPECT_FALSE(a.remove(none));
+    EXPECT_TRUE(a.is_equal_to(none)) << "an empty handle has no entry in use";
+    EXPECT_EQ(Snapshot(a), before);
 }
 
 TEST(Palette, ChangesCopyASharedBodyFirst) {
@@ -187,17 +193,6 @@ TEST(Palette, ChangesCopyASharedBodyFirst) {
 
     ASSERT_TRUE(original.install(original)) << "installing into itself";
     EXPECT_EQ(original.use_count(0), 2u);
-}
-
-TEST(Palette, AnEmptyHandleMergesNothing) {
-    KT_Palette p;
-    ASSERT_TRUE(p.install(KT_Gray_Ramp(4, 1.0f, 0)));
-    const Snapshot before(p);
-    const KT_Palette none(nullptr);
-    EXPECT_FALSE(p.install(none));
-    EXPECT_FALSE(p.remove(none));
-    EXPECT_TRUE(p.is_equal_to(none));
-    EXPECT_EQ(Snapshot(p), before);
 }
 
 } // namespace
