@@ -236,6 +236,7 @@ TEST(Stipples, LookupFollowsTheThresholds) {
     EXPECT_EQ(KD_Stipple_Bitmap(194, std::numeric_limits<float>::quiet_NaN()), KD_Fill_32x32_Clear);
     EXPECT_EQ(KD_Stipple_Bitmap(189, 50.0f), nullptr);
     EXPECT_EQ(KD_Stipple_Bitmap(195, 50.0f), nullptr);
+    EXPECT_EQ(KD_Stipple_Bitmap(std::numeric_limits<int>::min(), 50.0f), nullptr);
 }
 
 TEST(Stipples, SeriesDifferInCharacter) {
