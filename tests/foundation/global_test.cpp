@@ -142,6 +142,7 @@ TEST(FillBitmaps, EveryNumberBelowTheStipplesHasADistinctBitmap) {
             << number << " repeats another design";
     }
     EXPECT_EQ(KD_Builtin_Fill_Bitmap(-1), nullptr);
+    EXPECT_EQ(KD_Builtin_Fill_Bitmap(std::numeric_limits<int>::min()), nullptr);
     EXPECT_EQ(KD_Builtin_Fill_Bitmap(190), nullptr);
 }
 
