@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <new>
 #include <vector>
 
 #include "refusing_heap.h"
@@ -58,8 +59,12 @@ TEST(PtrList, OwningListDestroysItemsOnRemoveAndClear) {
         list.clear();
         EXPECT_EQ(destroyed, 3);
         list.append(new Item(&destroyed));
+        Item* orphan = new Item(&destroyed);
+        Refusing_Heap refusing;
+        EXPECT_THROW(list.append(orphan), std::bad_alloc);
+        EXPECT_EQ(destroyed, 4) << "an owning list that cannot link an item destroys it";
     }
-    EXPECT_EQ(destroyed, 4);
+    EXPECT_EQ(destroyed, 5);
 }
 
 class Tag_Data : public KT_Counted {
