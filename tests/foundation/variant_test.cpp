@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <new>
 #include <string>
 #include <vector>
+
+#include "refusing_heap.h"
 
 namespace {
 
@@ -49,6 +52,16 @@ TEST(Variant, ReadersGiveNeutralValuesForOtherKinds) {
     EXPECT_EQ(colour.kind(), KT_Variant_Data::Empty);
     five.set_value(static_cast<const wchar_t*>(nullptr));
     EXPECT_EQ(five.kind(), KT_Variant_Data::Empty);
+}
+
+// The element (object and name) is built before the list it joins.
+TEST(Variant, AFailedFirstElementLeavesTheValueAndLeaksNothing) {
+    KT_Variant v(7), size(2);
+    {
+        Refusing_Heap refusing(2);
+        EXPECT_THROW(v.set_elem(L"Size", size), std::bad_alloc);
+    }
+    EXPECT_EQ(v.as_int(), 7);
 }
 
 TEST(Variant, SettingAnElementAgainMovesItToTheEnd) {
