@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwchar>
 #include <memory>
+#include <new>
 #include <stdexcept>
 
 #include "foundation/heap.h"
@@ -230,6 +231,9 @@ void KT_Variant_Data::set_elem(const wchar_t* name, const KT_Variant& value) {
     // Both arguments may live inside an element about to be removed, so the
     // new element is built first.
     std::unique_ptr<Element> element(new Element(element_name(name), value));
+    // Names are compared as text, so an element whose name could not be
+    // copied must never join the list.
+    if (element->name.is_null()) throw std::bad_alloc();
     if (kind_ != Elements) {
         // Allocated before the reset, so a failure leaves the body as it was.
         auto* list = new Element_List;

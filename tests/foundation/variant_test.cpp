@@ -55,13 +55,22 @@ TEST(Variant, ReadersGiveNeutralValuesForOtherKinds) {
 }
 
 // The element (object and name) is built before the list it joins.
-TEST(Variant, AFailedFirstElementLeavesTheValueAndLeaksNothing) {
+TEST(Variant, AFailedSetElemLeavesTheValueAndLeaksNothing) {
     KT_Variant v(7), size(2);
     {
         Refusing_Heap refusing(2);
         EXPECT_THROW(v.set_elem(L"Size", size), std::bad_alloc);
     }
     EXPECT_EQ(v.as_int(), 7);
+
+    v.set_elem(L"Size", size);
+    {
+        Refusing_Heap refusing(1);
+        EXPECT_THROW(v.set_elem(L"Depth", size), std::bad_alloc) << "the name cannot be copied";
+    }
+    EXPECT_EQ(v.get_elem_count(), 1);
+    KT_Variant* found = nullptr;
+    EXPECT_FALSE(v.get_elem(L"Depth", found));
 }
 
 TEST(Variant, SettingAnElementAgainMovesItToTheEnd) {
