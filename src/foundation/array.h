@@ -3,6 +3,8 @@
 #pragma once
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "foundation/heap.h"
@@ -23,14 +25,15 @@ public:
     // n below 1 doubles the capacity. With keep, the first min(capacity, n)
     // elements survive, copied by assignment or as bytes.
     void resize(int n, bool keep, bool by_assignment) {
-        if (n < 1) n = capacity_ > 0 ? 2 * capacity_ : 1;
+        if (n < 1) n = capacity_ > 0 ? clamped(2 * std::int64_t{capacity_}) : 1;
         T* fresh = static_cast<T*>(KD_AllocateMemory(sizeof(T) * static_cast<std::size_t>(n)));
         // Without new memory the array stays as it was.
         if (!fresh) return;
         if (keep && data_) {
             const int kept = std::min(capacity_, n);
             if (by_assignment)
-                for (int i = 0; i < kept; ++i) fresh[i] = data_[i];
+                for (int i = 0; i < kept; ++i)
+                    fresh[i] = data_[i];
             else
                 std::memcpy(static_cast<void*>(fresh), static_cast<const void*>(data_),
                             sizeof(T) * static_cast<std::size_t>(kept));
@@ -41,6 +44,10 @@ public:
     }
 
 protected:
+    static int clamped(std::int64_t n) {
+        return static_cast<int>(std::min<std::int64_t>(n, INT_MAX));
+    }
+
     T* data_ = nullptr;
     int capacity_ = 0;
 };
@@ -54,18 +61,23 @@ public:
 
     // Storing past the end grows to the larger of (index + 16) rounded down
     // to a multiple of 16 and twice the capacity, keeping the contents.
-    // A negative index stores nothing.
-    void store(int index, const T& value) {
-        if (index >= 0) at(index) = value;
+    // False, with nothing stored, for a negative index or when the array
+    // cannot grow that far.
+    bool store(int index, const T& value) {
+        T* slot = at(index);
+        if (slot) *slot = value;
+        return slot != nullptr;
     }
 
-    // index must not be negative.
-    T& at(int index) {
+    // Element index after growing as store does, or null.
+    T* at(int index) {
+        if (index < 0) return nullptr;
         if (index >= this->capacity_) {
-            const int grown = std::max((index + 16) / 16 * 16, 2 * this->capacity_);
-            this->resize(grown, true, copy_by_assignment_);
+            const std::int64_t wanted = (std::int64_t{index} + 16) / 16 * 16;
+            this->resize(this->clamped(std::max(wanted, 2 * std::int64_t{this->capacity_})), true,
+                         copy_by_assignment_);
         }
-        return this->data_[index];
+        return index < this->capacity_ ? this->data_ + index : nullptr;
     }
 
 private:

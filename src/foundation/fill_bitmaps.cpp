@@ -323,9 +323,9 @@ const std::uint8_t* KD_Stipple_Table[KD_STIPPLE_COUNT][KD_STIPPLE_SERIES_MAX];
 
 const std::uint8_t* KD_Builtin_Fill_Bitmap(int number) {
     if (number >= 0 && number < KD_FILL_8X8_COUNT) return KD_Fill_8x8_Table[number];
-    const int index = number - KD_FILL_32X32_FIRST;
-    if (index >= 0 && index < KD_FILL_32X32_COUNT) return KD_Fill_32x32_Table[index];
-    return nullptr;
+    if (number < KD_FILL_32X32_FIRST || number >= KD_FILL_32X32_FIRST + KD_FILL_32X32_COUNT)
+        return nullptr;
+    return KD_Fill_32x32_Table[number - KD_FILL_32X32_FIRST];
 }
 
 void KD_Build_Fill_Bitmaps(const std::uint8_t (*dither_masks)[KD_FILL_8X8_BYTES]) {

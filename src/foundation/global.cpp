@@ -49,8 +49,9 @@ Kavri_Global::~Kavri_Global() {
 __attribute__((init_priority(KAVRI_LOAD_ORDER_GLOBAL))) Kavri_Global KAVRI;
 
 const std::uint8_t* KD_Stipple_Bitmap(int pattern, float density) {
+    if (pattern < KD_STIPPLE_FIRST || pattern >= KD_STIPPLE_FIRST + KD_STIPPLE_COUNT)
+        return nullptr;
     const int series = pattern - KD_STIPPLE_FIRST;
-    if (series < 0 || series >= KD_STIPPLE_COUNT) return nullptr;
     const float* thresholds = KAVRI.density_table[series];
     if (!(density >= thresholds[0])) return KD_Fill_32x32_Clear;
     int n = 1;

@@ -69,12 +69,18 @@ const KT_Heap_Functions& KD_Heap_Functions();
 // functions and must leave the library as they found it.
 void KD_Restore_Default_Heap_Functions();
 
+// count elements of T from KD_AllocateMemory; null when their byte size
+// does not fit a size_t (it would wrap to a small block).
+template <class T> T* KD_Allocate_Elements(std::size_t count) {
+    if (count > SIZE_MAX / sizeof(T)) return nullptr;
+    return static_cast<T*>(KD_AllocateMemory(count * sizeof(T)));
+}
+
 // Owns a block from KD_AllocateMemory and releases it on every path.
 template <class T> class KT_Scratch {
 public:
     KT_Scratch() = default;
-    explicit KT_Scratch(std::size_t count)
-        : data_(static_cast<T*>(KD_AllocateMemory(count * sizeof(T)))) {}
+    explicit KT_Scratch(std::size_t count) : data_(KD_Allocate_Elements<T>(count)) {}
     ~KT_Scratch() { KD_ReleaseMemory(data_); }
     KT_Scratch(const KT_Scratch&) = delete;
     KT_Scratch& operator=(const KT_Scratch&) = delete;
@@ -92,8 +98,7 @@ private:
 template <class T, std::size_t N> class KT_Stack_Scratch {
 public:
     explicit KT_Stack_Scratch(std::size_t count)
-        : data_(count <= N ? local_
-                           : static_cast<T*>(KD_AllocateMemory(count * sizeof(T)))) {}
+        : data_(count <= N ? local_ : KD_Allocate_Elements<T>(count)) {}
     ~KT_Stack_Scratch() {
         if (data_ != local_) KD_ReleaseMemory(data_);
     }

@@ -20,8 +20,16 @@ public:
     bool empty() const { return head_ == nullptr; }
     bool owns_items() const { return owns_items_; }
 
+    // An owning list owns item from here on, so when no node can be
+    // allocated the item is destroyed before the exception leaves.
     void append(T* item) {
-        Node* node = new Node;
+        Node* node = nullptr;
+        try {
+            node = new Node;
+        } catch (...) {
+            if (owns_items_) delete item;
+            throw;
+        }
         node->item = item;
         if (tail_)
             tail_->next = node;
@@ -55,7 +63,8 @@ public:
 
     int count() const {
         int n = 0;
-        for (Node* node = head_; node; node = node->next) ++n;
+        for (Node* node = head_; node; node = node->next)
+            ++n;
         return n;
     }
 

@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstring>
 #include <cwchar>
+#include <memory>
+#include <new>
 #include <stdexcept>
 
 #include "foundation/heap.h"
@@ -228,14 +230,19 @@ void KT_Variant_Data::set_value(const wchar_t* value) {
 void KT_Variant_Data::set_elem(const wchar_t* name, const KT_Variant& value) {
     // Both arguments may live inside an element about to be removed, so the
     // new element is built first.
-    auto* element = new Element(element_name(name), value);
+    std::unique_ptr<Element> element(new Element(element_name(name), value));
+    // Names are compared as text, so an element whose name could not be
+    // copied must never join the list.
+    if (element->name.is_null()) throw std::bad_alloc();
     if (kind_ != Elements) {
+        // Allocated before the reset, so a failure leaves the body as it was.
+        auto* list = new Element_List;
         reset();
-        value_.elements = new Element_List;
+        value_.elements = list;
         kind_ = Elements;
     }
     value_.elements->remove_named(element->name.text());
-    value_.elements->append(element);
+    value_.elements->append(element.release());
 }
 
 KT_Variant::KT_Variant() : KT_Pointer<KT_Variant_Data>(new KT_Variant_Data) {}

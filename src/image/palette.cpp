@@ -135,7 +135,7 @@ bool KT_Palette::install(const KT_Palette& palette) {
     // Held apart from this handle, so that installing a palette into itself
     // reads the entries as they were.
     const KT_Palette other = palette;
-    if (!is_equal_to(other)) return false;
+    if (other.empty() || !is_equal_to(other)) return false;
     const KT_Palette_Data& theirs = *other.body();
     KT_Palette_Data* mine = modify();
     mine->match_cache.clear();
@@ -151,6 +151,7 @@ bool KT_Palette::install(const KT_Palette& palette) {
 
 bool KT_Palette::remove(const KT_Palette& palette) {
     const KT_Palette other = palette;
+    if (other.empty()) return false;
     const KT_Palette_Data& theirs = *other.body();
     for (int i = 0; i < KT_Palette_Data::entry_count; ++i) {
         const KT_Palette_Entry& e = body_->entries[i];
@@ -167,7 +168,8 @@ bool KT_Palette::remove(const KT_Palette& palette) {
 }
 
 bool KT_Palette::is_equal_to(KT_Palette palette) const {
-    if (palette.shares_body_with(*this)) return true;
+    // An empty handle has no entry in use.
+    if (palette.shares_body_with(*this) || palette.empty()) return true;
     for (int i = 0; i < KT_Palette_Data::entry_count; ++i) {
         const KT_Palette_Entry& e = body_->entries[i];
         const KT_Palette_Entry& t = palette->entries[i];

@@ -68,7 +68,7 @@ public:
     bool install(const KT_Color_Cube& cube);
     bool install(const KT_Gray_Ramp& ramp);
     // Merges the entries in use in palette (and its cube and ramp) into
-    // this one; remove undoes one such install.
+    // this one; remove undoes one such install. Both refuse an empty handle.
     bool install(const KT_Palette& palette);
     bool remove(const KT_Palette& palette);
     // True when no entry in use in both palettes differs in colour.

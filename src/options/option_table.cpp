@@ -62,24 +62,35 @@ KT_Option* KT_Option_Table::find_component(const wchar_t* name, int length) cons
     return nullptr;
 }
 
+// Calls f for each option src holds now. Options that f appends (to src
+// itself, when a table is merged into itself and a name cannot be found)
+// are not visited, so the walk always ends.
+template <class F> void KT_Option_Table::for_each_present(const KT_Option_Table& src, F f) {
+    const Node* last = src.options_.tail();
+    for (const Node* node = src.options_.head(); node; node = node->next) {
+        f(node->item);
+        if (node == last) break;
+    }
+}
+
 void KT_Option_Table::set(const KT_Option_Table& src) {
-    for (KT_Option* o : src.options_) {
-        if (!o->set_flag) continue;
+    for_each_present(src, [this](KT_Option* o) {
+        if (!o->set_flag) return;
         if (KT_Option* mine = find(o->name()))
             mine->set(o->value);
         else
             add(*o);
-    }
+    });
 }
 
 void KT_Option_Table::inherit(const KT_Option_Table& src) {
-    for (KT_Option* o : src.options_) {
-        if (!o->is_global()) continue;
+    for_each_present(src, [this](KT_Option* o) {
+        if (!o->is_global()) return;
         if (KT_Option* mine = find(o->name()))
             mine->inherit(o->value);
         else
             add(*o)->set_flag = false;
-    }
+    });
 }
 
 void KT_Option_Table::unset() {

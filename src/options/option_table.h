@@ -46,6 +46,7 @@ private:
 
     KT_Option* find_path(const wchar_t* path, int length) const;
     KT_Option* find_component(const wchar_t* name, int length) const;
+    template <class F> static void for_each_present(const KT_Option_Table& src, F f);
 
     KT_PtrList<KT_Option> options_;
     mutable Node* cursor_ = nullptr;

@@ -27,23 +27,34 @@ bool with_element_type(Element_Types<T...>, KT_Option_Enum::Type type, F&& f) {
     return ((KT_Option_Element<T>::type == type && (f(std::type_identity<T>{}), true)) || ...);
 }
 
-template <class T> T* allocate_elements(int count) {
-    return static_cast<T*>(KD_AllocateMemory(sizeof(T) * static_cast<std::size_t>(count)));
-}
-
 } // namespace
+
+template <class T> void KT_Option_Value_Data::build_elements(int count, const T* source) {
+    if (count < 1) return;
+    T* elements = static_cast<T*>(KD_AllocateMemory(sizeof(T) * static_cast<std::size_t>(count)));
+    if (!elements) return;
+    int built = 0;
+    try {
+        for (; built < count; ++built) {
+            void* slot = elements + built;
+            if (source)
+                ::new (slot) T(source[built]);
+            else
+                ::new (slot) T();
+        }
+    } catch (...) {
+        std::destroy_n(elements, built);
+        KD_ReleaseMemory(elements);
+        throw;
+    }
+    data_ = elements;
+    count_ = count;
+}
 
 KT_Option_Value_Data::KT_Option_Value_Data(KT_Option_Enum::Type type, int count)
     : type_(type), count_(0), data_(nullptr) {
     const bool known = with_element_type(Known_Types{}, type, [&](auto tag) {
-        using T = typename decltype(tag)::type;
-        if (count < 1) return;
-        T* elements = allocate_elements<T>(count);
-        if (!elements) return;
-        for (int i = 0; i < count; ++i)
-            ::new (static_cast<void*>(elements + i)) T();
-        data_ = elements;
-        count_ = count;
+        build_elements<typename decltype(tag)::type>(count, nullptr);
     });
     if (!known) type_ = KT_Option_Enum::None;
 }
@@ -52,14 +63,7 @@ KT_Option_Value_Data::KT_Option_Value_Data(const KT_Option_Value_Data& other)
     : KT_Counted(other), type_(other.type_), count_(0), data_(nullptr) {
     with_element_type(Known_Types{}, type_, [&](auto tag) {
         using T = typename decltype(tag)::type;
-        if (other.count_ < 1) return;
-        T* elements = allocate_elements<T>(other.count_);
-        if (!elements) return;
-        const T* source = static_cast<const T*>(other.data_);
-        for (int i = 0; i < other.count_; ++i)
-            ::new (static_cast<void*>(elements + i)) T(source[i]);
-        data_ = elements;
-        count_ = other.count_;
+        build_elements<T>(other.count_, static_cast<const T*>(other.data_));
     });
 }
 
@@ -75,16 +79,24 @@ KT_Counted* KT_Option_Value_Data::copy() const {
     return new KT_Option_Value_Data(*this);
 }
 
+template <class T>
+KT_Option_Value_Data* KT_Option_Value_Data::holding(std::initializer_list<T> elements) {
+    auto* body = new KT_Option_Value_Data;
+    body->type_ = KT_Option_Element<T>::type;
+    try {
+        body->build_elements<T>(static_cast<int>(elements.size()), elements.begin());
+    } catch (...) {
+        delete body;
+        throw;
+    }
+    return body;
+}
+
 namespace {
 
+// The body of a value built from its elements.
 template <class T> KT_Option_Value_Data* make_body(std::initializer_list<T> elements) {
-    auto* body =
-        new KT_Option_Value_Data(KT_Option_Element<T>::type, static_cast<int>(elements.size()));
-    T* data = static_cast<T*>(body->data());
-    if (!data) return body;
-    for (const T& e : elements)
-        *data++ = e;
-    return body;
+    return KT_Option_Value_Data::holding(elements);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 #include "foundation/counted.h"
 #include "options/option_enum.h"
@@ -20,11 +21,21 @@ public:
 
     KT_Counted* copy() const override;
 
+    // A body holding copies of elements, built in place (no default
+    // elements first).
+    template <class T> static KT_Option_Value_Data* holding(std::initializer_list<T> elements);
+
     KT_Option_Enum::Type type() const { return type_; }
     int count() const { return count_; }
     void* data() const { return data_; }
 
 private:
+    KT_Option_Value_Data() : type_(KT_Option_Enum::None), count_(0), data_(nullptr) {}
+    // Elements copied from source, or default ones when source is null.
+    // When an element's constructor throws, those built so far are destroyed
+    // and the block released before the exception leaves.
+    template <class T> void build_elements(int count, const T* source);
+
     KT_Option_Enum::Type type_;
     std::int32_t count_;
     void* data_;

@@ -90,8 +90,8 @@ KT_Packing KT_Renderer_Options::packing_order() const {
 
 const KT_Palette& KT_Renderer_Options::palette() const {
     const KT_Palette* p = options_[Palette]->value.elements<KT_Palette>();
-    if (p && options_[Palette]->value.count() > 0) return *p;
-    // The option was cleared or given another type.
+    if (p && options_[Palette]->value.count() > 0 && !p->empty()) return *p;
+    // The option was cleared, given another type or an empty handle.
     static const KT_Palette fallback;
     return fallback;
 }

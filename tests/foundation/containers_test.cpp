@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <new>
 #include <vector>
 
 #include "refusing_heap.h"
@@ -57,8 +59,12 @@ TEST(PtrList, OwningListDestroysItemsOnRemoveAndClear) {
         list.clear();
         EXPECT_EQ(destroyed, 3);
         list.append(new Item(&destroyed));
+        Item* orphan = new Item(&destroyed);
+        Refusing_Heap refusing;
+        EXPECT_THROW(list.append(orphan), std::bad_alloc);
+        EXPECT_EQ(destroyed, 4) << "an owning list that cannot link an item destroys it";
     }
-    EXPECT_EQ(destroyed, 4);
+    EXPECT_EQ(destroyed, 5);
 }
 
 class Tag_Data : public KT_Counted {
@@ -95,9 +101,8 @@ TEST(GrowableArray, GrowsByTheSixteenAndDoublingRule) {
         EXPECT_EQ(array[i], i * 10);
     EXPECT_EQ(array[20], 200);
     EXPECT_EQ(array[100], 1000);
-    array.store(111, 1);
-    array.store(-1, 5);
-    array.store(-100000, 5);
+    EXPECT_TRUE(array.store(111, 1));
+    EXPECT_FALSE(array.store(-1, 5));
     EXPECT_EQ(array.capacity(), 112) << "the last index fits; negative ones store nothing";
 }
 
@@ -126,6 +131,17 @@ TEST(Array, FailedGrowthKeepsTheContents) {
     EXPECT_EQ(array.data(), before);
     EXPECT_EQ(array.capacity(), 4);
     EXPECT_EQ(array[3], 13);
+
+    KT_Growable_Array<int> growable(16);
+    growable.store(15, 7);
+    {
+        Refusing_Heap refusing;
+        EXPECT_FALSE(growable.store(20, 1));
+        EXPECT_FALSE(growable.store(INT_MAX, 1));
+        EXPECT_EQ(growable.at(16), nullptr);
+    }
+    EXPECT_EQ(growable.capacity(), 16);
+    EXPECT_EQ(growable[15], 7);
 }
 
 } // namespace

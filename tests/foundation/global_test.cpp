@@ -142,6 +142,7 @@ TEST(FillBitmaps, EveryNumberBelowTheStipplesHasADistinctBitmap) {
             << number << " repeats another design";
     }
     EXPECT_EQ(KD_Builtin_Fill_Bitmap(-1), nullptr);
+    EXPECT_EQ(KD_Builtin_Fill_Bitmap(std::numeric_limits<int>::min()), nullptr);
     EXPECT_EQ(KD_Builtin_Fill_Bitmap(190), nullptr);
 }
 
@@ -236,6 +237,7 @@ TEST(Stipples, LookupFollowsTheThresholds) {
     EXPECT_EQ(KD_Stipple_Bitmap(194, std::numeric_limits<float>::quiet_NaN()), KD_Fill_32x32_Clear);
     EXPECT_EQ(KD_Stipple_Bitmap(189, 50.0f), nullptr);
     EXPECT_EQ(KD_Stipple_Bitmap(195, 50.0f), nullptr);
+    EXPECT_EQ(KD_Stipple_Bitmap(std::numeric_limits<int>::min(), 50.0f), nullptr);
 }
 
 TEST(Stipples, SeriesDifferInCharacter) {

@@ -72,6 +72,11 @@ TEST(Scratch, StackUpToLimitHeapBeyond) {
     large[8] = 2;
     EXPECT_EQ(small[7], 1);
     EXPECT_EQ(large[8], 2);
+
+    // Counts whose byte size wraps must not yield a tiny block.
+    const std::size_t wrapping = std::size_t{1} << 62;
+    EXPECT_FALSE(KT_Scratch<std::uint32_t>(wrapping));
+    EXPECT_FALSE((KT_Stack_Scratch<std::uint32_t, 8>(wrapping)));
 }
 
 } // namespace

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <new>
 #include <string>
 #include <vector>
+
+#include "refusing_heap.h"
 
 namespace {
 
@@ -49,6 +52,25 @@ TEST(Variant, ReadersGiveNeutralValuesForOtherKinds) {
     EXPECT_EQ(colour.kind(), KT_Variant_Data::Empty);
     five.set_value(static_cast<const wchar_t*>(nullptr));
     EXPECT_EQ(five.kind(), KT_Variant_Data::Empty);
+}
+
+// The element (object and name) is built before the list it joins.
+TEST(Variant, AFailedSetElemLeavesTheValueAndLeaksNothing) {
+    KT_Variant v(7), size(2);
+    {
+        Refusing_Heap refusing(2);
+        EXPECT_THROW(v.set_elem(L"Size", size), std::bad_alloc);
+    }
+    EXPECT_EQ(v.as_int(), 7);
+
+    v.set_elem(L"Size", size);
+    {
+        Refusing_Heap refusing(1);
+        EXPECT_THROW(v.set_elem(L"Depth", size), std::bad_alloc) << "the name cannot be copied";
+    }
+    EXPECT_EQ(v.get_elem_count(), 1);
+    KT_Variant* found = nullptr;
+    EXPECT_FALSE(v.get_elem(L"Depth", found));
 }
 
 TEST(Variant, SettingAnElementAgainMovesItToTheEnd) {

@@ -157,7 +157,7 @@ TEST(Palette, MergingPalettesCountsOneUsePerInstall) {
     EXPECT_EQ(Snapshot(lower), after_remove);
 }
 
-TEST(Palette, ConflictingPaletteMergeFailsAndChangesNothing) {
+TEST(Palette, ConflictingOrEmptyPaletteMergeFailsAndChangesNothing) {
     KT_Palette a;
     ASSERT_TRUE(a.install(KT_Gray_Ramp(4, 1.0f, 0)));
     KT_Palette b;
@@ -172,6 +172,12 @@ TEST(Palette, ConflictingPaletteMergeFailsAndChangesNothing) {
     EXPECT_FALSE(a.install(b));
     EXPECT_EQ(Snapshot(a), before);
     EXPECT_EQ(a.installed_cube(), nullptr);
+
+    const KT_Palette none(nullptr);
+    EXPECT_FALSE(a.install(none));
+    EXPECT_FALSE(a.remove(none));
+    EXPECT_TRUE(a.is_equal_to(none)) << "an empty handle has no entry in use";
+    EXPECT_EQ(Snapshot(a), before);
 }
 
 TEST(Palette, ChangesCopyASharedBodyFirst) {

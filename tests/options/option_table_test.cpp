@@ -166,6 +166,17 @@ TEST_F(OptionTableMerge, UnsetInheritThenSetRestoresTheRequestedValues) {
                     ->value.shares_body_with(requested.find(L"Buffer Depth")->value));
 }
 
+// A name that find cannot resolve (it reads as a path) is added on every
+// merge; merging a table into itself must still end.
+TEST_F(OptionTableMerge, MergingATableIntoItselfEnds) {
+    beneath.add(KT_Option(L"Group/Size", E::Global, 3))->set_flag = true;
+    beneath.set(beneath);
+    EXPECT_EQ(beneath.count(), 5);
+    beneath.inherit(beneath);
+    EXPECT_EQ(beneath.count(), 7);
+    EXPECT_EQ(beneath.find(L"Buffer Depth")->value.element<int>(0), 16);
+}
+
 TEST_F(OptionTableMerge, CopiesShareValuesUntilOneIsWritten) {
     beneath.find(L"Buffer Depth")->set_flag = true;
     KT_Option_Table copy(beneath);

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "contour/contour_set.h"
 #include "foundation/string.h"
 #include "image/palette.h"
 #include "options/option_table.h"
+
+#include "../foundation/refusing_heap.h"
 
 namespace {
 
@@ -65,6 +69,11 @@ TEST(OptionValue, TypedCountFormBuildsDefaultElementsAndRejectsBadForms) {
     EXPECT_FALSE(p[0].empty());
     EXPECT_FALSE(p[0].shares_body_with(p[1]));
     EXPECT_EQ(p[1].use_count(0), 0u);
+    {
+        // Value body, element block and the first palette; the second fails.
+        Refusing_Heap refusing(3);
+        EXPECT_THROW(KT_Option_Value(E::Palette, 2), std::bad_alloc) << "and nothing leaks";
+    }
 
     EXPECT_EQ(KT_Option_Value(E::None, 5).count(), 0);
     EXPECT_EQ(KT_Option_Value(E::None, 5).body()->data(), nullptr);

@@ -41,6 +41,20 @@ TEST(RendererOptions, EnterTheTableInTheirOwnOrderAllGlobalAndUnset) {
         EXPECT_TRUE(o->is_global()) << o->name().text();
         EXPECT_FALSE(o->set_flag) << o->name().text();
     }
+    const KT_Renderer_Options& o = layer.options;
+    EXPECT_FALSE(o.alpha_blending() || o.backing_store() || o.double_buffer() ||
+                 o.local_coordinates() || o.supports_complex_clip());
+    EXPECT_EQ(o.bitonal_format().value(), 0u);
+    EXPECT_EQ(o.buffer_depth(), 0);
+    EXPECT_EQ(o.color_resolution(), 256);
+    EXPECT_EQ(o.color_system(), KT_Color_System::Mapped);
+    EXPECT_EQ(o.line_thickness(), 1.0f);
+    EXPECT_EQ(o.pattern_scale(), 50.0f);
+    EXPECT_EQ(o.packing_order().word(), 0x2010003u);
+    EXPECT_EQ(o.pixel_aspect(), 1.0f);
+    EXPECT_EQ(o.palette().first_available_block(256), 0);
+    EXPECT_EQ(o.option(KT_Renderer_Options::Palette)->type(), KT_Option_Enum::Palette);
+    EXPECT_EQ(o.option(KT_Renderer_Options::Window_Origin)->definition->count, 2);
     // An empty window has an empty extent, not a one-pixel one.
     EXPECT_TRUE(layer.options.window_extent() == (KT_Int_Rectangle{0, -1, 0, -1}));
     EXPECT_TRUE(layer.options.local_extent() == (KT_Int_Rectangle{0, -1, 0, -1}));
@@ -174,6 +188,12 @@ TEST(RendererOptions, ClearedOptionsReadAsEmptyValues) {
     layer.options.option(KT_Renderer_Options::Window_Size)->set(KT_Option_Value(1.0f));
     EXPECT_EQ(layer.options.palette().use_count(3), 0u);
     EXPECT_EQ(layer.options.window_size().x, 0);
+
+    Layer above;
+    above.options.set_palette(KT_Palette(nullptr));
+    EXPECT_EQ(above.options.palette().first_available_block(256), 0);
+    EXPECT_TRUE(layer.options.optimize(above.options)) << "read as a palette with nothing in use";
+    EXPECT_FALSE(above.options.palette().empty());
 }
 
 TEST(DeviceOptions, LocalNullPointersThatLayersAboveNeverInherit) {
