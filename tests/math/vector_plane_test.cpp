@@ -98,11 +98,6 @@ TEST(Arc_Cosine, ExactEntriesInterpolationAndTheDomain) {
         const double tolerance = std::fabs(x) > 0.99f ? 2e-2 : 1e-3;
         EXPECT_NEAR(KD_ACos(x), std::acos(static_cast<double>(x)), tolerance) << x;
     }
-    float previous = KD_ACos(-1.0f);
-    for (int i = -999; i <= 1000; ++i) {
-        EXPECT_LE(KD_ACos(i / 1000.0f), previous) << i;
-        previous = KD_ACos(i / 1000.0f);
-    }
     EXPECT_EQ(KD_ACos(-1.00005f), 3.1415927f); // rounds onto the domain
     for (float outside : {1.5f, 1.0001f, -1.0001f, -2.0f, std::numeric_limits<float>::quiet_NaN(),
                           -std::numeric_limits<float>::infinity()})

@@ -18,6 +18,7 @@ constexpr KT_RGB32 grey = {128, 128, 128, 255};
 constexpr KT_RGB32 black = {0, 0, 0, 255};
 constexpr KT_RGB32 white = {255, 255, 255, 255};
 const KT_Renderer_Data* const no_renderer = nullptr;
+constexpr KT_Int_Rectangle small_box = {0, 10, 0, 10};
 
 bool same(const KT_RGB32& a, const KT_RGB32& b) {
     return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
@@ -105,67 +106,47 @@ TEST(RenditionColours, SwappingTwiceRestoresColoursAndMaterials) {
     EXPECT_EQ(r.color().back, before.back);
 }
 
+// The seven records in order: transform, colour, line, face, marker, text
+// attribute, misc.
+const KT_Counted* record(const KT_Rendition& r, int i) {
+    const KT_Counted* records[7] = {r->transform.body(), r->color.body(),  r->line.body(),
+                                    r->face.body(),      r->marker.body(), r->text_attribute.body(),
+                                    r->misc.body()};
+    return records[i];
+}
+
 // Each change copies the net body and its one record, and a sole holder
 // changes both where they are with new serials.
 TEST(RenditionSharing, EverySetterCopiesOnlyItsOwnRecord) {
     Device device(101, 81, 24);
     const KT_Rendition a(&device);
     const Serials original(a);
-    auto check = [&](const char* name, void (*change)(KT_Rendition&), int record) {
-        SCOPED_TRACE(name);
+    auto check = [&](int changed, void (*change)(KT_Rendition&)) {
         KT_Rendition b = a;
         change(b);
-        const bool shared[7] = {a->transform.shares_body_with(b->transform),
-                                a->color.shares_body_with(b->color),
-                                a->line.shares_body_with(b->line),
-                                a->face.shares_body_with(b->face),
-                                a->marker.shares_body_with(b->marker),
-                                a->text_attribute.shares_body_with(b->text_attribute),
-                                a->misc.shares_body_with(b->misc)};
         for (int i = 0; i < 7; ++i)
-            EXPECT_EQ(shared[i], i != record) << "record " << i;
+            EXPECT_EQ(record(a, i) == record(b, i), i != changed) << changed << " record " << i;
         EXPECT_FALSE(a.shares_body_with(b));
         EXPECT_EQ(Serials(a), original);
         const KT_Net_Data* net = b.body();
         const std::uint32_t net_serial = b->change_serial();
-        const KT_Counted* records[7] = {
-            b->transform.body(), b->color.body(),          b->line.body(), b->face.body(),
-            b->marker.body(),    b->text_attribute.body(), b->misc.body()};
-        const std::uint32_t serial = records[record]->change_serial();
+        const std::uint32_t serial = record(b, changed)->change_serial();
         change(b);
         EXPECT_EQ(b.body(), net);
         EXPECT_NE(b->change_serial(), net_serial);
-        EXPECT_NE(records[record]->change_serial(), serial);
+        EXPECT_NE(record(b, changed)->change_serial(), serial);
     };
-    check(
-        "viewport",
-        [](KT_Rendition& r) {
-            r.set_viewport({0, 10, 0, 10}, false);
-        },
-        0);
-    check(
-        "modelling", [](KT_Rendition& r) { r.set_modelling_matrix(KT_Matrix(), false); }, 0);
-    check(
-        "hard clip",
-        [](KT_Rendition& r) {
-            r.set_hard_clip({0, 10, 0, 10}, false);
-        },
-        0);
-    check(
-        "front", [](KT_Rendition& r) { r.set_front_color(red, false); }, 1);
-    check(
-        "swap", [](KT_Rendition& r) { r.swap_contrast_color(); }, 1);
-    check(
-        "line", [](KT_Rendition& r) { r.modify_line().line_weight = 3; }, 2);
-    check(
-        "face", [](KT_Rendition& r) { r.modify_face().depth_offset = 3; }, 3);
-    check(
-        "marker", [](KT_Rendition& r) { r.modify_marker().marker_symbol = 9; }, 4);
-    check(
-        "text", [](KT_Rendition& r) { r.modify_text_attribute().text_size = 3; }, 5);
-    check(
-        "advanced",
-        [](KT_Rendition& r) { r.set_advanced_options(r.misc().advanced_options ^ 16u, false); }, 6);
+    check(0, [](KT_Rendition& r) { r.set_viewport(small_box, false); });
+    check(0, [](KT_Rendition& r) { r.set_modelling_matrix(KT_Matrix(), false); });
+    check(0, [](KT_Rendition& r) { r.set_hard_clip(small_box, false); });
+    check(1, [](KT_Rendition& r) { r.set_front_color(red, false); });
+    check(1, [](KT_Rendition& r) { r.swap_contrast_color(); });
+    check(2, [](KT_Rendition& r) { r.modify_line().line_weight = 3; });
+    check(3, [](KT_Rendition& r) { r.modify_face().depth_offset = 3; });
+    check(4, [](KT_Rendition& r) { r.modify_marker().marker_symbol = 9; });
+    check(5, [](KT_Rendition& r) { r.modify_text_attribute().text_size = 3; });
+    check(6,
+          [](KT_Rendition& r) { r.set_advanced_options(r.misc().advanced_options ^ 16u, false); });
 }
 
 TEST(RenditionSharing, InPlaceChangesShowInEverySharer) {
