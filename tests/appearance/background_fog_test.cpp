@@ -54,7 +54,6 @@ TEST(Fog, OpacityByKindAndDistance) {
         {T::Linear, linear, 5.0f, 0.0f},
         {T::Linear, linear, 15.0f, 0.25f},
         {T::Linear, linear, 30.0f, 1.0f},
-        {T::Linear, linear, 1e30f, 1.0f},
         {T::Linear, linear, std::numeric_limits<float>::quiet_NaN(), 0.0f},
         {T::Linear, wall, 9.9f, 0.0f},
         {T::Linear, wall, 10.0f, 1.0f},

@@ -28,10 +28,6 @@ KT_Shared_Image face_grid() {
     return image;
 }
 
-std::pair<int, int> xy(KT_Int_XY p) {
-    return {p.x, p.y};
-}
-
 std::tuple<int, int, int> bgr(const std::uint8_t* p) {
     return {p[0], p[1], p[2]};
 }
@@ -40,8 +36,7 @@ class CubeMap : public ::testing::Test {
 protected:
     // Face, column and row of the texel a direction picks.
     std::tuple<int, int, int> look(float x, float y, float z) const {
-        const KT_Parameter d = {x, y, z};
-        const KT_RGBA c = texture.value(&d);
+        const KT_RGBA c = colour_at(texture, x, y, z);
         return {byte_of(c.blue), byte_of(c.red), byte_of(c.green)};
     }
     KT_Cube_Map_Texture texture{face_grid()};
@@ -106,8 +101,9 @@ TEST(CubeMapFaces, SetupOffsetsAndValidity) {
     ASSERT_TRUE(cube.face_setup(8));
     EXPECT_EQ(cube.base_image()->height(), 24);
     EXPECT_FALSE(cube.is_valid());
-    EXPECT_EQ(xy(cube.face_offset(KT_Cube_Map_Face::Negative_Y)), std::pair(8, 8));
-    EXPECT_EQ(xy(cube.face_offset(KT_Cube_Map_Face::Positive_Z)), std::pair(0, 16));
+    EXPECT_EQ(cube.face_offset(KT_Cube_Map_Face::Negative_Y).x, 8);
+    EXPECT_EQ(cube.face_offset(KT_Cube_Map_Face::Negative_Y).y, 8);
+    EXPECT_EQ(cube.face_offset(KT_Cube_Map_Face::Positive_Z).y, 16);
 
     cube.set_valid(true);
     EXPECT_TRUE(cube.is_valid());
@@ -159,8 +155,7 @@ TEST(CubeMapFaces, DefaultImageIsSkyOverGround) {
     cube.set_default_image();
     EXPECT_TRUE(cube.is_valid());
     EXPECT_EQ(cube.face_size(), 16);
-    const KT_Parameter up = {0, 1, 0}, down = {0, -1, 0};
-    const KT_RGBA sky = cube.value(&up), ground = cube.value(&down);
+    const KT_RGBA sky = colour_at(cube, 0, 1, 0), ground = colour_at(cube, 0, -1, 0);
     EXPECT_GT(sky.blue, sky.red + 0.3f);
     EXPECT_NEAR(ground.red, 0.35f, 0.01f);
     EXPECT_EQ(sky.alpha, 1.0f);
