@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "appearance/cube_map_texture.h"
 #include "texture_test_support.h"
 
@@ -25,66 +28,53 @@ KT_Shared_Image face_grid() {
     return image;
 }
 
-struct Hit {
-    int face;
-    int column;
-    int row;
-    bool operator==(const Hit&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Hit& h) {
-    return os << "face " << h.face << " (" << h.column << ", " << h.row << ")";
+std::tuple<int, int, int> bgr(const std::uint8_t* p) {
+    return {p[0], p[1], p[2]};
 }
 
 class CubeMap : public ::testing::Test {
 protected:
-    Hit look(float x, float y, float z) const {
-        const KT_Parameter d = {x, y, z};
-        const KT_RGBA c = texture.value(&d);
+    // Face, column and row of the texel a direction picks.
+    std::tuple<int, int, int> look(float x, float y, float z) const {
+        const KT_RGBA c = colour_at(texture, x, y, z);
         return {byte_of(c.blue), byte_of(c.red), byte_of(c.green)};
     }
     KT_Cube_Map_Texture texture{face_grid()};
 };
 
-TEST_F(CubeMap, AlongTheAxes) {
+TEST_F(CubeMap, AlongAndBetweenTheAxes) {
     EXPECT_TRUE(texture.is_valid());
     // The middle of each face: trunc(3 * 0.5) = 1.
-    EXPECT_EQ(look(1, 0, 0), (Hit{0, 1, 1}));
-    EXPECT_EQ(look(-1, 0, 0), (Hit{1, 1, 1}));
-    EXPECT_EQ(look(0, 5, 0), (Hit{2, 1, 1}));
-    EXPECT_EQ(look(0, -1, 0), (Hit{3, 1, 1}));
-    EXPECT_EQ(look(0, 0, 0.5f), (Hit{4, 1, 1}));
-    EXPECT_EQ(look(0, 0, -1), (Hit{5, 1, 1}));
-}
-
-TEST_F(CubeMap, BetweenTheAxes) {
+    EXPECT_EQ(look(1, 0, 0), std::tuple(0, 1, 1));
+    EXPECT_EQ(look(-1, 0, 0), std::tuple(1, 1, 1));
+    EXPECT_EQ(look(0, 5, 0), std::tuple(2, 1, 1));
+    EXPECT_EQ(look(0, -1, 0), std::tuple(3, 1, 1));
+    EXPECT_EQ(look(0, 0, 0.5f), std::tuple(4, 1, 1));
+    EXPECT_EQ(look(0, 0, -1), std::tuple(5, 1, 1));
     // x major, m = 1/2: a = (1 - 0.25) / 2, b = (1 + 0.5) / 2.
-    EXPECT_EQ(look(2, -1, 0.5f), (Hit{0, 1, 2}));
+    EXPECT_EQ(look(2, -1, 0.5f), std::tuple(0, 1, 2));
     // Negative x: a = (1 + 0.5) / 2, b = (1 - 0.5) / 2.
-    EXPECT_EQ(look(-2, 1, 1), (Hit{1, 2, 0}));
+    EXPECT_EQ(look(-2, 1, 1), std::tuple(1, 2, 0));
     // y major: a = (1 + 0.5) / 2; b = (1 + z / y) / 2 above, (1 - z / |y|) / 2 below.
-    EXPECT_EQ(look(0.5f, 1, 0), (Hit{2, 2, 1}));
-    EXPECT_EQ(look(0, 2, 1), (Hit{2, 1, 2}));
-    EXPECT_EQ(look(0, -2, 1), (Hit{3, 1, 0}));
+    EXPECT_EQ(look(0.5f, 1, 0), std::tuple(2, 2, 1));
+    EXPECT_EQ(look(0, 2, 1), std::tuple(2, 1, 2));
+    EXPECT_EQ(look(0, -2, 1), std::tuple(3, 1, 0));
     // z major: a = (1 - x / |z|) / 2 behind.
-    EXPECT_EQ(look(-1, 0, -2), (Hit{5, 2, 1}));
-    EXPECT_EQ(look(-1, 1, 2), (Hit{4, 0, 0}));
-}
+    EXPECT_EQ(look(-1, 0, -2), std::tuple(5, 2, 1));
+    EXPECT_EQ(look(-1, 1, 2), std::tuple(4, 0, 0));
 
-TEST_F(CubeMap, TiesGoToTheLaterAxis) {
-    // |y| = |x| picks y; |x| = |z| and |z| = |y| pick z.
+    // Ties go to the later axis: |y| = |x| picks y; |x| = |z| and |z| = |y| pick z.
     const struct {
         float x, y, z;
         int face;
     } ties[] = {{1, 1, 0, 2}, {-1, -1, 0.5f, 3}, {1, 0, 1, 4}, {0, 1, -1, 5}, {1, 1, 1, 4}};
     for (const auto& t : ties)
-        EXPECT_EQ(look(t.x, t.y, t.z).face, t.face) << t.x << "," << t.y << "," << t.z;
+        EXPECT_EQ(std::get<0>(look(t.x, t.y, t.z)), t.face) << t.x << "," << t.y << "," << t.z;
 }
 
 TEST(CubeMapInput, MissingFacesOrDirectionsGiveNothing) {
     const KT_Parameter d = {1, 0, 0};
     KT_Cube_Map_Texture empty;
-    EXPECT_EQ(empty.face_size(), 0);
     EXPECT_FALSE(empty.is_valid());
     EXPECT_EQ(empty.value(&d).alpha, 0.0f);
     EXPECT_TRUE(empty.image(0, 0).empty());
@@ -92,36 +82,28 @@ TEST(CubeMapInput, MissingFacesOrDirectionsGiveNothing) {
     KT_Cube_Map_Texture cube(face_grid());
     EXPECT_EQ(cube.value(nullptr).alpha, 0.0f);
     EXPECT_EQ(cube.value(&d, 0).alpha, 0.0f);
-    const KT_Parameter zero = {0, 0, 0};
+    const KT_Parameter zero = {0, 0, 0}, bad = {std::numeric_limits<float>::quiet_NaN(), 1, 0};
     EXPECT_EQ(cube.value(&zero).alpha, 0.0f);
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const KT_Parameter bad = {nan, 1, 0};
     EXPECT_EQ(cube.value(&bad).alpha, 0.0f);
-
-    KT_Cube_Map_Texture grey(KT_Shared_Image(8, 12, KT_Image_Format::Gray8, 0, nullptr, false));
-    EXPECT_FALSE(grey.is_valid());
-    EXPECT_EQ(grey.value(&d).alpha, 0.0f);
-    // Too short for three rows of faces.
-    KT_Cube_Map_Texture short_grid(coordinate_image(8, 4));
-    EXPECT_FALSE(short_grid.is_valid());
-    EXPECT_EQ(short_grid.value(&d).alpha, 0.0f);
+    // Not 32-bit, or too short for three rows of faces.
+    for (const KT_Shared_Image& image :
+         {KT_Shared_Image(8, 12, KT_Image_Format::Gray8, 0, nullptr, false),
+          coordinate_image(8, 4)}) {
+        KT_Cube_Map_Texture unusable(image);
+        EXPECT_FALSE(unusable.is_valid());
+        EXPECT_EQ(unusable.value(&d).alpha, 0.0f);
+    }
 }
 
 TEST(CubeMapFaces, SetupOffsetsAndValidity) {
     KT_Cube_Map_Texture cube;
-    EXPECT_FALSE(cube.face_setup(0));
-    EXPECT_FALSE(cube.face_setup(-3));
+    EXPECT_FALSE(cube.face_setup(0) || cube.face_setup(-3));
     ASSERT_TRUE(cube.face_setup(8));
-    EXPECT_EQ(cube.face_size(), 8);
-    EXPECT_EQ(cube.base_image()->width(), 16);
     EXPECT_EQ(cube.base_image()->height(), 24);
     EXPECT_FALSE(cube.is_valid());
-    KT_Int_XY offset = cube.face_offset(KT_Cube_Map_Face::Negative_Y);
-    EXPECT_EQ(offset.x, 8);
-    EXPECT_EQ(offset.y, 8);
-    offset = cube.face_offset(KT_Cube_Map_Face::Positive_Z);
-    EXPECT_EQ(offset.x, 0);
-    EXPECT_EQ(offset.y, 16);
+    EXPECT_EQ(cube.face_offset(KT_Cube_Map_Face::Negative_Y).x, 8);
+    EXPECT_EQ(cube.face_offset(KT_Cube_Map_Face::Negative_Y).y, 8);
+    EXPECT_EQ(cube.face_offset(KT_Cube_Map_Face::Positive_Z).y, 16);
 
     cube.set_valid(true);
     EXPECT_TRUE(cube.is_valid());
@@ -130,8 +112,6 @@ TEST(CubeMapFaces, SetupOffsetsAndValidity) {
     EXPECT_TRUE(cube.face_setup(8));
     EXPECT_TRUE(cube.is_valid());
     EXPECT_TRUE(cube.base_image().shares_body_with(before));
-    cube.set_valid(false);
-    EXPECT_FALSE(cube.is_face_valid(KT_Cube_Map_Face::Positive_X));
     EXPECT_FALSE(cube.is_face_valid(static_cast<KT_Cube_Map_Face>(9)));
 }
 
@@ -144,22 +124,15 @@ TEST(CubeMapFaces, SetFaceImageScalesIntoTheFace) {
     EXPECT_TRUE(cube.is_face_valid(KT_Cube_Map_Face::Negative_Z));
     EXPECT_FALSE(cube.is_valid());
     const std::uint8_t* p = pixel_at(cube.base_image(), 4 + 3, 8 + 2);
-    EXPECT_EQ(p[2], 3);
-    EXPECT_EQ(p[1], 2);
-    EXPECT_EQ(p[0], 60);
+    EXPECT_EQ(bgr(p), std::tuple(60, 2, 3));
 
     // Twice as large: each face texel averages a 2 x 2 block.
     ASSERT_TRUE(cube.set_face_image(KT_Cube_Map_Face::Positive_X, coordinate_image(8, 8)));
     p = pixel_at(cube.base_image(), 1, 2);
-    EXPECT_EQ(p[2], 2); // (2 + 3) / 2 truncated through 255.99
-    EXPECT_EQ(p[1], 4);
+    EXPECT_EQ(bgr(p), std::tuple(7, 4, 2)); // (2 + 3) / 2 truncated through 255.99
     // Half as large: texels repeat.
     ASSERT_TRUE(cube.set_face_image(KT_Cube_Map_Face::Positive_Y, coordinate_image(2, 2)));
-    p = pixel_at(cube.base_image(), 1, 4 + 1);
-    EXPECT_EQ(p[2], 0);
-    p = pixel_at(cube.base_image(), 2, 4 + 3);
-    EXPECT_EQ(p[2], 1);
-    EXPECT_EQ(p[1], 1);
+    EXPECT_EQ(bgr(pixel_at(cube.base_image(), 2, 4 + 3)), std::tuple(7, 1, 1));
 
     EXPECT_FALSE(cube.set_face_image(KT_Cube_Map_Face::Positive_X, KT_Shared_Image()));
     EXPECT_FALSE(cube.set_face_image(static_cast<KT_Cube_Map_Face>(6), source));
@@ -182,14 +155,9 @@ TEST(CubeMapFaces, DefaultImageIsSkyOverGround) {
     cube.set_default_image();
     EXPECT_TRUE(cube.is_valid());
     EXPECT_EQ(cube.face_size(), 16);
-    const KT_Parameter up = {0, 1, 0}, down = {0, -1, 0}, side_way = {1, 0.2f, 0};
-    const KT_RGBA sky = cube.value(&up);
-    const KT_RGBA ground = cube.value(&down);
-    const KT_RGBA horizon = cube.value(&side_way);
+    const KT_RGBA sky = colour_at(cube, 0, 1, 0), ground = colour_at(cube, 0, -1, 0);
     EXPECT_GT(sky.blue, sky.red + 0.3f);
     EXPECT_NEAR(ground.red, 0.35f, 0.01f);
-    EXPECT_NEAR(ground.blue, 0.3f, 0.01f);
-    EXPECT_GT(horizon.red, sky.red);
     EXPECT_EQ(sky.alpha, 1.0f);
 
     // An existing face image keeps its size.

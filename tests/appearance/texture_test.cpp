@@ -1,6 +1,9 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
+#include <set>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -17,102 +20,70 @@ constexpr KT_Tiling_Mode repeat = KT_Tiling_Mode::Repeat;
 constexpr KT_Tiling_Mode mirror = KT_Tiling_Mode::Mirror;
 constexpr KT_Tiling_Mode undefined_mode = static_cast<KT_Tiling_Mode>(7);
 
-float tile(float t, KT_Tiling_Mode m) {
-    return KT_Texture_Data::tile_value(t, m);
-}
-
 // Repeat keeps whole numbers other than 0 at 1; mirror reflects odd
-// intervals; modes it does not know leave the coordinate.
+// intervals; modes it does not know leave the coordinate. The zeros that
+// pad each row check that 0 stays 0 in every mode.
 TEST(Tiling, EachModeFoldsTheCoordinate) {
     const struct {
-        float t;
         KT_Tiling_Mode mode;
-        float expected;
-    } cases[] = {
-        {0.0f, clamp, 0.0f},          {2.0f, clamp, 1.0f},
-        {-0.25f, clamp, 0.0f},        {0.4f, clamp, 0.4f},
-        {1e30f, clamp, 1.0f},         {0.0f, repeat, 0.0f},
-        {1.0f, repeat, 1.0f},         {2.0f, repeat, 1.0f},
-        {-1.0f, repeat, 1.0f},        {-0.25f, repeat, 0.75f},
-        {3.75f, repeat, 0.75f},       {-2.5f, repeat, 0.5f},
-        {0.0f, mirror, 0.0f},         {1.0f, mirror, 1.0f},
-        {2.0f, mirror, 0.0f},         {-0.25f, mirror, 0.25f},
-        {1.25f, mirror, 0.75f},       {2.25f, mirror, 0.25f},
-        {-1.25f, mirror, 0.75f},      {3.5f, mirror, 0.5f},
-        {1.7f, undefined_mode, 1.7f}, {-0.25f, static_cast<KT_Tiling_Mode>(0), -0.25f},
+        float t[8], expected[8];
+    } rows[] = {
+        {clamp, {2, -0.25f, 0.4f, 1e30f}, {1, 0, 0.4f, 1}},
+        {repeat, {1, 2, -1, -0.25f, 3.75f, -2.5f}, {1, 1, 1, 0.75f, 0.75f, 0.5f}},
+        {mirror,
+         {1, 2, -0.25f, 1.25f, 2.25f, -1.25f, 3.5f},
+         {1, 0, 0.25f, 0.75f, 0.25f, 0.75f, 0.5f}},
+        {undefined_mode, {1.7f}, {1.7f}},
+        {static_cast<KT_Tiling_Mode>(0), {-0.25f}, {-0.25f}},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(tile(c.t, c.mode), c.expected) << c.t << " mode " << int(c.mode);
-}
+    for (const auto& row : rows)
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(KT_Texture_Data::tile_value(row.t[i], row.mode), row.expected[i])
+                << row.t[i] << " mode " << int(row.mode);
 
-TEST(Tiling, ParameterFlipsV) {
+    // A parameter tiles each coordinate by its own mode, then flips v.
+    auto tiled = [](const KT_Texture_Data& t, KT_Parameter p) {
+        p = t.tile_parameter(p);
+        return std::tuple(p.u, p.v, p.w);
+    };
     KT_Texture_Data texture;
-    KT_Parameter p = texture.tile_parameter({0.25f, 0.25f, 1.5f});
-    EXPECT_EQ(p.u, 0.25f);
-    EXPECT_EQ(p.v, 0.75f);
-    EXPECT_EQ(p.w, 0.5f);
-    EXPECT_EQ(texture.tile_parameter({0, 0, 0}).v, 1.0f);
-    EXPECT_EQ(texture.tile_parameter({0, 1, 0}).v, 0.0f);
-
+    EXPECT_EQ(tiled(texture, {0.25f, 0.25f, 1.5f}), std::tuple(0.25f, 0.75f, 0.5f));
+    EXPECT_EQ(tiled(texture, {0, 0, 0}), std::tuple(0.0f, 1.0f, 0.0f));
     texture.set_tiling(clamp, mirror, undefined_mode);
-    p = texture.tile_parameter({-3.0f, 1.25f, 9.0f});
-    EXPECT_EQ(p.u, 0.0f);
-    EXPECT_EQ(p.v, 0.25f);
-    EXPECT_EQ(p.w, 9.0f);
+    EXPECT_EQ(tiled(texture, {-3.0f, 1.25f, 9.0f}), std::tuple(0.0f, 0.25f, 9.0f));
 }
 
-class SimpleImage : public ::testing::Test {
-protected:
-    Texel sample(const KT_Texture& t, float u, float v) {
-        const KT_Parameter p = {u, v, 0.0f};
-        return texel_of(t.value(&p));
-    }
+std::pair<int, int> sample(const KT_Texture& t, float u, float v) {
+    return texel_of(colour_at(t, u, v));
+}
+
+TEST(SimpleImage, NearestTexelAtTheEdgesInEachMode) {
     KT_Simple_Image_Texture texture{coordinate_image(5, 3)};
-};
+    // v = 0 is the bottom row; 4 * 0.125 = 0.5 rounds up, just below stays.
+    EXPECT_EQ(sample(texture, 0.0f, 0.0f), std::pair(0, 2));
+    EXPECT_EQ(sample(texture, 1.0f, 1.0f), std::pair(4, 0));
+    EXPECT_EQ(sample(texture, 0.5f, 0.5f), std::pair(2, 1));
+    EXPECT_EQ(sample(texture, 0.125f, 0.5f).first, 1);
+    EXPECT_EQ(sample(texture, 0.12f, 0.5f).first, 0);
+    const KT_Parameter corner = {1.0f, 1.0f, 0.0f};
+    EXPECT_FLOAT_EQ(texture.value(&corner).alpha, 200.0f / 255);
 
-TEST_F(SimpleImage, NearestTexelAtCornersAndCentre) {
-    // v = 0 is the bottom row.
-    EXPECT_EQ(sample(texture, 0.0f, 0.0f), (Texel{0, 2}));
-    EXPECT_EQ(sample(texture, 1.0f, 1.0f), (Texel{4, 0}));
-    EXPECT_EQ(sample(texture, 0.5f, 0.5f), (Texel{2, 1}));
-    // 4 * 0.125 = 0.5 rounds up; just below stays.
-    EXPECT_EQ(sample(texture, 0.125f, 0.5f).x, 1);
-    EXPECT_EQ(sample(texture, 0.12f, 0.5f).x, 0);
-    EXPECT_EQ(sample(texture, 0.99f, 0.5f).x, 4);
-
-    const KT_Parameter p = {1.0f, 1.0f, 0.0f};
-    const KT_RGBA c = texture.value(&p);
-    EXPECT_FLOAT_EQ(c.blue, 7.0f / 255);
-    EXPECT_FLOAT_EQ(c.alpha, 200.0f / 255);
-}
-
-TEST_F(SimpleImage, TilingModesAtTheEdges) {
-    EXPECT_EQ(sample(texture, 1.5f, 0.5f).x, 2);
-    EXPECT_EQ(sample(texture, -0.25f, 0.5f).x, 3);
-
+    EXPECT_EQ(sample(texture, 1.5f, 0.5f).first, 2);
+    EXPECT_EQ(sample(texture, -0.25f, 0.5f).first, 3);
     texture.set_tiling(clamp, clamp, clamp);
-    EXPECT_EQ(sample(texture, 1.5f, 0.5f).x, 4);
-    EXPECT_EQ(sample(texture, -7.0f, 2.0f), (Texel{0, 0}));
-
+    EXPECT_EQ(sample(texture, 1.5f, 0.5f).first, 4);
+    EXPECT_EQ(sample(texture, -7.0f, 2.0f), std::pair(0, 0));
     texture.set_tiling(mirror, mirror, mirror);
-    EXPECT_EQ(sample(texture, 1.25f, 0.5f).x, 3);
-
+    EXPECT_EQ(sample(texture, 1.25f, 0.5f).first, 3);
     // Left alone, coordinates outside the unit square give nothing.
     texture.set_tiling(undefined_mode, repeat, repeat);
-    const KT_Parameter outside = {1.5f, 0.5f, 0.0f};
-    const KT_RGBA c = texture.value(&outside);
-    EXPECT_EQ(c.red, 0.0f);
-    EXPECT_EQ(c.alpha, 0.0f);
-    EXPECT_EQ(sample(texture, 0.5f, 0.5f).x, 2);
-}
+    EXPECT_EQ(colour_at(texture, 1.5f, 0.5f).alpha, 0.0f);
 
-TEST_F(SimpleImage, MissingParametersSampleTheOrigin) {
-    EXPECT_EQ(texel_of(texture.value(nullptr)), (Texel{0, 2}));
-    const KT_Parameter p = {1.0f, 1.0f, 0.0f};
-    EXPECT_EQ(texel_of(texture.value(&p, 0)), (Texel{0, 2}));
-    // Only the first of several parameters counts.
+    // Missing parameters sample the origin; of several, the first counts.
+    EXPECT_EQ(texel_of(texture.value(nullptr)), std::pair(0, 2));
+    EXPECT_EQ(texel_of(texture.value(&corner, 0)), std::pair(0, 2));
     const KT_Parameter several[2] = {{1.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 0.0f}};
-    EXPECT_EQ(texel_of(texture.value(several, 2)), (Texel{4, 0}));
+    EXPECT_EQ(texel_of(texture.value(several, 2)), std::pair(4, 0));
 }
 
 TEST(ImageTextures, EmptyAndUnusualImagesGiveDefinedColours) {
@@ -120,109 +91,66 @@ TEST(ImageTextures, EmptyAndUnusualImagesGiveDefinedColours) {
     for (const KT_Shared_Image& image :
          {KT_Shared_Image(), KT_Shared_Image(0, 0, KT_Image_Format::RGB32, 0, nullptr, false),
           KT_Shared_Image(4, 4, KT_Image_Format::Depth32, 0, nullptr, false)}) {
-        const KT_RGBA c = KT_Simple_Image_Texture(image).value(&p);
-        EXPECT_EQ(c.red, 0.0f);
-        EXPECT_EQ(c.alpha, 0.0f);
+        EXPECT_EQ(KT_Simple_Image_Texture(image).value(&p).alpha, 0.0f);
         EXPECT_EQ(KT_Complex_Image_Texture(image).value(&p).alpha, 0.0f);
     }
-    EXPECT_EQ(KT_Texture().value(&p).alpha, 0.0f);
-    EXPECT_TRUE(KT_Texture().image(8, 8).empty());
-
-    KT_Shared_Image grey(2, 2, KT_Image_Format::Gray8, 0, nullptr, false);
-    grey->row(0)[0] = 51;
-    const KT_Parameter top_left = {0.0f, 1.0f, 0.0f};
-    const KT_RGBA c = KT_Simple_Image_Texture(grey).value(&top_left);
-    EXPECT_FLOAT_EQ(c.red, 0.2f);
-    EXPECT_FLOAT_EQ(c.blue, 0.2f);
-    EXPECT_EQ(c.alpha, 1.0f);
+    EXPECT_TRUE(KT_Simple_Image_Texture(KT_Shared_Image()).image(16, 16).empty());
 
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const KT_Parameter bad = {nan, 0.5f, 0.0f};
-    EXPECT_EQ(KT_Simple_Image_Texture(coordinate_image(3, 3)).value(&bad).alpha, 0.0f);
+    EXPECT_EQ(colour_at(KT_Simple_Image_Texture(coordinate_image(3, 3)), nan, 0.5f).alpha, 0.0f);
 }
 
-TEST(ComplexImage, FiltersWithinItsWindow) {
+TEST(ComplexImage, FiltersWithinItsWindowWithBorderAndMask) {
     KT_Complex_Image_Texture texture(coordinate_image(5, 3));
     // Halfway between columns 1 and 2 of the middle row.
     KT_Parameter p = {0.375f, 0.5f, 0.0f};
     KT_RGBA c = texture.value(&p);
     EXPECT_NEAR(c.red * 255, 1.5f, 1e-4f);
-    EXPECT_NEAR(c.green * 255, 1.0f, 1e-4f);
     EXPECT_NEAR(c.alpha * 255, 200.0f, 1e-3f);
-
     texture.set_filter(KT_Texture_Filter::Nearest);
-    EXPECT_EQ(texel_of(texture.value(&p)), (Texel{2, 1}));
+    EXPECT_EQ(texel_of(texture.value(&p)), std::pair(2, 1));
 
     // A window of columns 3..4, rows 1..2: the unit square covers just it.
     texture.set_window({3, 1}, {2, 2});
     p = {0.0f, 1.0f, 0.0f};
-    EXPECT_EQ(texel_of(texture.value(&p)), (Texel{3, 1}));
+    EXPECT_EQ(texel_of(texture.value(&p)), std::pair(3, 1));
     p = {1.0f, 0.0f, 0.0f};
-    EXPECT_EQ(texel_of(texture.value(&p)), (Texel{4, 2}));
+    EXPECT_EQ(texel_of(texture.value(&p)), std::pair(4, 2));
     // A window reaching past the image is clipped to it.
     texture.set_window({4, 2}, {100, 100});
-    EXPECT_EQ(texel_of(texture.value(&p)), (Texel{4, 2}));
-}
+    EXPECT_EQ(texel_of(texture.value(&p)), std::pair(4, 2));
 
-TEST(ComplexImage, BorderColourAndMask) {
-    KT_Complex_Image_Texture texture(coordinate_image(4, 4));
-    texture.set_tiling(undefined_mode, undefined_mode, undefined_mode);
-    texture.set_border_colour({255, 0, 51, 255});
-    const KT_Parameter outside = {2.0f, 0.5f, 0.0f};
-    KT_RGBA c = texture.value(&outside);
+    KT_Complex_Image_Texture bordered(coordinate_image(4, 4));
+    bordered.set_tiling(undefined_mode, undefined_mode, undefined_mode);
+    bordered.set_border_colour({255, 0, 51, 255});
+    c = colour_at(bordered, 2.0f, 0.5f);
     EXPECT_FLOAT_EQ(c.red, 0.2f);
     EXPECT_FLOAT_EQ(c.blue, 1.0f);
-    EXPECT_FLOAT_EQ(c.alpha, 1.0f);
 
-    KT_Shared_Image mask(2, 2, KT_Image_Format::Gray8, 0, nullptr, false);
-    mask->row(0)[0] = 255;
-    mask->row(0)[1] = 0;
-    mask->row(1)[0] = 102;
-    mask->row(1)[1] = 0;
-    texture.set_mask(mask);
-    const KT_Parameter bottom_left = {0.0f, 0.0f, 0.0f};
-    EXPECT_NEAR(texture.value(&bottom_left).alpha, 200.0f / 255 * 0.4f, 1e-5f);
-    const KT_Parameter top_left = {0.0f, 1.0f, 0.0f};
-    EXPECT_NEAR(texture.value(&top_left).alpha, 200.0f / 255, 1e-5f);
+    // The mask's grey level scales the alpha.
+    KT_Shared_Image mask(1, 1, KT_Image_Format::Gray8, 0, nullptr, false);
+    mask->row(0)[0] = 102;
+    bordered.set_mask(mask);
+    EXPECT_NEAR(bordered.value(&p).alpha, 200.0f / 255 * 0.4f, 1e-5f);
 }
 
 TEST(Baking, SizesFollowTheCacheThenTheBaseImage) {
-    KT_Simple_Image_Texture without(KT_Shared_Image{});
-    EXPECT_TRUE(without.image(0, 0).empty());
-    EXPECT_TRUE(without.image(16, 16).empty());
-
     KT_Simple_Image_Texture texture(coordinate_image(256, 128));
     KT_Shared_Image baked = texture.image(0, 0);
     ASSERT_FALSE(baked.empty());
     EXPECT_EQ(baked->width(), 256);
     EXPECT_EQ(baked->height(), 128);
-    EXPECT_EQ(baked->format(), KT_Image_Format::RGB32);
 
     KT_Shared_Image small = texture.image(32, 16);
     EXPECT_EQ(small->width(), 32);
-    EXPECT_EQ(small->height(), 16);
     // Zero now means the cached size, and the cache is reused.
     EXPECT_TRUE(texture.image(0, 0).shares_body_with(small));
-    EXPECT_TRUE(texture.image(32, 16).shares_body_with(small));
     KT_Shared_Image wide = texture.image(64, 0);
     EXPECT_EQ(wide->width(), 64);
     EXPECT_EQ(wide->height(), 16);
-
     // Sizes that cannot be baked leave the cache as it is.
     EXPECT_TRUE(texture.image(1 << 20, 4).shares_body_with(wide));
     EXPECT_TRUE(texture.image(-5, 0).shares_body_with(wide));
-}
-
-TEST(Baking, SameSizeReproducesTheImage) {
-    KT_Shared_Image source = coordinate_image(7, 5, 99);
-    KT_Simple_Image_Texture texture(source);
-    KT_Shared_Image baked = texture.image(0, 0);
-    ASSERT_EQ(baked->width(), 7);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 7; ++x)
-            for (int k = 0; k < 4; ++k)
-                ASSERT_EQ(pixel_at(baked, x, y)[k], pixel_at(source, x, y)[k])
-                    << x << "," << y << " byte " << k;
 }
 
 TEST(Baking, ShrinkingPicksTexelCentres) {
@@ -235,212 +163,13 @@ TEST(Baking, ShrinkingPicksTexelCentres) {
     // Row j samples 3 * (j + 0.5) / 2 from the top: 0.75 and 2.25.
     EXPECT_EQ(pixel_at(baked, 0, 0)[1], 1);
     EXPECT_EQ(pixel_at(baked, 0, 1)[1], 2);
-    EXPECT_EQ(pixel_at(baked, 0, 1)[3], 200);
-}
-
-TEST(Procedural, BaseGivesNothingAndGenericCopiesItsParameters) {
-    KT_Procedural_Texture base;
-    const KT_Parameter p = {0.3f, 0.3f, 0.3f};
-    EXPECT_EQ(base.value(&p).alpha, 0.0f);
-    EXPECT_TRUE(base.base_image().empty());
-    EXPECT_TRUE(base.image(0, 0).empty());
-
-    KT_Variant params;
-    params.set_elem(L"Scale", KT_Variant(2.5f));
-    KT_Procedural_Generic_Texture generic(params);
-    KT_Procedural_Generic_Texture copy = generic;
-    copy.set_params(KT_Variant(3));
-    KT_Variant* scale = nullptr;
-    ASSERT_TRUE(generic.params().get_elem(L"scale", scale));
-    EXPECT_EQ(scale->as_float(), 2.5f);
-    EXPECT_EQ(copy.params().as_int(), 3);
-}
-
-// Channels of a solid texture's colour lie between its two colours.
-void expect_between(const KT_RGBA& c, const KT_RGB& a, const KT_RGB& b) {
-    EXPECT_GE(c.red, std::fmin(a.red, b.red) - 1e-6f);
-    EXPECT_LE(c.red, std::fmax(a.red, b.red) + 1e-6f);
-    EXPECT_GE(c.blue, std::fmin(a.blue, b.blue) - 1e-6f);
-    EXPECT_LE(c.blue, std::fmax(a.blue, b.blue) + 1e-6f);
-    EXPECT_EQ(c.alpha, 1.0f);
-}
-
-template <class Texture> int distinct_reds(const Texture& texture, int n) {
-    float seen[64];
-    int count = 0;
-    for (int i = 0; i < n; ++i) {
-        const KT_Parameter p = {0.037f * i, 0.011f * i, 0.0f};
-        const float red = texture.value(&p).red;
-        bool known = false;
-        for (int k = 0; k < count; ++k)
-            known = known || std::fabs(seen[k] - red) < 1e-3f;
-        if (!known && count < 64) seen[count++] = red;
-    }
-    return count;
-}
-
-TEST(Procedural, MarbleIsDeterministicVariedAndBounded) {
-    KT_Procedural_Marble_Texture a;
-    KT_Procedural_Marble_Texture b;
-    const KT_Marble_Params& m = a.params();
-    for (int i = 0; i < 50; ++i) {
-        const KT_Parameter p = {0.05f * i, 0.02f * i, -0.03f * i};
-        const KT_RGBA ca = a.value(&p);
-        const KT_RGBA cb = b.value(&p);
-        EXPECT_EQ(ca.red, cb.red);
-        EXPECT_EQ(ca.green, cb.green);
-        expect_between(ca, m.base_colour, m.vein_colour);
-    }
-    EXPECT_GT(distinct_reds(a, 50), 10);
-
-    KT_Marble_Params other = m;
-    other.seed = 12345;
-    b.set_params(other);
-    int differing = 0;
-    for (int i = 0; i < 20; ++i) {
-        const KT_Parameter p = {0.05f * i, 0.3f, 0.0f};
-        differing += a.value(&p).red != b.value(&p).red;
-    }
-    EXPECT_GT(differing, 10);
-}
-
-TEST(Procedural, WoodHasRingsAcrossU) {
-    KT_Procedural_Wood_Texture wood;
-    KT_Wood_Params params = wood.params();
-    params.grain = 0.0f;
-    params.axis_u = 0.0f;
-    params.axis_w = 0.0f;
-    wood.set_params(params);
-    // Without grain, 8 rings per unit: ring starts are light, middles dark.
-    const KT_Parameter start = {0.0f, 0.4f, 0.0f};
-    const KT_Parameter middle = {0.0625f, 0.9f, 0.0f};
-    const KT_Parameter next = {0.125f, 0.1f, 0.0f};
-    EXPECT_NEAR(wood.value(&start).red, params.light_colour.red, 1e-5f);
-    EXPECT_NEAR(wood.value(&middle).red, params.dark_colour.red, 1e-5f);
-    EXPECT_NEAR(wood.value(&next).red, params.light_colour.red, 1e-4f);
-
-    KT_Procedural_Wood_Texture grained;
-    EXPECT_GT(distinct_reds(grained, 50), 10);
-    for (int i = 0; i < 20; ++i) {
-        const KT_Parameter p = {0.1f * i, 0.07f * i, 0.0f};
-        expect_between(grained.value(&p), grained.params().light_colour,
-                       grained.params().dark_colour);
-    }
-}
-
-TEST(Procedural, SolidTexturesBakeTheirValues) {
-    KT_Procedural_Marble_Texture marble;
-    KT_Shared_Image square = marble.image(0, 0);
-    ASSERT_FALSE(square.empty());
-    EXPECT_EQ(square->width(), 64);
-    EXPECT_EQ(square->height(), 64);
-
-    KT_Shared_Image baked = marble.image(6, 3);
-    for (int j = 0; j < 3; ++j) {
-        for (int i = 0; i < 6; ++i) {
-            const KT_Parameter p = {(i + 0.5f) / 6, 1.0f - (j + 0.5f) / 3, 0.0f};
-            const KT_RGBA c = marble.value(&p);
-            const std::uint8_t* px = pixel_at(baked, i, j);
-            EXPECT_EQ(px[0], static_cast<int>(c.blue * 255.99f));
-            EXPECT_EQ(px[1], static_cast<int>(c.green * 255.99f));
-            EXPECT_EQ(px[2], static_cast<int>(c.red * 255.99f));
-            EXPECT_EQ(px[3], 255);
-        }
-    }
-}
-
-TEST(Procedural, NonFiniteInputGivesTransparentBlack) {
-    const float inf = std::numeric_limits<float>::infinity();
-    const KT_Parameter p = {inf, 0.0f, 0.0f};
-    EXPECT_EQ(KT_Procedural_Marble_Texture().value(&p).alpha, 0.0f);
-    EXPECT_EQ(KT_Procedural_Wood_Texture().value(&p).alpha, 0.0f);
-    // Huge but finite parameters still give a colour.
-    const KT_Parameter far = {3e30f, -1e20f, 5e9f};
-    for (const KT_RGBA& c :
-         {KT_Procedural_Wood_Texture().value(&far), KT_Procedural_Marble_Texture().value(&far)}) {
-        EXPECT_EQ(c.alpha, 1.0f);
-        EXPECT_TRUE(std::isfinite(c.red) && std::isfinite(c.green) && std::isfinite(c.blue));
-    }
-    EXPECT_EQ(KT_Procedural_Marble_Texture().value(nullptr).alpha, 1.0f);
-
-    // So do parameters of the texture that are not numbers.
-    const KT_Parameter near = {0.3f, 0.2f, 0.1f};
-    KT_Procedural_Marble_Texture marble;
-    KT_Marble_Params m = marble.params();
-    m.scale = std::numeric_limits<float>::quiet_NaN();
-    marble.set_params(m);
-    const KT_RGBA c = marble.value(&near);
-    EXPECT_EQ(c.alpha, 0.0f);
-    EXPECT_EQ(c.red, 0.0f);
-    KT_Procedural_Wood_Texture wood;
-    KT_Wood_Params w = wood.params();
-    w.axis_u = inf;
-    wood.set_params(w);
-    EXPECT_EQ(wood.value(&near).alpha, 0.0f);
-}
-
-TEST(TextureCopies, CarryEveryField) {
-    KT_Shared_Image image = coordinate_image(4, 4);
-    KT_Complex_Image_Texture texture(image);
-    KT_Shared_Image mask(2, 2, KT_Image_Format::Gray8, 0, nullptr, false);
-    texture.set_tiling(clamp, mirror, clamp);
-    texture.set_mask(mask);
-    texture.set_filter(KT_Texture_Filter::Nearest);
-    texture.set_window({1, 2}, {3, 4});
-    texture.set_border_colour({1, 2, 3, 4});
-    KT_Complex_Image_Texture_Data* body =
-        static_cast<KT_Complex_Image_Texture_Data*>(texture.body());
-    body->set_mipmapped(true);
-    body->set_premultiplied(true);
-    body->set_renderer_data(-42);
-    KT_Shared_Image baked = texture.image(2, 2);
-
-    KT_Complex_Image_Texture other = texture;
-    other.set_border_colour({9, 9, 9, 9});
-    ASSERT_FALSE(other.shares_body_with(texture));
-    const auto* copy = static_cast<const KT_Complex_Image_Texture_Data*>(other.body());
-    EXPECT_EQ(copy->tiling_v(), mirror);
-    EXPECT_TRUE(copy->mipmapped());
-    EXPECT_TRUE(copy->premultiplied());
-    EXPECT_EQ(copy->renderer_data(), -42);
-    EXPECT_TRUE(copy->baked_image().shares_body_with(baked));
-    EXPECT_TRUE(copy->base_image().shares_body_with(image));
-    EXPECT_TRUE(copy->mask().shares_body_with(mask));
-    EXPECT_EQ(copy->filter(), KT_Texture_Filter::Nearest);
-    EXPECT_EQ(copy->window_origin().y, 2);
-    EXPECT_EQ(copy->window_size().x, 3);
-    EXPECT_EQ(copy->border_colour().b, 9);
-    EXPECT_EQ(texture.border_colour().b, 1);
-
-    KT_Simple_Image_Texture simple(image);
-    simple.set_user_data(17);
-    KT_Simple_Image_Texture simple_copy = simple;
-    simple_copy.set_tiling(clamp, clamp, clamp);
-    EXPECT_EQ(simple_copy.user_data(), 17);
-    EXPECT_TRUE(simple_copy.base_image().shares_body_with(image));
-    EXPECT_EQ(static_cast<const KT_Texture_Data*>(simple.body())->tiling_u(), repeat);
-
-    KT_Procedural_Marble_Texture marble;
-    KT_Marble_Params params;
-    params.octaves = 2;
-    params.vein_colour = {1, 0, 0};
-    marble.set_params(params);
-    marble.set_extra(KT_Variant(5));
-    KT_Procedural_Marble_Texture marble_copy = marble;
-    marble_copy.set_tiling(clamp, clamp, clamp);
-    EXPECT_EQ(marble_copy.params().octaves, 2);
-    EXPECT_EQ(marble_copy.params().vein_colour.red, 1.0f);
-    EXPECT_EQ(marble_copy.extra().as_int(), 5);
 }
 
 // The direct copy that bakes simple image textures must give the bytes the
 // sampling reference gives, whatever the sizes and tiling.
 TEST(Baking, DirectCopyMatchesSampling) {
-    std::uint32_t seed = 20261206;
-    auto next = [&seed](int n) {
-        seed = seed * 1664525u + 1013904223u;
-        return static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(n));
-    };
+    std::mt19937 random(20261206);
+    auto next = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     const KT_Tiling_Mode modes[] = {clamp, repeat, mirror, undefined_mode};
     for (int round = 0; round < 60; ++round) {
         const int sw = 1 + next(40), sh = 1 + next(40);
@@ -460,6 +189,115 @@ TEST(Baking, DirectCopyMatchesSampling) {
             ASSERT_EQ(std::memcmp(fast->row(y), reference->row(y), 4 * width), 0)
                 << "round " << round << " row " << y;
     }
+}
+
+// How many clearly different reds n points along a diagonal give.
+template <class Texture> std::size_t distinct_reds(const Texture& texture, int n) {
+    std::set<long> reds;
+    for (int i = 0; i < n; ++i) {
+        reds.insert(std::lround(colour_at(texture, 0.037f * i, 0.011f * i).red * 500));
+    }
+    return reds.size();
+}
+
+// A solid texture's red lies between its two colours'; it is opaque.
+void expect_between(const KT_RGBA& c, const KT_RGB& a, const KT_RGB& b) {
+    EXPECT_TRUE(c.red >= std::fmin(a.red, b.red) - 1e-6f &&
+                c.red <= std::fmax(a.red, b.red) + 1e-6f);
+    EXPECT_EQ(c.alpha, 1.0f);
+}
+
+TEST(Procedural, MarbleIsDeterministicVariedAndBounded) {
+    KT_Procedural_Marble_Texture a, b;
+    for (int i = 0; i < 50; ++i) {
+        const KT_Parameter p = {0.05f * i, 0.02f * i, -0.03f * i};
+        EXPECT_EQ(a.value(&p).red, b.value(&p).red);
+        expect_between(a.value(&p), a.params().base_colour, a.params().vein_colour);
+    }
+    EXPECT_GT(distinct_reds(a, 50), 10u);
+    // Another seed, another pattern.
+    KT_Marble_Params other = a.params();
+    other.seed = 12345;
+    b.set_params(other);
+    int differing = 0;
+    for (int i = 0; i < 20; ++i) {
+        differing += colour_at(a, 0.05f * i, 0.3f).red != colour_at(b, 0.05f * i, 0.3f).red;
+    }
+    EXPECT_GT(differing, 10);
+}
+
+TEST(Procedural, WoodHasRingsAcrossU) {
+    KT_Procedural_Wood_Texture wood;
+    KT_Wood_Params params = wood.params();
+    params.grain = params.axis_u = params.axis_w = 0.0f;
+    wood.set_params(params);
+    // Without grain, 8 rings per unit: ring starts are light, middles dark.
+    EXPECT_NEAR(colour_at(wood, 0.0f, 0.4f).red, params.light_colour.red, 1e-5f);
+    EXPECT_NEAR(colour_at(wood, 0.0625f, 0.9f).red, params.dark_colour.red, 1e-5f);
+    EXPECT_NEAR(colour_at(wood, 0.125f, 0.1f).red, params.light_colour.red, 1e-4f);
+
+    KT_Procedural_Wood_Texture grained;
+    EXPECT_GT(distinct_reds(grained, 50), 10u);
+    expect_between(colour_at(grained, 0.7f, 0.49f), params.light_colour, params.dark_colour);
+}
+
+TEST(Procedural, SolidTexturesBakeTheirValues) {
+    KT_Procedural_Marble_Texture marble;
+    EXPECT_EQ(marble.image(0, 0)->width(), 64);
+    KT_Shared_Image baked = marble.image(6, 3);
+    for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 6; ++i) {
+            const KT_RGBA c = colour_at(marble, (i + 0.5f) / 6, 1.0f - (j + 0.5f) / 3);
+            const std::uint8_t* px = pixel_at(baked, i, j);
+            EXPECT_EQ(px[0], static_cast<int>(c.blue * 255.99f));
+            EXPECT_EQ(px[2], static_cast<int>(c.red * 255.99f));
+            EXPECT_EQ(px[3], 255);
+        }
+    }
+    // The base class has nothing to give or bake.
+    EXPECT_EQ(colour_at(KT_Procedural_Texture(), 0.3f, 0.3f, 0.3f).alpha, 0.0f);
+    EXPECT_TRUE(KT_Procedural_Texture().image(0, 0).empty());
+}
+
+TEST(Procedural, NonFiniteInputGivesTransparentBlack) {
+    const KT_Parameter inf = {std::numeric_limits<float>::infinity(), 0.0f, 0.0f};
+    const KT_Parameter far = {3e30f, -1e20f, 5e9f}, near = {0.3f, 0.2f, 0.1f};
+    KT_Procedural_Marble_Texture marble;
+    KT_Procedural_Wood_Texture wood;
+    for (const KT_Texture& t : {KT_Texture(marble), KT_Texture(wood)}) {
+        EXPECT_EQ(t.value(&inf).alpha, 0.0f);
+        // Huge but finite parameters still give a colour.
+        const KT_RGBA c = t.value(&far);
+        EXPECT_EQ(c.alpha, 1.0f);
+        EXPECT_TRUE(std::isfinite(c.red) && std::isfinite(c.green) && std::isfinite(c.blue));
+    }
+    // So do parameters of the texture that are not numbers.
+    KT_Marble_Params m = marble.params();
+    m.scale = std::numeric_limits<float>::quiet_NaN();
+    marble.set_params(m);
+    EXPECT_EQ(marble.value(&near).alpha, 0.0f);
+}
+
+TEST(TextureCopies, CarryEveryField) {
+    KT_Shared_Image image = coordinate_image(4, 4);
+    KT_Complex_Image_Texture texture(image);
+    texture.set_tiling(clamp, mirror, clamp);
+    texture.set_filter(KT_Texture_Filter::Nearest);
+    texture.set_window({1, 2}, {3, 4});
+    auto* body = static_cast<KT_Complex_Image_Texture_Data*>(texture.body());
+    body->set_renderer_data(-42);
+    KT_Shared_Image baked = texture.image(2, 2);
+
+    KT_Complex_Image_Texture other = texture;
+    other.set_border_colour({9, 9, 9, 9});
+    ASSERT_FALSE(other.shares_body_with(texture));
+    const auto* copy = static_cast<const KT_Complex_Image_Texture_Data*>(other.body());
+    EXPECT_EQ(copy->tiling_v(), mirror);
+    EXPECT_EQ(copy->renderer_data(), -42);
+    EXPECT_TRUE(copy->baked_image().shares_body_with(baked));
+    EXPECT_TRUE(copy->base_image().shares_body_with(image));
+    EXPECT_EQ(copy->window_size().x, 3);
+    EXPECT_EQ(texture.border_colour().b, 0);
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
+#include "appearance/texture.h"
 #include "foundation/basic_types.h"
 #include "image/image_data.h"
 
@@ -25,18 +27,18 @@ inline KT_Shared_Image coordinate_image(int width, int height, std::uint8_t blue
     return image;
 }
 
+// A texture's colour at one parameter.
+inline KT_RGBA colour_at(const KT_Texture& t, float u, float v, float w = 0.0f) {
+    const KT_Parameter p = {u, v, w};
+    return t.value(&p);
+}
+
 inline int byte_of(float channel) {
     return static_cast<int>(std::lround(channel * 255.0f));
 }
 
-struct Texel {
-    int x;
-    int y;
-    bool operator==(const Texel&) const = default;
-};
-
-// Which texel of a coordinate image a colour came from.
-inline Texel texel_of(const KT_RGBA& c) {
+// Which texel (column, row) of a coordinate image a colour came from.
+inline std::pair<int, int> texel_of(const KT_RGBA& c) {
     return {byte_of(c.red), byte_of(c.green)};
 }
 

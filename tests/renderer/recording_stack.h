@@ -58,7 +58,11 @@ public:
 class Device : public Recording<KT_Device_Data> {
 public:
     explicit Device(const char* layer_name) : Recording(layer_name) {}
+    // A device stacked on another renderer.
+    Device(const char* layer_name, const KT_Renderer_Data* beneath)
+        : Recording(layer_name, beneath) {}
     void update_palette() override { log().push_back("update_palette " + name); }
+    using KT_Renderer_Data::set_standard_actions;
 };
 
 class Renderer : public Recording<KT_Renderer_Data> {

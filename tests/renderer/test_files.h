@@ -37,9 +37,6 @@ public:
         std::error_code ignored;
         fs::remove_all(path_, ignored);
     }
-    Scratch_Dir(const Scratch_Dir&) = delete;
-    Scratch_Dir& operator=(const Scratch_Dir&) = delete;
-
     const fs::path& path() const { return path_; }
     fs::path operator/(const char* name) const { return path_ / name; }
 
