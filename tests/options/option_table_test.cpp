@@ -104,18 +104,7 @@ TEST_F(OptionTableMerge, InheritUnsetAndSetInterplay) {
     EXPECT_EQ(above.find(L"Ignored"), nullptr) << "options not set are not carried";
 }
 
-// A name that find cannot resolve (it reads as a path) is added on every
-// merge; merging a table into itself must still end.
-TEST_F(OptionTableMerge, MergingATableIntoItselfEnds) {
-    beneath.add(KT_Option(L"Group/Size", E::Global, 3))->set_flag = true;
-    beneath.set(beneath);
-    EXPECT_EQ(beneath.count(), 5);
-    beneath.inherit(beneath);
-    EXPECT_EQ(beneath.count(), 7);
-    EXPECT_EQ(int_at(beneath, L"Buffer Depth"), 16);
-}
-
-TEST_F(OptionTableMerge, CopiesShareValuesUntilOneIsWritten) {
+TEST_F(OptionTableMerge, CopiesShareValuesAndATableMergesIntoItself) {
     beneath.find(L"Buffer Depth")->set_flag = true;
     KT_Option_Table copy(beneath);
     EXPECT_EQ(names(copy), names(beneath));
@@ -125,16 +114,15 @@ TEST_F(OptionTableMerge, CopiesShareValuesUntilOneIsWritten) {
     ASSERT_TRUE(mine->value.shares_body_with(beneath.find(L"Buffer Depth")->value));
     ASSERT_TRUE(mine->value.set_element(0, 99));
     EXPECT_EQ(int_at(beneath, L"Buffer Depth"), 16);
-}
 
-TEST(Option, NamedFormsTakeTypeAndCountFromTheValue) {
-    KT_Option size(L"Window Size", E::Global, 640, 480);
-    EXPECT_EQ(size.type(), E::Int);
-    EXPECT_EQ(size.definition->count, 2);
-    EXPECT_TRUE(size.is_global());
-    KT_Option bare(KT_Option_Definition(L"Bare", E::Float, 1, E::Global));
-    EXPECT_EQ(bare.type(), E::Float) << "the definition keeps its type";
-    EXPECT_EQ(bare.value.type(), E::None);
+    // A name that find cannot resolve (it reads as a path) is added on every
+    // merge; merging a table into itself must still end.
+    beneath.add(KT_Option(L"Group/Size", E::Global, 3))->set_flag = true;
+    beneath.set(beneath);
+    EXPECT_EQ(beneath.count(), 5);
+    beneath.inherit(beneath);
+    EXPECT_EQ(beneath.count(), 7);
+    EXPECT_EQ(int_at(beneath, L"Buffer Depth"), 16);
 }
 
 } // namespace
