@@ -70,14 +70,11 @@ TEST(LinePatterns, EveryEntryIsAWellFormedDashPattern) {
         EXPECT_EQ(p[0], sum) << number;
         EXPECT_EQ(static_cast<std::uint16_t>(p[2 + count]), 0xFFFF) << number;
         EXPECT_TRUE(seen.emplace(p, p + count + 3).second) << number << " repeats a pattern";
+        // Each family of three grows with its length.
+        EXPECT_TRUE(number % 3 == 1 || KD_Builtin_Line_Pattern(number - 1)[0] < p[0]) << number;
     }
     for (int number : {-1, 0, 22, 34, 35, 1000})
         EXPECT_EQ(KD_Builtin_Line_Pattern(number), nullptr);
-    // Each family of three grows with its length.
-    for (int number = 1; number <= KD_LINE_PATTERN_COUNT; ++number) {
-        if (number % 3 == 1) continue;
-        EXPECT_LT(KD_Builtin_Line_Pattern(number - 1)[0], KD_Builtin_Line_Pattern(number)[0]);
-    }
 }
 
 TEST(FillBitmaps, EveryNumberBelowTheStipplesHasADistinctBitmap) {
@@ -128,17 +125,13 @@ TEST(Stipples, DensityNeverCoversFewerPixels) {
     for (int pattern = 190; pattern <= 194; ++pattern) {
         const std::uint8_t* previous = KD_Stipple_Bitmap(pattern, -10.0f);
         EXPECT_EQ(previous, KD_Fill_32x32_Clear);
-        int previous_count = 0;
         std::set<const std::uint8_t*> distinct;
         for (float d = -10.0f; d <= 110.0f; d += 0.25f) {
             const std::uint8_t* bits = KD_Stipple_Bitmap(pattern, d);
             ASSERT_NE(bits, nullptr);
             distinct.insert(bits);
             EXPECT_TRUE(includes(bits, previous, 128)) << pattern << " at " << d;
-            const int count = count_bits(bits, 128);
-            EXPECT_GE(count, previous_count);
             previous = bits;
-            previous_count = count;
         }
         EXPECT_EQ(previous, KD_Fill_32x32_Set);
         // Every bitmap of the series is reached, plus clear and set.

@@ -3,52 +3,29 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <climits>
+
+#include "refusing_heap.h"
 
 namespace {
 
-int allocations = 0;
-int releases = 0;
-void* counting_create() {
-    return nullptr;
-}
-void counting_destroy(void*) {}
-void* counting_allocate(std::size_t size, void*) {
-    ++allocations;
-    return std::malloc(size);
-}
-void counting_release(void* p, void*) {
-    releases += p != nullptr;
-    std::free(p);
-}
-
-class CountingHeap : public ::testing::Test {
-protected:
-    void SetUp() override {
-        allocations = releases = 0;
-        KD_Set_Heap_Functions(counting_create, counting_destroy, counting_allocate,
-                              counting_release);
-    }
-    void TearDown() override { KD_Restore_Default_Heap_Functions(); }
-};
-
-TEST_F(CountingHeap, AllocationsGoThroughTheInstalledFunctions) {
+TEST(HostHeap, AllocationsGoThroughTheInstalledFunctions) {
+    Refusing_Heap counting(INT_MAX);
     KD_ReleaseMemory(KD_AllocateMemory(40));
     KD_ReleaseMemory(nullptr);
-    EXPECT_EQ(allocations, 1);
-    EXPECT_EQ(releases, 1);
+    EXPECT_EQ(Refusing_Heap::allocations, 1);
+    EXPECT_EQ(Refusing_Heap::releases, 1);
     {
         Kavri_Global global;
-        EXPECT_EQ(allocations, 1) << "the global allocates nothing until modules load";
+        EXPECT_EQ(Refusing_Heap::allocations, 1) << "nothing is allocated until modules load";
         global.loaded_modules = new System_Info;
         global.loaded_modules->append(new DLL_Info);
-        EXPECT_EQ(allocations, 4);
+        EXPECT_EQ(Refusing_Heap::allocations, 4);
     }
-    EXPECT_EQ(releases, allocations) << "and frees its module records";
+    EXPECT_EQ(Refusing_Heap::releases, 4) << "and the module records are freed";
 }
 
-TEST_F(CountingHeap, FreeingRoutinesDoNothingAfterReplacement) {
-    KD_Restore_Default_Heap_Functions();
+TEST(HostHeap, FreeingRoutinesDoNothingAfterReplacement) {
     KavriHeap* heap = KD_Create_KavriHeap();
     ASSERT_NE(heap, nullptr);
     EXPECT_EQ(heap->size_classes[1].elements_per_block, 1016);
@@ -57,13 +34,13 @@ TEST_F(CountingHeap, FreeingRoutinesDoNothingAfterReplacement) {
     EXPECT_EQ(heap->freeing_enabled, 0);
     KD_Enable_KavriHeap_Freeing(heap);
     EXPECT_EQ(heap->freeing_enabled, 1);
-
-    SetUp();
-    EXPECT_EQ(KD_Heap_Functions().enable_freeing, nullptr);
-    EXPECT_EQ(KD_Heap_Functions().disable_freeing, nullptr);
-    KD_Disable_KavriHeap_Freeing(heap);
-    EXPECT_EQ(heap->freeing_enabled, 1);
-    KD_Restore_Default_Heap_Functions();
+    {
+        Refusing_Heap host(INT_MAX);
+        EXPECT_EQ(KD_Heap_Functions().enable_freeing, nullptr);
+        EXPECT_EQ(KD_Heap_Functions().disable_freeing, nullptr);
+        KD_Disable_KavriHeap_Freeing(heap);
+        EXPECT_EQ(heap->freeing_enabled, 1);
+    }
     KD_Destroy_KavriHeap(heap);
     KD_Destroy_KavriHeap(nullptr);
 }
