@@ -15,30 +15,16 @@
 
 namespace {
 
+// The last dialog shown and how many were, the answer to give, the Shift
+// key's state and every debug output line.
 struct Dialog_Record {
     int shown = 0;
-    std::wstring text;
-    std::wstring caption;
+    std::wstring text, caption;
     std::uint32_t style = 0;
-};
-
-Dialog_Record dialog;
+} dialog;
 int answer = KDI_IDOK;
 bool shift_held = false;
 std::vector<std::wstring> debug_output;
-
-int answering_dialog(const wchar_t* text, const wchar_t* caption, std::uint32_t style) {
-    dialog = {dialog.shown + 1, text, caption, style};
-    return answer;
-}
-
-std::int16_t shift_state(int key) {
-    return key == KDI_VK_SHIFT && shift_held ? -32768 : 0;
-}
-
-void capture_output(const wchar_t* text) {
-    debug_output.emplace_back(text);
-}
 
 class Assertion : public ::testing::Test {
 protected:
@@ -48,9 +34,13 @@ protected:
         answer = KDI_IDOK;
         shift_held = false;
         debug_output.clear();
-        kdiSetDialogCallback(answering_dialog);
-        kdiSetKeyStateCallback(shift_state);
-        kdiSetDebugOutputSink(capture_output);
+        kdiSetDialogCallback([](const wchar_t* text, const wchar_t* caption, std::uint32_t style) {
+            dialog = {dialog.shown + 1, text, caption, style};
+            return answer;
+        });
+        kdiSetKeyStateCallback(
+            [](int key) -> std::int16_t { return key == KDI_VK_SHIFT && shift_held ? -32768 : 0; });
+        kdiSetDebugOutputSink([](const wchar_t* text) { debug_output.emplace_back(text); });
     }
     // Null puts back the hooks the library starts with.
     void TearDown() override {
