@@ -63,19 +63,15 @@ TEST(ColorCube, DitheredMixReproducesTheColourOnAverage) {
         double mix[3] = {};
         int total = 0;
         for (int k = 0; k < n; ++k) {
-            ASSERT_TRUE(cube.contains(indices[k]));
-            ASSERT_GE(weights[k], 0);
-            const KT_RGB32 e = cube.color(indices[k]);
-            mix[0] += weights[k] * e.r;
-            mix[1] += weights[k] * e.g;
-            mix[2] += weights[k] * e.b;
+            ASSERT_TRUE(cube.contains(indices[k]) && weights[k] >= 0);
+            for (int ch = 0; ch < 3; ++ch)
+                mix[ch] += weights[k] * channels(cube.color(indices[k]))[ch];
             total += weights[k];
         }
         ASSERT_EQ(total, KT_Color_Cube::dither_scale);
         // Within the 8-bit fraction and the integer level colours.
-        EXPECT_NEAR(mix[0] / total, c.r, 1.5);
-        EXPECT_NEAR(mix[1] / total, c.g, 1.5);
-        EXPECT_NEAR(mix[2] / total, c.b, 1.5);
+        for (int ch = 0; ch < 3; ++ch)
+            EXPECT_NEAR(mix[ch] / total, channels(c)[ch], 1.5) << ch;
     }
 }
 
