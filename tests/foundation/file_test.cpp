@@ -159,7 +159,8 @@ TEST(MemoryStatus, ReportsPlausibleFiguresAndRefusesRecordsOfTheWrongLength) {
     EXPECT_TRUE(physical > 0 && virtual_bytes > 0 && virtual_bytes < KDI_TOTAL_VIRTUAL);
     kdiMemoryStatusEx status{};
     status.length = 56;
-    EXPECT_EQ(kdiGlobalMemoryStatusEx(&status) + status.total_physical, 0u);
+    EXPECT_EQ(kdiGlobalMemoryStatusEx(&status), 0);
+    EXPECT_EQ(status.total_physical, 0u);
     status.length = sizeof(status);
     ASSERT_EQ(kdiGlobalMemoryStatusEx(&status), 1);
     EXPECT_LE(status.available_physical, status.total_physical);

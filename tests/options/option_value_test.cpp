@@ -4,6 +4,7 @@
 
 #include <new>
 #include <string>
+#include <utility>
 
 #include "contour/contour_set.h"
 #include "foundation/string.h"
@@ -72,7 +73,7 @@ TEST(OptionValue, TypedCountFormBuildsDefaultElementsAndRejectsBadForms) {
 
     KT_Option_Value v(3, 4);
     EXPECT_EQ(v.elements<KT_Long>(), nullptr) << "long and int are distinct value types";
-    EXPECT_EQ(v.element<int>(2) + v.element<int>(-1), 0);
+    EXPECT_EQ(std::pair(v.element<int>(2), v.element<int>(-1)), std::pair(0, 0));
     EXPECT_FALSE(v.set_element(2, 9));
     EXPECT_FALSE(v.set_element(0, 1.0f));
     EXPECT_EQ(v.element<int>(0), 3);

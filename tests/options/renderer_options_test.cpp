@@ -4,6 +4,7 @@
 
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "options/device_options.h"
 
@@ -94,7 +95,7 @@ TEST(RendererOptions, EveryWriterStoresItsValueAndMarksTheOptionSet) {
     EXPECT_EQ(current.options.color_resolution(), 256);
 
     o.set_window_extent({10, 109, 20, 69});
-    EXPECT_EQ(o.window_size().x * 1000 + o.window_size().y, 100050);
+    EXPECT_EQ(std::pair(o.window_size().x, o.window_size().y), std::pair(100, 50));
     EXPECT_TRUE(o.window_extent() == (KT_Int_Rectangle{10, 109, 20, 69}));
     layer.set_window(INT32_MAX - 5, 0, 100, 1);
     EXPECT_EQ(o.window_extent().right, INT32_MAX) << "saturates";
