@@ -7,6 +7,7 @@
 #include <fstream>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -79,12 +80,10 @@ TEST_F(Assertion, ShiftSilencesOnlyThatFileAndLine) {
     KD_Fail_Assertion(L"first", nullptr, nullptr, 77);
     shift_held = false;
     std::string answers;
-    for (auto [file, line] : {std::pair<const wchar_t*, int>{L"shift.cpp", 40},
-                              {L"shift.cpp", 41},
-                              {L"shift.cpp.other", 40},
-                              {L"shift.cp", 40},
-                              {nullptr, 77},
-                              {nullptr, 78}})
+    using At = std::pair<const wchar_t*, int>;
+    for (auto [file, line] :
+         {At{L"shift.cpp", 40}, At{L"shift.cpp", 41}, At{L"shift.cpp.other", 40},
+          At{L"shift.cp", 40}, At{nullptr, 77}, At{nullptr, 78}})
         answers += std::to_string(KD_Fail_Assertion(L"a", L"T", file, line));
     EXPECT_EQ(answers, "011101");
     EXPECT_EQ(dialog.shown, 2 + 4);
@@ -93,22 +92,15 @@ TEST_F(Assertion, ShiftSilencesOnlyThatFileAndLine) {
 
 // Without a file or a line the expression alone is shown, as a complaint.
 TEST_F(Assertion, ReportsWithoutFileOrLineAndNullArguments) {
-    const struct {
-        const wchar_t *expression, *title, *file;
-        int line;
-        const wchar_t *text, *caption;
-    } cases[] = {
-        {L"plain words", L"Ignored", nullptr, 7, L"plain words", L"Complaint"},
-        {L"line zero", L"T", L"file.cpp", 0, L"line zero", L"Complaint"},
-        {L"empty file", nullptr, L"", 9, L"empty file", L"Complaint"},
-        {nullptr, nullptr, nullptr, 0, L"", L"Complaint"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.text);
-        EXPECT_EQ(KD_Fail_Assertion(c.expression, c.title, c.file, c.line), 0);
-        EXPECT_EQ(dialog.text, c.text);
-        EXPECT_EQ(dialog.caption, c.caption);
-        EXPECT_EQ(debug_output.back(), c.text);
+    using Call = std::tuple<const wchar_t*, const wchar_t*, const wchar_t*, int>;
+    for (auto [expression, title, file, line] :
+         {Call{L"plain words", L"Ignored", nullptr, 7}, Call{L"line zero", L"T", L"file.cpp", 0},
+          Call{L"empty file", nullptr, L"", 9}, Call{nullptr, nullptr, nullptr, 0}}) {
+        const std::wstring text = expression ? expression : L"";
+        EXPECT_EQ(KD_Fail_Assertion(expression, title, file, line), 0) << text;
+        EXPECT_EQ(dialog.text, text);
+        EXPECT_EQ(dialog.caption, L"Complaint");
+        EXPECT_EQ(debug_output.back(), text);
     }
     EXPECT_EQ(KD_Fail_Assertion(nullptr, nullptr, L"null.cpp", 1), 0);
     EXPECT_EQ(dialog.caption, L" Assertion Failed");
