@@ -1,6 +1,5 @@
 #include "foundation/fill_bitmaps.h"
 #include "foundation/global.h"
-#include "foundation/heap.h"
 #include "foundation/line_patterns.h"
 #include "foundation/shared.h"
 
@@ -8,10 +7,7 @@
 
 #include <bit>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
-#include <numbers>
 #include <set>
 #include <string>
 
@@ -35,66 +31,27 @@ bool pixel(const std::uint8_t* bits, int size, int x, int y) {
 }
 
 TEST(Shared, TablesHoldTheirDefiningValues) {
-    EXPECT_FLOAT_EQ(SHARED.arc_cosines[125], static_cast<float>(std::numbers::pi / 3));
-    EXPECT_FLOAT_EQ(SHARED.arc_cosines[250], static_cast<float>(std::numbers::pi / 2));
-    EXPECT_FLOAT_EQ(SHARED.arc_cosines[500], static_cast<float>(std::numbers::pi));
-    EXPECT_EQ(SHARED.bit_counts[63], 6);
-    EXPECT_EQ(SHARED.bit_reversal[0x01], 0x80);
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(SHARED.bit_counts[i % 64], std::popcount(static_cast<unsigned>(i % 64)));
+        EXPECT_EQ(SHARED.bit_reversal[SHARED.bit_reversal[i]], i);
+    }
     EXPECT_EQ(SHARED.bit_reversal[0xC4], 0x23);
+    for (int i = 0; i <= 500; ++i)
+        EXPECT_NEAR(SHARED.arc_cosines[i], std::acos(1.0 - i / 250.0), 1e-6) << i;
     EXPECT_EQ(SHARED.dither_thresholds[0][7], 512);
     EXPECT_EQ(SHARED.dither_thresholds[0][0], 65024);
 }
 
+// Level n leaves 64 - n pixels, each level inside the one before; the one
+// pixel left at level 63 is the one of rank 0: row 0, column 7.
 TEST(Global, DitherMasksCoverTheThresholdRanks) {
     EXPECT_EQ(count_bits(KAVRI.dither_masks[0], 8), 64);
-    EXPECT_EQ(count_bits(KAVRI.dither_masks[1], 8), 63);
-    EXPECT_EQ(count_bits(KAVRI.dither_masks[32], 8), 32);
-    EXPECT_EQ(count_bits(KAVRI.dither_masks[63], 8), 1);
-    EXPECT_EQ(count_bits(KAVRI.dither_masks[64], 8), 0);
-    // The one pixel left at level 63 is the one of rank 0: row 0, column 7.
     EXPECT_EQ(KAVRI.dither_masks[63][0], 0x80);
     for (int level = 1; level < 65; ++level) {
+        EXPECT_EQ(count_bits(KAVRI.dither_masks[level], 8), 64 - level);
         EXPECT_TRUE(includes(KAVRI.dither_masks[level - 1], KAVRI.dither_masks[level], 8)) << level;
         EXPECT_EQ(KAVRI.dither_level_table[level], KAVRI.dither_masks[level]);
     }
-}
-
-int allocations = 0;
-int releases = 0;
-void* counting_create() {
-    return nullptr;
-}
-void counting_destroy(void*) {}
-void* counting_allocate(std::size_t size, void*) {
-    ++allocations;
-    return std::malloc(size);
-}
-void counting_release(void* p, void*) {
-    if (!p) return;
-    ++releases;
-    std::free(p);
-}
-
-class CountingHeap : public ::testing::Test {
-protected:
-    void SetUp() override {
-        allocations = releases = 0;
-        KD_Set_Heap_Functions(counting_create, counting_destroy, counting_allocate,
-                              counting_release);
-    }
-    void TearDown() override { KD_Restore_Default_Heap_Functions(); }
-};
-
-TEST_F(CountingHeap, ConstructionAllocatesNothingAndDestructionFreesTheModuleRecord) {
-    {
-        Kavri_Global global;
-        EXPECT_EQ(allocations, 0);
-        EXPECT_EQ(global.loaded_modules, nullptr);
-        global.loaded_modules = new System_Info;
-        global.loaded_modules->append(new DLL_Info);
-        EXPECT_EQ(allocations, 3);
-    }
-    EXPECT_EQ(releases, allocations);
 }
 
 TEST(LinePatterns, EveryEntryIsAWellFormedDashPattern) {
@@ -113,17 +70,11 @@ TEST(LinePatterns, EveryEntryIsAWellFormedDashPattern) {
         EXPECT_EQ(p[0], sum) << number;
         EXPECT_EQ(static_cast<std::uint16_t>(p[2 + count]), 0xFFFF) << number;
         EXPECT_TRUE(seen.emplace(p, p + count + 3).second) << number << " repeats a pattern";
+        // Each family of three grows with its length.
+        EXPECT_TRUE(number % 3 == 1 || KD_Builtin_Line_Pattern(number - 1)[0] < p[0]) << number;
     }
     for (int number : {-1, 0, 22, 34, 35, 1000})
         EXPECT_EQ(KD_Builtin_Line_Pattern(number), nullptr);
-}
-
-TEST(LinePatterns, FamiliesGrowWithTheirLength) {
-    for (int family = 0; family < 7; ++family) {
-        const int first = 1 + 3 * family;
-        EXPECT_LT(KD_Builtin_Line_Pattern(first)[0], KD_Builtin_Line_Pattern(first + 1)[0]);
-        EXPECT_LT(KD_Builtin_Line_Pattern(first + 1)[0], KD_Builtin_Line_Pattern(first + 2)[0]);
-    }
 }
 
 TEST(FillBitmaps, EveryNumberBelowTheStipplesHasADistinctBitmap) {
@@ -141,73 +92,46 @@ TEST(FillBitmaps, EveryNumberBelowTheStipplesHasADistinctBitmap) {
         EXPECT_TRUE(designs.emplace(reinterpret_cast<const char*>(bits), bytes).second)
             << number << " repeats another design";
     }
+    // Grey levels draw their share of pixels.
+    for (int number = 0; number <= 64; ++number)
+        EXPECT_EQ(64 - count_bits(KD_Builtin_Fill_Bitmap(number), 8), number);
     EXPECT_EQ(KD_Builtin_Fill_Bitmap(-1), nullptr);
     EXPECT_EQ(KD_Builtin_Fill_Bitmap(std::numeric_limits<int>::min()), nullptr);
     EXPECT_EQ(KD_Builtin_Fill_Bitmap(190), nullptr);
 }
 
-TEST(FillBitmaps, GreyLevelsDrawTheirShareOfPixels) {
-    for (int number = 0; number <= 64; ++number)
-        EXPECT_EQ(64 - count_bits(KD_Builtin_Fill_Bitmap(number), 8), number);
-}
-
-TEST(FillBitmaps, HatchesFollowTheirDirections) {
-    const std::uint8_t* horizontal = KD_Builtin_Fill_Bitmap(68);
-    const std::uint8_t* vertical = KD_Builtin_Fill_Bitmap(72);
-    const std::uint8_t* rising = KD_Builtin_Fill_Bitmap(69);
-    const std::uint8_t* falling = KD_Builtin_Fill_Bitmap(70);
-    const std::uint8_t* grid = KD_Builtin_Fill_Bitmap(66);
-    for (int y = 0; y < 8; ++y)
+// Drawn pixels are clear bits. Hatches follow their directions, the grid
+// draws both line families, and 32x32 line designs tile seamlessly.
+TEST(FillBitmaps, HatchesFollowTheirDirectionsAndTile) {
+    const std::uint8_t *horizontal = KD_Builtin_Fill_Bitmap(68),
+                       *vertical = KD_Builtin_Fill_Bitmap(72), *rising = KD_Builtin_Fill_Bitmap(69),
+                       *falling = KD_Builtin_Fill_Bitmap(70), *grid = KD_Builtin_Fill_Bitmap(66),
+                       *diagonal = KD_Builtin_Fill_Bitmap(94);
+    for (int y = 0; y < 8; ++y) {
+        EXPECT_TRUE(horizontal[y] == 0 || horizontal[y] == 0xFF);
         for (int x = 0; x < 8; ++x) {
             EXPECT_EQ(pixel(horizontal, 8, x, y), pixel(vertical, 8, y, x));
             EXPECT_EQ(pixel(rising, 8, x, y), pixel(falling, 8, (8 - x) % 8, y));
-            // Drawn pixels are clear bits: the grid draws both line families.
             EXPECT_EQ(!pixel(grid, 8, x, y),
                       !pixel(horizontal, 8, x, y) || !pixel(vertical, 8, x, y));
         }
-    // Every row of the horizontal hatch is either all drawn or not at all.
-    for (int y = 0; y < 8; ++y)
-        EXPECT_TRUE(horizontal[y] == 0 || horizontal[y] == 0xFF);
-}
-
-TEST(FillBitmaps, ThirtyTwoSquareDesignsTileSeamlessly) {
-    // A design that tiles has the same run structure across the seam as
-    // inside: check that wrapping rows and columns keep line designs whole.
-    const std::uint8_t* lines4 = KD_Builtin_Fill_Bitmap(77);
-    for (int y = 0; y < 32; ++y)
-        EXPECT_EQ(pixel(lines4, 32, 0, y), pixel(lines4, 32, 0, (y + 4) % 32));
-    const std::uint8_t* diagonal = KD_Builtin_Fill_Bitmap(94);
+    }
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x)
             EXPECT_EQ(pixel(diagonal, 32, x, y), pixel(diagonal, 32, (x + 1) % 32, (y + 1) % 32));
-}
-
-TEST(Stipples, SeriesLengthsMatchTheirDensityLists) {
-    const int expected[] = {15, 15, 18, 14, 14};
-    for (int p = 0; p < KD_STIPPLE_COUNT; ++p) {
-        EXPECT_EQ(KD_Stipple_Series_Length[p], expected[p]);
-        const float* t = KD_Stipple_Densities[p];
-        EXPECT_EQ(t[KD_Stipple_Series_Length[p] + 1], 101.0f);
-        for (int n = 0; n < KD_Stipple_Series_Length[p]; ++n)
-            EXPECT_LT(t[n], t[n + 1]);
-    }
 }
 
 TEST(Stipples, DensityNeverCoversFewerPixels) {
     for (int pattern = 190; pattern <= 194; ++pattern) {
         const std::uint8_t* previous = KD_Stipple_Bitmap(pattern, -10.0f);
         EXPECT_EQ(previous, KD_Fill_32x32_Clear);
-        int previous_count = 0;
         std::set<const std::uint8_t*> distinct;
         for (float d = -10.0f; d <= 110.0f; d += 0.25f) {
             const std::uint8_t* bits = KD_Stipple_Bitmap(pattern, d);
             ASSERT_NE(bits, nullptr);
             distinct.insert(bits);
             EXPECT_TRUE(includes(bits, previous, 128)) << pattern << " at " << d;
-            const int count = count_bits(bits, 128);
-            EXPECT_GE(count, previous_count);
             previous = bits;
-            previous_count = count;
         }
         EXPECT_EQ(previous, KD_Fill_32x32_Set);
         // Every bitmap of the series is reached, plus clear and set.
@@ -215,10 +139,14 @@ TEST(Stipples, DensityNeverCoversFewerPixels) {
     }
 }
 
-TEST(Stipples, SeriesBitmapsCoverTheMiddleOfTheirBand) {
+TEST(Stipples, SeriesBitmapsCoverTheMiddleOfTheirRisingBands) {
+    const int lengths[] = {15, 15, 18, 14, 14};
     for (int p = 0; p < KD_STIPPLE_COUNT; ++p) {
+        EXPECT_EQ(KD_Stipple_Series_Length[p], lengths[p]);
         const float* t = KD_Stipple_Densities[p];
+        EXPECT_EQ(t[lengths[p] + 1], 101.0f);
         for (int n = 0; n < KD_Stipple_Series_Length[p]; ++n) {
+            EXPECT_LT(t[n], t[n + 1]);
             const float middle = 0.5f * (t[n] + t[n + 1]);
             const float share = count_bits(KD_Stipple_Table[p][n], 128) * 100.0f / 1024.0f;
             EXPECT_NEAR(share, middle, 0.1f) << 190 + p << " bitmap " << n;
@@ -238,9 +166,6 @@ TEST(Stipples, LookupFollowsTheThresholds) {
     EXPECT_EQ(KD_Stipple_Bitmap(189, 50.0f), nullptr);
     EXPECT_EQ(KD_Stipple_Bitmap(195, 50.0f), nullptr);
     EXPECT_EQ(KD_Stipple_Bitmap(std::numeric_limits<int>::min(), 50.0f), nullptr);
-}
-
-TEST(Stipples, SeriesDifferInCharacter) {
     // At the same band the five series place their pixels differently.
     std::set<std::string> looks;
     for (int pattern = 190; pattern <= 194; ++pattern)

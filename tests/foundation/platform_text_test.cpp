@@ -19,32 +19,21 @@ std::wstring wide(const std::string& text) {
     return out;
 }
 
-TEST(TextEncoding, EncodesEveryLengthOfSequence) {
-    EXPECT_EQ(utf8(L"A"), "A");
-    EXPECT_EQ(utf8(L"\u00e9"), "\xC3\xA9");
-    EXPECT_EQ(utf8(L"\u20ac"), "\xE2\x82\xAC");
-    EXPECT_EQ(utf8(L"\U0001F600"), "\xF0\x9F\x98\x80");
+// Every length of sequence round-trips; invalid values, cut-short, overlong
+// and surrogate sequences become the replacement character.
+TEST(TextEncoding, EncodesEveryLengthAndReplacesInvalidValues) {
     const std::wstring mixed = L"a\u00e9\u20ac\U0001F600z";
+    EXPECT_EQ(utf8(mixed), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z");
     EXPECT_EQ(wide(utf8(mixed)), mixed);
-}
-
-TEST(TextEncoding, InvalidValuesBecomeTheReplacementCharacter) {
-    const wchar_t surrogate[] = {0xD800, 0};
-    EXPECT_EQ(utf8(surrogate), "\xEF\xBF\xBD");
-    const wchar_t beyond[] = {static_cast<wchar_t>(0x110000), 0};
-    EXPECT_EQ(utf8(beyond), "\xEF\xBF\xBD");
+    const wchar_t invalid[] = {0xD800, static_cast<wchar_t>(0x110000), 0};
+    EXPECT_EQ(utf8(invalid), "\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(wide("a\xFF"
-                   "b"),
-              L"a\uFFFDb");
-    EXPECT_EQ(wide("\xC3"), L"\uFFFD");           // cut short
-    EXPECT_EQ(wide("\xC0\xAF"), L"\uFFFD\uFFFD"); // overlong
-    EXPECT_EQ(wide("\xED\xA0\x80"), L"\uFFFD\uFFFD\uFFFD");
-}
-
-TEST(TextEncoding, ShortOutputIsNeverOverrun) {
+                   "b\xC3"),
+              L"a\uFFFDb\uFFFD");
+    EXPECT_EQ(wide("\xC0\xAF\xED\xA0\x80"), L"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
     char out[4] = {'x', 'x', 'x', 'x'};
     EXPECT_EQ(kdiWideToUtf8(L"\u20ac\u20ac", 2, out, 2), 6u);
-    EXPECT_EQ(out[2], 'x');
+    EXPECT_EQ(out[2], 'x') << "a short output is never overrun";
     EXPECT_EQ(kdiWideToUtf8(nullptr, 5, out, 4), 0u);
 }
 
@@ -56,7 +45,6 @@ TEST(Environment, SetReadAndRemoveWideVariables) {
     EXPECT_STREQ(buffer, L"value \u20ac");
     EXPECT_EQ(kdiGetEnvironmentVariableW(name, buffer, 7), 8u);
     EXPECT_EQ(kdiGetEnvironmentVariableW(name, nullptr, 0), 8u);
-
     char* copy = kdiDupEnv("KAVRI_TEST_VARIABLE_\xC3\xA9");
     ASSERT_NE(copy, nullptr);
     EXPECT_STREQ(copy, "value \xE2\x82\xAC");
