@@ -10,17 +10,6 @@ namespace kavri_contour {
 
 namespace {
 
-// Each pass of the neighbour sweep finds at least the first crossing in
-// sweep order and usually nearly all; rounded crossing points can make fresh
-// ones. The limits keep hostile input finite.
-constexpr int max_crossing_passes = 24;
-// When a pass finds crossings this dense, testing every pair of edges whose
-// u ranges overlap costs no more than the crossings themselves.
-constexpr int dense_crossings_per_edge = 8;
-// Neighbour passes that keep finding crossings converge slowly on tangled
-// input; after this many in a row one pass tests all overlapping pairs.
-constexpr int max_neighbour_streak = 2;
-
 bool below(const Point& a, const Point& b) {
     return a.v < b.v || (a.v == b.v && a.u < b.u);
 }
@@ -64,21 +53,16 @@ void Sweep_Workspace::add_edge(std::int32_t a, std::int32_t b, int operand) {
     if (a != b) edges.push_back(Edge{a, b, operand});
 }
 
-void Sweep_Workspace::build(bool find_crossings) {
+void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
     merge_equal_points();
     if (all_collinear()) edges.clear(); // encloses nothing; spares the pair tests
-    bool all_pairs = false;
-    int neighbour_streak = 0;
-    for (int pass = 0; find_crossings && pass < max_crossing_passes; ++pass) {
+    while (find_crossings) {
         splits_.clear();
-        if (all_pairs)
-            test_overlapping_pairs();
+        if (search == Crossing_Search::sweep)
+            sweep_crossings();
         else
-            test_neighbours();
+            test_all_overlapping_pairs();
         if (splits_.empty()) break;
-        neighbour_streak = all_pairs ? 0 : neighbour_streak + 1;
-        all_pairs = !all_pairs && (splits_.size() * dense_crossings_per_edge > edges.size() ||
-                                   neighbour_streak >= max_neighbour_streak);
         apply_splits();
         merge_equal_points();
     }
@@ -148,8 +132,9 @@ void Sweep_Workspace::merge_equal_points() {
 }
 
 // Tests every pair of edges whose boxes overlap, found by a sweep over the
-// edges' u ranges; records where each edge must be split.
-void Sweep_Workspace::test_overlapping_pairs() {
+// edges' u ranges; records where each edge must be split. Quadratic where
+// edges pile up, but plain enough to check the crossing sweep against.
+void Sweep_Workspace::test_all_overlapping_pairs() {
     const auto n = static_cast<std::int32_t>(edges.size());
     order_.resize(n);
     for (std::int32_t i = 0; i < n; ++i)
@@ -181,43 +166,6 @@ void Sweep_Workspace::test_overlapping_pairs() {
         }
         active.resize(kept);
         active.push_back(e);
-    }
-}
-
-// Tests only edges that become neighbours on the active line: the first
-// crossing in sweep order is always between neighbours, so a pass that
-// finds nothing proves there is nothing.
-void Sweep_Workspace::test_neighbours() {
-    const auto n = static_cast<std::int32_t>(edges.size());
-    Vector<Span> spans(n);
-    for (std::int32_t e = 0; e < n; ++e)
-        spans[e] = Span{std::min(edges[e].a, edges[e].b), std::max(edges[e].a, edges[e].b)};
-    // Crossing points are appended as they are found; only the points that
-    // were there at the start are events.
-    const auto point_count = static_cast<std::int32_t>(points.size());
-    Span_Events events;
-    events.build(*this, spans.data(), n, point_count);
-    Active_Line line(Span_Order(this, spans.data()));
-    Vector<Active_Line::iterator> where(n);
-    auto test = [&](Active_Line::iterator x, Active_Line::iterator y) {
-        if (x != line.end() && y != line.end()) test_pair(*x, *y);
-    };
-    for (std::int32_t p = 0; p < point_count; ++p) {
-        for (std::int32_t k = 0; k < events.end_count(p); ++k) {
-            const auto it = where[events.ends(p)[k]];
-            const auto next = line.erase(it);
-            if (next != line.begin()) test(std::prev(next), next);
-        }
-        const std::int32_t starting = events.start_count(p);
-        if (starting == 0) continue;
-        const auto next = line.lower_bound(Point_Key{p});
-        for (std::int32_t k = 0; k < starting; ++k)
-            where[events.starts(p)[k]] = line.emplace_hint(next, events.starts(p)[k]);
-        const auto first = where[events.starts(p)[0]];
-        if (first != line.begin()) test(std::prev(first), first);
-        test(where[events.starts(p)[starting - 1]], next);
-        for (std::int32_t k = 0; k + 1 < starting; ++k)
-            test(where[events.starts(p)[k]], where[events.starts(p)[k + 1]]);
     }
 }
 
@@ -254,7 +202,8 @@ void Sweep_Workspace::test_pair(std::int32_t e, std::int32_t f) {
 
 void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
     // Computed the same way round whatever the edges' directions and order,
-    // coincident edges crossing a third get bit-identical crossing points.
+    // coincident edges crossing a third get bit-identical crossing points,
+    // and whichever search finds the pair snaps it to the same end point.
     auto lo = [this](std::int32_t x) { return std::min(edges[x].a, edges[x].b); };
     auto hi = [this](std::int32_t x) { return std::max(edges[x].a, edges[x].b); };
     const bool swap = lo(f) < lo(e) || (lo(f) == lo(e) && hi(f) < hi(e));
@@ -286,11 +235,11 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
     // A crossing within rounding of an end point is that end point: new
     // points a hair apart would only make new crossings pass after pass.
     const double reach = rounding_reach(u, v);
-    const std::int32_t ends[4] = {edges[e].a, edges[e].b, edges[f].a, edges[f].b};
+    const std::int32_t ends[4] = {lo(first), hi(first), lo(second), hi(second)};
     for (int k = 0; k < 4; ++k) {
         const Point& q = points[ends[k]];
         if (std::fabs(q.u - u) > reach || std::fabs(q.v - v) > reach) continue;
-        splits_.push_back(Split{k < 2 ? f : e, ends[k], 0.0});
+        splits_.push_back(Split{k < 2 ? second : first, ends[k], 0.0});
         return;
     }
     p[axes[0]] = u;
@@ -339,8 +288,12 @@ void Sweep_Workspace::apply_splits() {
         const Point& p = points[s.point];
         s.along = (p.u - a.u) * (b.u - a.u) + (p.v - a.v) * (b.v - a.v);
     }
-    std::sort(splits_.begin(), splits_.end(), [](const Split& x, const Split& y) {
-        return x.edge != y.edge ? x.edge < y.edge : x.along < y.along;
+    // Splits whose distances along the edge round alike are ordered by
+    // position, so the chain does not depend on the order they were found in.
+    std::sort(splits_.begin(), splits_.end(), [this](const Split& x, const Split& y) {
+        if (x.edge != y.edge) return x.edge < y.edge;
+        if (x.along != y.along) return x.along < y.along;
+        return below(points[x.point], points[y.point]);
     });
     scratch_edges_.clear();
     std::size_t k = 0;
