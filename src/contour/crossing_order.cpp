@@ -113,20 +113,7 @@ double largest(const Place& p) {
     return m;
 }
 
-// Sign of x - y on one axis from both fractions, (nx dy - ny dx) / (dx dy),
-// or 0 when rounding could have decided it.
-int filtered_sign(Bounded nx, Bounded dx, Bounded ny, Bounded dy) {
-    constexpr double error = 0x1p-44; // generous for the few dozen operations
-    const Bounded diff = nx * dy - ny * dx;
-    const Bounded den = dx * dy;
-    if (std::fabs(diff.value) <= error * diff.size || std::fabs(den.value) <= error * den.size)
-        return 0;
-    return (diff.value > 0) == (den.value > 0) ? 1 : -1;
-}
-
-} // namespace
-
-int compare_places(const Place& x_in, const Place& y_in) {
+int exact_compare(const Place& x_in, const Place& y_in) {
     Place x = x_in, y = y_in;
     // Sign is unchanged by a common power-of-two scale; near 1 nothing
     // overflows.
@@ -135,17 +122,6 @@ int compare_places(const Place& x_in, const Place& y_in) {
     const int shift = -std::ilogb(m);
     scale(x, shift);
     scale(y, shift);
-
-    auto b_make = [](double v) { return Bounded{v, std::fabs(v)}; };
-    auto b_sub = [](Bounded p, Bounded q) { return p - q; };
-    auto b_mul = [](Bounded p, Bounded q) { return p * q; };
-    auto b_add = [](Bounded p, Bounded q) { return p + q; };
-    Bounded xv, xu, xd, yv, yu, yd;
-    fraction(x, b_make, b_sub, b_mul, b_add, xv, xu, xd);
-    fraction(y, b_make, b_sub, b_mul, b_add, yv, yu, yd);
-    // Equal v is never sure, so u needs no filter of its own.
-    if (const int v = filtered_sign(xv, xd, yv, yd); v != 0) return v;
-
     auto e_sub = [](const Expansion& p, const Expansion& q) { return difference(p, q); };
     auto e_mul = [](const Expansion& p, const Expansion& q) { return product(p, q); };
     auto e_add = [](const Expansion& p, const Expansion& q) { return sum(p, q); };
@@ -156,6 +132,37 @@ int compare_places(const Place& x_in, const Place& y_in) {
     const int v = sign(difference(product(exv, eyd), product(eyv, exd))) * den;
     if (v != 0) return v;
     return sign(difference(product(exu, eyd), product(eyu, exd))) * den;
+}
+
+} // namespace
+
+Place_Key make_place_key(const Place& p) {
+    auto make = [](double v) { return Bounded{v, std::fabs(v)}; };
+    auto sub = [](Bounded a, Bounded b) { return a - b; };
+    auto mul = [](Bounded a, Bounded b) { return a * b; };
+    auto add = [](Bounded a, Bounded b) { return a + b; };
+    Bounded nv, nu, d;
+    fraction(p, make, sub, mul, add, nv, nu, d);
+    // Within this range no product of the comparison overflows, and what
+    // underflows is covered by the absolute slack below.
+    const double m = largest(p);
+    const bool filtered = m <= 0x1p120 && (m >= 0x1p-120 || m == 0);
+    return Place_Key{p, nv.value, d.value, nv.size, d.size, filtered};
+}
+
+int compare_places(const Place_Key& x, const Place_Key& y) {
+    if (x.filtered && y.filtered) {
+        constexpr double error = 0x1p-44; // generous for the few dozen operations
+        constexpr double slack = 0x1p-1000;
+        const Bounded diff = Bounded{x.nv, x.nv_size} * Bounded{y.d, y.d_size} -
+                             Bounded{y.nv, y.nv_size} * Bounded{x.d, x.d_size};
+        const Bounded den = Bounded{x.d, x.d_size} * Bounded{y.d, y.d_size};
+        // Equal v is never sure, so u needs no filter of its own.
+        if (std::fabs(diff.value) > error * diff.size + slack &&
+            std::fabs(den.value) > error * den.size + slack)
+            return (diff.value > 0) == (den.value > 0) ? 1 : -1;
+    }
+    return exact_compare(x.place, y.place);
 }
 
 } // namespace kavri_contour

@@ -19,8 +19,19 @@ struct Place {
     bool crossing;
 };
 
+// A place with its v as a fraction evaluated in doubles, with a bound on
+// the magnitudes it was made from, so that most comparisons are a few
+// multiplications.
+struct Place_Key {
+    Place place;
+    double nv, d, nv_size, d_size;
+    bool filtered; // coordinates in a range where the double fraction is trusted
+};
+
+Place_Key make_place_key(const Place& p);
+
 // -1, 0 or +1 as x comes before, with or after y in sweep order (by v,
 // then u).
-int compare_places(const Place& x, const Place& y);
+int compare_places(const Place_Key& x, const Place_Key& y);
 
 } // namespace kavri_contour

@@ -9,9 +9,7 @@
 // which is all the line's comparisons look at.
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <queue>
-#include <unordered_set>
 
 #include "contour/active_line.h"
 #include "contour/crossing_order.h"
@@ -24,13 +22,15 @@ namespace {
 // Two edges that cross inside both, the left one on the left below the
 // crossing, with the exact place where they cross.
 struct Crossing {
-    Place place;
+    Place_Key place;
     std::int32_t left;
     std::int32_t right;
 };
 
 struct Later {
     bool operator()(const Crossing& x, const Crossing& y) const {
+        // The same pair met twice is common and needs no arithmetic.
+        if (x.left == y.left && x.right == y.right) return false;
         return compare_places(x.place, y.place) > 0;
     }
 };
@@ -46,11 +46,10 @@ struct Sweep_Workspace::Crossing_Sweep {
 
     void run();
     void pass_point(std::int32_t p);
-    void take_through_edges(std::int32_t p);
+    iterator take_through_edges(std::int32_t p);
+    void cross_through_edges(std::int32_t p);
     void exchange(const Crossing& c);
     void meet(iterator x, iterator y);
-    void test_once(std::int32_t e, std::int32_t f);
-    bool crosses_ahead(std::int32_t e, std::int32_t f) const;
     Crossing where_crossing(std::int32_t left, std::int32_t right) const;
 
     Sweep_Workspace& w;
@@ -62,13 +61,12 @@ struct Sweep_Workspace::Crossing_Sweep {
     Active_Line line;
     Span_Events events;
     std::priority_queue<Crossing, Vector<Crossing>, Later> crossings;
-    std::unordered_set<std::uint64_t, std::hash<std::uint64_t>, std::equal_to<std::uint64_t>,
-                       Heap_Allocator<std::uint64_t>>
-        tested;
     // Slots to be placed at the current point: edges starting there and
     // edges passing through it.
     Vector<std::int32_t> arriving;
     std::int32_t through_first = 0;
+    Vector<char> through_mark;
+    Vector<std::int32_t> through;
 };
 
 void Sweep_Workspace::sweep_crossings() {
@@ -77,6 +75,7 @@ void Sweep_Workspace::sweep_crossings() {
 }
 
 void Sweep_Workspace::Crossing_Sweep::run() {
+    through_mark.assign(n, 0);
     for (std::int32_t e = 0; e < n; ++e) {
         spans[e] = Span{std::min(w.edges[e].a, w.edges[e].b), std::max(w.edges[e].a, w.edges[e].b)};
         edge_in[e] = e;
@@ -89,11 +88,16 @@ void Sweep_Workspace::Crossing_Sweep::run() {
     for (std::int32_t p = 0; p < point_count; ++p) {
         if (events.start_count(p) == 0 && events.end_count(p) == 0) continue;
         // A copy: crossings found below add points and may move the array.
-        const Place at{{w.points[p].u, w.points[p].v}, {}, {}, {}, false};
-        while (!crossings.empty() && compare_places(crossings.top().place, at) <= 0) {
+        const Place_Key at =
+            make_place_key(Place{{w.points[p].u, w.points[p].v}, {}, {}, {}, false});
+        // Crossings exactly at p are edges through p, which pass_point
+        // takes apart there.
+        while (!crossings.empty()) {
+            const int order = compare_places(crossings.top().place, at);
+            if (order > 0) break;
             const Crossing c = crossings.top();
             crossings.pop();
-            exchange(c);
+            if (order < 0) exchange(c);
         }
         pass_point(p);
     }
@@ -107,8 +111,7 @@ void Sweep_Workspace::Crossing_Sweep::pass_point(std::int32_t p) {
     arriving.clear();
     for (std::int32_t k = 0; k < events.start_count(p); ++k)
         arriving.push_back(slot_of[events.starts(p)[k]]);
-    take_through_edges(p);
-    const iterator next = line.lower_bound(Point_Key{p});
+    const iterator next = take_through_edges(p);
     if (arriving.empty()) {
         if (next != line.begin()) meet(std::prev(next), next);
         return;
@@ -119,6 +122,7 @@ void Sweep_Workspace::Crossing_Sweep::pass_point(std::int32_t p) {
     });
     for (const std::int32_t s : arriving)
         where[s] = line.emplace_hint(next, s);
+    cross_through_edges(p);
     const iterator first = where[arriving.front()];
     if (first != line.begin()) meet(std::prev(first), first);
     for (std::size_t k = 0; k + 1 < arriving.size(); ++k)
@@ -129,20 +133,40 @@ void Sweep_Workspace::Crossing_Sweep::pass_point(std::int32_t p) {
 // Edges running through p are cut there and placed again with those that
 // start at p, in the order they leave it. Edges through p that are not on
 // one line cross at p, and each such pair counts as a crossing.
-void Sweep_Workspace::Crossing_Sweep::take_through_edges(std::int32_t p) {
-    const auto [from, to] = line.equal_range(Point_Key{p});
+Active_Line::iterator Sweep_Workspace::Crossing_Sweep::take_through_edges(std::int32_t p) {
+    iterator it = line.lower_bound(Point_Key{p});
     through_first = static_cast<std::int32_t>(arriving.size());
-    for (iterator it = from; it != to;) {
+    while (it != line.end() && w.orient(spans[*it].lo, spans[*it].hi, p) == 0) {
         const std::int32_t s = *it;
         w.splits_.push_back(Split{edge_in[s], p, 0.0});
         spans[s].lo = p;
+        through_mark[s] = 1;
         arriving.push_back(s);
         it = line.erase(it);
     }
-    for (std::size_t i = through_first; i < arriving.size(); ++i)
-        for (std::size_t j = i + 1; j < arriving.size(); ++j)
-            if (w.orient(p, spans[arriving[i]].hi, spans[arriving[j]].hi) != 0)
-                test_once(edge_in[arriving[i]], edge_in[arriving[j]]);
+    return it;
+}
+
+// Through edges in the order they leave p fall into runs along one line;
+// every pair from different runs crosses at p.
+void Sweep_Workspace::Crossing_Sweep::cross_through_edges(std::int32_t p) {
+    if (arriving.size() - through_first < 2) {
+        for (std::size_t k = through_first; k < arriving.size(); ++k)
+            through_mark[arriving[k]] = 0;
+        return;
+    }
+    through.clear();
+    for (const std::int32_t s : arriving) {
+        if (!through_mark[s]) continue;
+        through_mark[s] = 0;
+        through.push_back(s);
+    }
+    std::size_t run = 0;
+    for (std::size_t k = 1; k < through.size(); ++k) {
+        if (w.orient(p, spans[through[k - 1]].hi, spans[through[k]].hi) != 0) run = k;
+        for (std::size_t i = 0; i < run; ++i)
+            w.split_at_crossing(edge_in[through[i]], edge_in[through[k]]);
+    }
 }
 
 // A crossing whose edges are no longer neighbours in that order was
@@ -155,32 +179,26 @@ void Sweep_Workspace::Crossing_Sweep::exchange(const Crossing& c) {
     std::swap(spans[sl], spans[sr]);
     slot_of[c.left] = sr;
     slot_of[c.right] = sl;
+    w.split_at_crossing(c.left, c.right);
     if (where[sl] != line.begin()) meet(std::prev(where[sl]), where[sl]);
     meet(where[sr], std::next(where[sr]));
 }
 
+// A pair that crosses is split once, when the sweep exchanges it; any other
+// contact is split at once.
 void Sweep_Workspace::Crossing_Sweep::meet(iterator x, iterator y) {
     if (x == line.end() || y == line.end()) return;
     const std::int32_t e = edge_in[*x], f = edge_in[*y];
-    test_once(e, f);
-    if (crosses_ahead(e, f)) crossings.push(where_crossing(e, f));
-}
-
-void Sweep_Workspace::Crossing_Sweep::test_once(std::int32_t e, std::int32_t f) {
-    const auto key = (static_cast<std::uint64_t>(std::min(e, f)) << 32) |
-                     static_cast<std::uint32_t>(std::max(e, f));
-    if (tested.insert(key).second) w.test_pair(e, f);
-}
-
-// e left of f crosses it ahead when both cross inside and f starts on e's
-// right: below the crossing they are in the order they stand.
-bool Sweep_Workspace::Crossing_Sweep::crosses_ahead(std::int32_t e, std::int32_t f) const {
-    const Edge& x = w.edges[e];
-    const Edge& y = w.edges[f];
-    if (w.orient(x.a, x.b, y.a) * w.orient(x.a, x.b, y.b) >= 0) return false;
-    if (w.orient(y.a, y.b, x.a) * w.orient(y.a, y.b, x.b) >= 0) return false;
-    const std::int32_t x_lo = std::min(x.a, x.b), x_hi = std::max(x.a, x.b);
-    return w.orient(x_lo, x_hi, std::min(y.a, y.b)) < 0;
+    const Edge& a = w.edges[e];
+    const Edge& b = w.edges[f];
+    if (w.orient(a.a, a.b, b.a) * w.orient(a.a, a.b, b.b) >= 0 ||
+        w.orient(b.a, b.b, a.a) * w.orient(b.a, b.b, a.b) >= 0) {
+        w.test_pair(e, f);
+        return;
+    }
+    // Below the crossing f starts on e's right unless they have crossed.
+    if (w.orient(std::min(a.a, a.b), std::max(a.a, a.b), std::min(b.a, b.b)) < 0)
+        crossings.push(where_crossing(e, f));
 }
 
 Crossing Sweep_Workspace::Crossing_Sweep::where_crossing(std::int32_t left,
@@ -188,7 +206,7 @@ Crossing Sweep_Workspace::Crossing_Sweep::where_crossing(std::int32_t left,
     auto at = [this](std::int32_t p) { return XY{w.points[p].u, w.points[p].v}; };
     const Edge& x = w.edges[left];
     const Edge& y = w.edges[right];
-    return Crossing{Place{at(x.a), at(x.b), at(y.a), at(y.b), true}, left, right};
+    return Crossing{make_place_key(Place{at(x.a), at(x.b), at(y.a), at(y.b), true}), left, right};
 }
 
 } // namespace kavri_contour
