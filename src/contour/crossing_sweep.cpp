@@ -45,6 +45,7 @@ struct Sweep_Workspace::Crossing_Sweep {
           slot_of(n), where(n), line(Span_Order(&w, spans.data())) {}
 
     void run();
+    void take_crossings_up_to(std::int32_t p);
     void pass_point(std::int32_t p);
     iterator take_through_edges(std::int32_t p);
     void cross_through_edges(std::int32_t p);
@@ -87,19 +88,22 @@ void Sweep_Workspace::Crossing_Sweep::run() {
     events.build(w, spans.data(), n, point_count);
     for (std::int32_t p = 0; p < point_count; ++p) {
         if (events.start_count(p) == 0 && events.end_count(p) == 0) continue;
-        // A copy: crossings found below add points and may move the array.
-        const Place_Key at =
-            make_place_key(Place{{w.points[p].u, w.points[p].v}, {}, {}, {}, false});
-        // Crossings exactly at p are edges through p, which pass_point
-        // takes apart there.
-        while (!crossings.empty()) {
-            const int order = compare_places(crossings.top().place, at);
-            if (order > 0) break;
-            const Crossing c = crossings.top();
-            crossings.pop();
-            if (order < 0) exchange(c);
-        }
+        if (!crossings.empty()) take_crossings_up_to(p);
         pass_point(p);
+    }
+}
+
+// Crossings exactly at p are edges through p, which pass_point takes apart
+// there.
+void Sweep_Workspace::Crossing_Sweep::take_crossings_up_to(std::int32_t p) {
+    // A copy: crossings add points and may move the array.
+    const Place_Key at = make_place_key(Place{{w.points[p].u, w.points[p].v}, {}, {}, {}, false});
+    while (!crossings.empty()) {
+        const int order = compare_places(crossings.top().place, at);
+        if (order > 0) break;
+        const Crossing c = crossings.top();
+        crossings.pop();
+        if (order < 0) exchange(c);
     }
 }
 
@@ -191,8 +195,9 @@ void Sweep_Workspace::Crossing_Sweep::meet(iterator x, iterator y) {
     const std::int32_t e = edge_in[*x], f = edge_in[*y];
     const Edge& a = w.edges[e];
     const Edge& b = w.edges[f];
-    if (w.orient(a.a, a.b, b.a) * w.orient(a.a, a.b, b.b) >= 0 ||
-        w.orient(b.a, b.b, a.a) * w.orient(b.a, b.b, a.b) >= 0) {
+    const int o1 = w.orient(a.a, a.b, b.a), o2 = w.orient(a.a, a.b, b.b);
+    if (o1 * o2 > 0) return; // f wholly on one side: no contact
+    if (o1 * o2 == 0 || w.orient(b.a, b.b, a.a) * w.orient(b.a, b.b, a.b) >= 0) {
         w.test_pair(e, f);
         return;
     }
