@@ -56,6 +56,7 @@ void Sweep_Workspace::add_edge(std::int32_t a, std::int32_t b, int operand) {
 void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
     merge_equal_points();
     if (all_collinear()) edges.clear(); // encloses nothing; spares the pair tests
+    join_coincident_edges();
     while (find_crossings) {
         splits_.clear();
         if (search == Crossing_Search::sweep)
@@ -65,6 +66,7 @@ void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
         if (splits_.empty()) break;
         apply_splits();
         merge_equal_points();
+        join_coincident_edges();
     }
     make_segments();
 }
@@ -125,7 +127,7 @@ void Sweep_Workspace::merge_equal_points() {
     points.swap(merged);
     std::size_t kept = 0;
     for (const Edge& e : edges) {
-        const Edge r{remap_[e.a], remap_[e.b], e.operand};
+        const Edge r{remap_[e.a], remap_[e.b], e.operand, e.weight};
         if (r.a != r.b) edges[kept++] = r;
     }
     edges.resize(kept);
@@ -249,39 +251,34 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
     splits_.push_back(Split{f, id, 0.0});
 }
 
-// The neighbour sweep sees only one of several coincident edges next to a
-// third; all of them must be cut where that one is, or they drift apart
-// once crossing points are rounded.
-void Sweep_Workspace::share_splits_among_coincident_edges() {
-    const auto n = static_cast<std::int32_t>(edges.size());
-    auto key = [this](std::int32_t e) {
-        return std::pair(std::min(edges[e].a, edges[e].b), std::max(edges[e].a, edges[e].b));
-    };
-    order_.resize(n);
-    for (std::int32_t i = 0; i < n; ++i)
-        order_[i] = i;
-    std::sort(order_.begin(), order_.end(),
-              [&](std::int32_t x, std::int32_t y) { return key(x) < key(y); });
-    // remap_ holds, per edge, where its group starts in order_.
-    remap_.resize(n);
-    bool shared = false;
-    for (std::int32_t k = 0; k < n; ++k) {
-        const bool same = k > 0 && key(order_[k]) == key(order_[k - 1]);
-        remap_[order_[k]] = same ? remap_[order_[k - 1]] : k;
-        shared = shared || same;
+// Edges of one operand between the same two points become one, weighted:
+// piles of coincident edges (a path run back and forth) then cost one edge,
+// and every search sees each place on a line once.
+void Sweep_Workspace::join_coincident_edges() {
+    for (Edge& e : edges) {
+        if (e.a < e.b) continue;
+        std::swap(e.a, e.b);
+        e.weight = -e.weight;
     }
-    if (!shared) return;
-    const std::size_t found = splits_.size();
-    for (std::size_t i = 0; i < found; ++i) {
-        const Split s = splits_[i];
-        for (std::int32_t k = remap_[s.edge]; k < n && key(order_[k]) == key(s.edge); ++k)
-            if (order_[k] != s.edge) splits_.push_back(Split{order_[k], s.point, 0.0});
+    std::sort(edges.begin(), edges.end(), [](const Edge& x, const Edge& y) {
+        if (x.a != y.a) return x.a < y.a;
+        if (x.b != y.b) return x.b < y.b;
+        return x.operand < y.operand;
+    });
+    std::size_t kept = 0;
+    for (const Edge& e : edges) {
+        if (kept > 0 && edges[kept - 1].a == e.a && edges[kept - 1].b == e.b &&
+            edges[kept - 1].operand == e.operand) {
+            edges[kept - 1].weight += e.weight;
+            continue;
+        }
+        edges[kept++] = e;
     }
+    edges.resize(kept);
 }
 
 // Replaces every split edge by the chain through its split points.
 void Sweep_Workspace::apply_splits() {
-    share_splits_among_coincident_edges();
     for (Split& s : splits_) {
         const Point& a = points[edges[s.edge].a];
         const Point& b = points[edges[s.edge].b];
@@ -303,10 +300,10 @@ void Sweep_Workspace::apply_splits() {
         for (; k < splits_.size() && splits_[k].edge == e; ++k) {
             const std::int32_t p = splits_[k].point;
             if (p == from || p == edge.b) continue;
-            scratch_edges_.push_back(Edge{from, p, edge.operand});
+            scratch_edges_.push_back(Edge{from, p, edge.operand, edge.weight});
             from = p;
         }
-        scratch_edges_.push_back(Edge{from, edge.b, edge.operand});
+        scratch_edges_.push_back(Edge{from, edge.b, edge.operand, edge.weight});
     }
     edges.swap(scratch_edges_);
 }
@@ -318,7 +315,7 @@ void Sweep_Workspace::make_segments() {
     segments.reserve(edges.size());
     for (const Edge& e : edges) {
         Segment s{std::min(e.a, e.b), std::max(e.a, e.b), {0, 0}};
-        s.winding[e.operand] = e.a < e.b ? 1 : -1;
+        s.winding[e.operand] = e.a < e.b ? e.weight : -e.weight;
         segments.push_back(s);
     }
     std::sort(segments.begin(), segments.end(), [](const Segment& x, const Segment& y) {

@@ -41,6 +41,8 @@ struct Edge {
     std::int32_t a;
     std::int32_t b;
     std::int32_t operand;
+    // How many input edges run along it from a to b, less those running back.
+    std::int32_t weight = 1;
 };
 
 struct Segment {
@@ -123,7 +125,7 @@ private:
     void sweep_crossings();
     void test_pair(std::int32_t e, std::int32_t f);
     void split_at_crossing(std::int32_t e, std::int32_t f);
-    void share_splits_among_coincident_edges();
+    void join_coincident_edges();
     void apply_splits();
     void make_segments();
     std::int32_t next_clockwise(std::int32_t e, const Vector<std::int32_t>& first,
