@@ -150,9 +150,9 @@ TEST(CrossingSearch, CollinearBackAndForthEdgesSettle) {
     EXPECT_GT(sweep.segments.size(), 40u);
 }
 
-TEST(CrossingSearch, ManyEdgesThroughOnePointAllMeetThere) {
-    // A star of long edges through the origin, each a two-point loop's
-    // edges with ends on a circle: all cross at (0, 0) and nowhere else.
+TEST(CrossingSearch, NearlyConcurrentCrossingsAgreeAndStayPlanar) {
+    // A star of thin triangles whose long edges all pass within rounding
+    // of the origin: a cluster of nearly concurrent crossings.
     Tangle t;
     const int spokes = 16;
     for (int i = 0; i < spokes; ++i) {
