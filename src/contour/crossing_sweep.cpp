@@ -47,7 +47,7 @@ struct Sweep_Workspace::Crossing_Sweep {
     void run();
     void take_crossings_up_to(std::int32_t p);
     void pass_point(std::int32_t p);
-    iterator take_through_edges(std::int32_t p);
+    iterator take_through_edges(std::int32_t p, bool ended, iterator gap);
     void cross_through_edges(std::int32_t p);
     void exchange(const Crossing& c);
     void meet(iterator x, iterator y);
@@ -108,18 +108,17 @@ void Sweep_Workspace::Crossing_Sweep::take_crossings_up_to(std::int32_t p) {
 }
 
 void Sweep_Workspace::Crossing_Sweep::pass_point(std::int32_t p) {
+    iterator gap = line.end();
     for (std::int32_t k = 0; k < events.end_count(p); ++k) {
-        const iterator next = line.erase(where[slot_of[events.ends(p)[k]]]);
-        if (next != line.begin()) meet(std::prev(next), next);
+        gap = line.erase(where[slot_of[events.ends(p)[k]]]);
+        if (gap != line.begin()) meet(std::prev(gap), gap);
     }
     arriving.clear();
     for (std::int32_t k = 0; k < events.start_count(p); ++k)
         arriving.push_back(slot_of[events.starts(p)[k]]);
-    const iterator next = take_through_edges(p);
-    if (arriving.empty()) {
-        if (next != line.begin()) meet(std::prev(next), next);
-        return;
-    }
+    const iterator next = take_through_edges(p, events.end_count(p) > 0, gap);
+    // With nothing to place, the edges either side of p have met already.
+    if (arriving.empty()) return;
     // Leftmost first, as the edges leave p upwards.
     std::sort(arriving.begin(), arriving.end(), [&](std::int32_t x, std::int32_t y) {
         return w.orient(p, spans[x].hi, spans[y].hi) < 0;
@@ -135,10 +134,18 @@ void Sweep_Workspace::Crossing_Sweep::pass_point(std::int32_t p) {
 }
 
 // Edges running through p are cut there and placed again with those that
-// start at p, in the order they leave it. Edges through p that are not on
-// one line cross at p, and each such pair counts as a crossing.
-Active_Line::iterator Sweep_Workspace::Crossing_Sweep::take_through_edges(std::int32_t p) {
-    iterator it = line.lower_bound(Point_Key{p});
+// start at p, in the order they leave it.
+Active_Line::iterator
+Sweep_Workspace::Crossing_Sweep::take_through_edges(std::int32_t p, bool ended, iterator gap) {
+    // Edges through p lie around the gap that edges ending at p left, which
+    // spares a search.
+    iterator it = gap;
+    if (!ended)
+        it = line.lower_bound(Point_Key{p});
+    else
+        while (it != line.begin() &&
+               w.orient(spans[*std::prev(it)].lo, spans[*std::prev(it)].hi, p) == 0)
+            --it;
     through_first = static_cast<std::int32_t>(arriving.size());
     while (it != line.end() && w.orient(spans[*it].lo, spans[*it].hi, p) == 0) {
         const std::int32_t s = *it;

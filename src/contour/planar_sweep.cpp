@@ -56,7 +56,6 @@ void Sweep_Workspace::add_edge(std::int32_t a, std::int32_t b, int operand) {
 void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
     merge_equal_points();
     if (all_collinear()) edges.clear(); // encloses nothing; spares the pair tests
-    join_coincident_edges();
     while (find_crossings) {
         splits_.clear();
         if (search == Crossing_Search::sweep)
