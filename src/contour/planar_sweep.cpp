@@ -10,17 +10,6 @@ namespace kavri_contour {
 
 namespace {
 
-// Each pass of the neighbour sweep finds at least the first crossing in
-// sweep order and usually nearly all; rounded crossing points can make fresh
-// ones. The limits keep hostile input finite.
-constexpr int max_crossing_passes = 24;
-// When a pass finds crossings this dense, testing every pair of edges whose
-// u ranges overlap costs no more than the crossings themselves.
-constexpr int dense_crossings_per_edge = 8;
-// Neighbour passes that keep finding crossings converge slowly on tangled
-// input; after this many in a row one pass tests all overlapping pairs.
-constexpr int max_neighbour_streak = 2;
-
 bool below(const Point& a, const Point& b) {
     return a.v < b.v || (a.v == b.v && a.u < b.u);
 }
@@ -64,23 +53,19 @@ void Sweep_Workspace::add_edge(std::int32_t a, std::int32_t b, int operand) {
     if (a != b) edges.push_back(Edge{a, b, operand});
 }
 
-void Sweep_Workspace::build(bool find_crossings) {
+void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
     merge_equal_points();
     if (all_collinear()) edges.clear(); // encloses nothing; spares the pair tests
-    bool all_pairs = false;
-    int neighbour_streak = 0;
-    for (int pass = 0; find_crossings && pass < max_crossing_passes; ++pass) {
+    while (find_crossings) {
         splits_.clear();
-        if (all_pairs)
-            test_overlapping_pairs();
+        if (search == Crossing_Search::sweep)
+            sweep_crossings();
         else
-            test_neighbours();
+            test_all_overlapping_pairs();
         if (splits_.empty()) break;
-        neighbour_streak = all_pairs ? 0 : neighbour_streak + 1;
-        all_pairs = !all_pairs && (splits_.size() * dense_crossings_per_edge > edges.size() ||
-                                   neighbour_streak >= max_neighbour_streak);
         apply_splits();
         merge_equal_points();
+        join_coincident_edges();
     }
     make_segments();
 }
@@ -141,15 +126,16 @@ void Sweep_Workspace::merge_equal_points() {
     points.swap(merged);
     std::size_t kept = 0;
     for (const Edge& e : edges) {
-        const Edge r{remap_[e.a], remap_[e.b], e.operand};
+        const Edge r{remap_[e.a], remap_[e.b], e.operand, e.weight};
         if (r.a != r.b) edges[kept++] = r;
     }
     edges.resize(kept);
 }
 
 // Tests every pair of edges whose boxes overlap, found by a sweep over the
-// edges' u ranges; records where each edge must be split.
-void Sweep_Workspace::test_overlapping_pairs() {
+// edges' u ranges; records where each edge must be split. Quadratic where
+// edges pile up, but plain enough to check the crossing sweep against.
+void Sweep_Workspace::test_all_overlapping_pairs() {
     const auto n = static_cast<std::int32_t>(edges.size());
     order_.resize(n);
     for (std::int32_t i = 0; i < n; ++i)
@@ -181,43 +167,6 @@ void Sweep_Workspace::test_overlapping_pairs() {
         }
         active.resize(kept);
         active.push_back(e);
-    }
-}
-
-// Tests only edges that become neighbours on the active line: the first
-// crossing in sweep order is always between neighbours, so a pass that
-// finds nothing proves there is nothing.
-void Sweep_Workspace::test_neighbours() {
-    const auto n = static_cast<std::int32_t>(edges.size());
-    Vector<Span> spans(n);
-    for (std::int32_t e = 0; e < n; ++e)
-        spans[e] = Span{std::min(edges[e].a, edges[e].b), std::max(edges[e].a, edges[e].b)};
-    // Crossing points are appended as they are found; only the points that
-    // were there at the start are events.
-    const auto point_count = static_cast<std::int32_t>(points.size());
-    Span_Events events;
-    events.build(*this, spans.data(), n, point_count);
-    Active_Line line(Span_Order(this, spans.data()));
-    Vector<Active_Line::iterator> where(n);
-    auto test = [&](Active_Line::iterator x, Active_Line::iterator y) {
-        if (x != line.end() && y != line.end()) test_pair(*x, *y);
-    };
-    for (std::int32_t p = 0; p < point_count; ++p) {
-        for (std::int32_t k = 0; k < events.end_count(p); ++k) {
-            const auto it = where[events.ends(p)[k]];
-            const auto next = line.erase(it);
-            if (next != line.begin()) test(std::prev(next), next);
-        }
-        const std::int32_t starting = events.start_count(p);
-        if (starting == 0) continue;
-        const auto next = line.lower_bound(Point_Key{p});
-        for (std::int32_t k = 0; k < starting; ++k)
-            where[events.starts(p)[k]] = line.emplace_hint(next, events.starts(p)[k]);
-        const auto first = where[events.starts(p)[0]];
-        if (first != line.begin()) test(std::prev(first), first);
-        test(where[events.starts(p)[starting - 1]], next);
-        for (std::int32_t k = 0; k + 1 < starting; ++k)
-            test(where[events.starts(p)[k]], where[events.starts(p)[k + 1]]);
     }
 }
 
@@ -254,7 +203,8 @@ void Sweep_Workspace::test_pair(std::int32_t e, std::int32_t f) {
 
 void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
     // Computed the same way round whatever the edges' directions and order,
-    // coincident edges crossing a third get bit-identical crossing points.
+    // coincident edges crossing a third get bit-identical crossing points,
+    // and whichever search finds the pair snaps it to the same end point.
     auto lo = [this](std::int32_t x) { return std::min(edges[x].a, edges[x].b); };
     auto hi = [this](std::int32_t x) { return std::max(edges[x].a, edges[x].b); };
     const bool swap = lo(f) < lo(e) || (lo(f) == lo(e) && hi(f) < hi(e));
@@ -286,11 +236,11 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
     // A crossing within rounding of an end point is that end point: new
     // points a hair apart would only make new crossings pass after pass.
     const double reach = rounding_reach(u, v);
-    const std::int32_t ends[4] = {edges[e].a, edges[e].b, edges[f].a, edges[f].b};
+    const std::int32_t ends[4] = {lo(first), hi(first), lo(second), hi(second)};
     for (int k = 0; k < 4; ++k) {
         const Point& q = points[ends[k]];
         if (std::fabs(q.u - u) > reach || std::fabs(q.v - v) > reach) continue;
-        splits_.push_back(Split{k < 2 ? f : e, ends[k], 0.0});
+        splits_.push_back(Split{k < 2 ? second : first, ends[k], 0.0});
         return;
     }
     p[axes[0]] = u;
@@ -300,47 +250,46 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
     splits_.push_back(Split{f, id, 0.0});
 }
 
-// The neighbour sweep sees only one of several coincident edges next to a
-// third; all of them must be cut where that one is, or they drift apart
-// once crossing points are rounded.
-void Sweep_Workspace::share_splits_among_coincident_edges() {
-    const auto n = static_cast<std::int32_t>(edges.size());
-    auto key = [this](std::int32_t e) {
-        return std::pair(std::min(edges[e].a, edges[e].b), std::max(edges[e].a, edges[e].b));
-    };
-    order_.resize(n);
-    for (std::int32_t i = 0; i < n; ++i)
-        order_[i] = i;
-    std::sort(order_.begin(), order_.end(),
-              [&](std::int32_t x, std::int32_t y) { return key(x) < key(y); });
-    // remap_ holds, per edge, where its group starts in order_.
-    remap_.resize(n);
-    bool shared = false;
-    for (std::int32_t k = 0; k < n; ++k) {
-        const bool same = k > 0 && key(order_[k]) == key(order_[k - 1]);
-        remap_[order_[k]] = same ? remap_[order_[k - 1]] : k;
-        shared = shared || same;
+// Edges of one operand between the same two points become one, weighted:
+// piles of coincident edges (a path run back and forth) then cost one edge,
+// and every search sees each place on a line once.
+void Sweep_Workspace::join_coincident_edges() {
+    for (Edge& e : edges) {
+        if (e.a < e.b) continue;
+        std::swap(e.a, e.b);
+        e.weight = -e.weight;
     }
-    if (!shared) return;
-    const std::size_t found = splits_.size();
-    for (std::size_t i = 0; i < found; ++i) {
-        const Split s = splits_[i];
-        for (std::int32_t k = remap_[s.edge]; k < n && key(order_[k]) == key(s.edge); ++k)
-            if (order_[k] != s.edge) splits_.push_back(Split{order_[k], s.point, 0.0});
+    std::sort(edges.begin(), edges.end(), [](const Edge& x, const Edge& y) {
+        if (x.a != y.a) return x.a < y.a;
+        if (x.b != y.b) return x.b < y.b;
+        return x.operand < y.operand;
+    });
+    std::size_t kept = 0;
+    for (const Edge& e : edges) {
+        if (kept > 0 && edges[kept - 1].a == e.a && edges[kept - 1].b == e.b &&
+            edges[kept - 1].operand == e.operand) {
+            edges[kept - 1].weight += e.weight;
+            continue;
+        }
+        edges[kept++] = e;
     }
+    edges.resize(kept);
 }
 
 // Replaces every split edge by the chain through its split points.
 void Sweep_Workspace::apply_splits() {
-    share_splits_among_coincident_edges();
     for (Split& s : splits_) {
         const Point& a = points[edges[s.edge].a];
         const Point& b = points[edges[s.edge].b];
         const Point& p = points[s.point];
         s.along = (p.u - a.u) * (b.u - a.u) + (p.v - a.v) * (b.v - a.v);
     }
-    std::sort(splits_.begin(), splits_.end(), [](const Split& x, const Split& y) {
-        return x.edge != y.edge ? x.edge < y.edge : x.along < y.along;
+    // Splits whose distances along the edge round alike are ordered by
+    // position, so the chain does not depend on the order they were found in.
+    std::sort(splits_.begin(), splits_.end(), [this](const Split& x, const Split& y) {
+        if (x.edge != y.edge) return x.edge < y.edge;
+        if (x.along != y.along) return x.along < y.along;
+        return below(points[x.point], points[y.point]);
     });
     scratch_edges_.clear();
     std::size_t k = 0;
@@ -350,10 +299,10 @@ void Sweep_Workspace::apply_splits() {
         for (; k < splits_.size() && splits_[k].edge == e; ++k) {
             const std::int32_t p = splits_[k].point;
             if (p == from || p == edge.b) continue;
-            scratch_edges_.push_back(Edge{from, p, edge.operand});
+            scratch_edges_.push_back(Edge{from, p, edge.operand, edge.weight});
             from = p;
         }
-        scratch_edges_.push_back(Edge{from, edge.b, edge.operand});
+        scratch_edges_.push_back(Edge{from, edge.b, edge.operand, edge.weight});
     }
     edges.swap(scratch_edges_);
 }
@@ -365,7 +314,7 @@ void Sweep_Workspace::make_segments() {
     segments.reserve(edges.size());
     for (const Edge& e : edges) {
         Segment s{std::min(e.a, e.b), std::max(e.a, e.b), {0, 0}};
-        s.winding[e.operand] = e.a < e.b ? 1 : -1;
+        s.winding[e.operand] = e.a < e.b ? e.weight : -e.weight;
         segments.push_back(s);
     }
     std::sort(segments.begin(), segments.end(), [](const Segment& x, const Segment& y) {

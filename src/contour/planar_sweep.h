@@ -41,6 +41,8 @@ struct Edge {
     std::int32_t a;
     std::int32_t b;
     std::int32_t operand;
+    // How many input edges run along it from a to b, less those running back.
+    std::int32_t weight = 1;
 };
 
 struct Segment {
@@ -65,6 +67,11 @@ struct Region_Rule {
     bool keep(bool in_a, bool in_b) const;
 };
 
+// How build() looks for crossings: a sweep that handles each crossing as it
+// meets it, or the plain test of every pair of overlapping edges kept as
+// the reference it must agree with.
+enum class Crossing_Search { sweep, all_pairs_reference };
+
 using Triangle_Sink = void (*)(std::int32_t a, std::int32_t b, std::int32_t c, void* user);
 
 class Sweep_Workspace : public KT_Object {
@@ -74,12 +81,11 @@ public:
     void add_edge(std::int32_t a, std::int32_t b, int operand);
 
     // Merges equal points and, with find_crossings, splits edges where they
-    // cross or touch so that no two segments cross. Crossings are looked for
-    // between neighbours on the active line (a pass that finds none proves
-    // there are none), with one pass over all pairs of overlapping edges
-    // when they are dense; a crossing within rounding of a point already
-    // there becomes that point, so the passes settle.
-    void build(bool find_crossings);
+    // cross or touch so that no two segments cross. Each pass splits the
+    // edges at every crossing and touch among them; a crossing within
+    // rounding of a point already there becomes that point, so the passes
+    // settle, and a pass that finds nothing proves there is nothing.
+    void build(bool find_crossings, Crossing_Search search = Crossing_Search::sweep);
     void classify(const Region_Rule& rule);
     // The boundary of a region is split into y-monotone pieces, each
     // triangulated as the sweep passes; every triangle turns counter-clockwise.
@@ -115,16 +121,17 @@ private:
     double rounding_reach(double u, double v) const;
     std::int32_t nearby(const Vector<Point>& kept, const Point& p) const;
     bool all_collinear() const;
-    void test_overlapping_pairs();
-    void test_neighbours();
+    void test_all_overlapping_pairs();
+    void sweep_crossings();
     void test_pair(std::int32_t e, std::int32_t f);
     void split_at_crossing(std::int32_t e, std::int32_t f);
-    void share_splits_among_coincident_edges();
+    void join_coincident_edges();
     void apply_splits();
     void make_segments();
     std::int32_t next_clockwise(std::int32_t e, const Vector<std::int32_t>& first,
                                 const Vector<std::int32_t>& list) const;
 
+    struct Crossing_Sweep;
     struct Split {
         std::int32_t edge;
         std::int32_t point;
