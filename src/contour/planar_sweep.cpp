@@ -56,7 +56,11 @@ void Sweep_Workspace::add_edge(std::int32_t a, std::int32_t b, int operand) {
 void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
     merge_equal_points();
     if (all_collinear()) edges.clear(); // encloses nothing; spares the pair tests
-    while (find_crossings) {
+    // Snapping created points to nearby ones makes the passes settle (two to
+    // four on every input seen); the bound only guarantees an end on hostile
+    // input, which may then keep a crossing rather than hang.
+    constexpr int max_passes = 64;
+    for (int pass = 0; find_crossings && pass < max_passes; ++pass) {
         splits_.clear();
         if (search == Crossing_Search::sweep)
             sweep_crossings();
