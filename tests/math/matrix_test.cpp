@@ -96,6 +96,17 @@ private:
     std::mt19937 random_;
 };
 
+template <class Handle> void product_of_translate_and_turn(Handle& result) {
+    Handle a, b;
+    a.translate(1, 2, 0);
+    b.rotate_x(pi / 2);
+    a.multiply(b, result);
+}
+
+template <class Real>
+constexpr Real block_and_translation[4][4] = {
+    {0, 1, 0, 9}, {-1, 0, 0, 9}, {0, 0, 2, 9}, {5, 6, 7, 9}};
+
 template <class Handle> class Matrix_Precision : public ::testing::Test {};
 using Handle_Types = ::testing::Types<KT_Matrix_Single, KT_Matrix_Double>;
 TYPED_TEST_SUITE(Matrix_Precision, Handle_Types);
@@ -141,67 +152,52 @@ TYPED_TEST(Matrix_Precision, EveryClassTransformsLikeTheFullProduct) {
 TYPED_TEST(Matrix_Precision, EditingOperationsClassifyAndMovePointsAsDescribed) {
     using Vector = typename TypeParam::Vector;
     using Real = Real_Of_Handle<TypeParam>;
-    TypeParam m[24];
-    m[0].scale(1, 1, 1);
-    m[1].scale(2, 3, 1);
-    m[2].scale(1, 1, 2);
-    m[3].translate(0, 0, 0);
-    m[4].translate(1, 2, 0);
-    m[5].translate(0, 0, 1);
-    m[6].rotate_z(pi / 2);
-    m[7].rotate_x(pi / 2);
-    m[8].rotate_y(pi / 2);
-    m[9].rotate_x(0);
-    m[10].rotate(Vector{0, 0, 3}, pi / 6);
-    m[11].rotate(Vector{1, 1, 1}, 2 * pi / 3); // cycles the axes
-    m[12].shear_z(pi / 4, 0);
-    m[13].shear_z(0, 0);
-    m[14].project(2, 2, 1, false);
-    m[15].project(4, 4, 2, false);
-    m[16].project(4, 2, 1, false);
-    m[17].project(2, 2, 1, true);
-    m[18].project(4, 4, 2, true);
-    m[19].change_basis(Vector{0, 1, 0}, Vector{-1, 0, 0}, Vector{0, 0, 1});
-    m[20].change_basis(Vector{0, 1, 0}, Vector{0, 0, 1}, Vector{1, 0, 0});
-    m[21].scale(2, 2, 2); // appending: scaled first, then translated
-    m[21].translate(1, 0, 0);
-    m[4].multiply(m[7], m[22]); // products carry the OR of their operands
-    const Real block[4][4] = {{0, 1, 0, 9}, {-1, 0, 0, 9}, {0, 0, 2, 9}, {5, 6, 7, 9}};
-    m[23].set(block); // the 3 x 3 block and the translation only
+    using H = TypeParam;
+    using V = Vector;
     const struct {
         std::uint32_t classification;
         KT_Point_D in, out;
-    } rows[24] = {{0, {1, 2, 3}, {1, 2, 3}},
-                  {1, {1, 1, 1}, {2, 3, 1}},
-                  {9, {1, 1, 1}, {1, 1, 2}},
-                  {0, {1, 2, 3}, {1, 2, 3}},
-                  {4, {1, 1, 1}, {2, 3, 1}},
-                  {12, {1, 1, 1}, {1, 1, 2}},
-                  {2, {1, 0, 0}, {0, 1, 0}},
-                  {10, {0, 1, 0}, {0, 0, 1}},
-                  {10, {0, 0, 1}, {1, 0, 0}},
-                  {0, {1, 2, 3}, {1, 2, 3}},
-                  {2, {2, 0, 0}, {std::sqrt(3.0), 1, 0}},
-                  {10, {1, 0, 0}, {0, 1, 0}},
-                  {11, {1, 2, 3}, {4, 2, 3}},
-                  {0, {1, 2, 3}, {1, 2, 3}},
-                  {0, {1, 2, 3}, {1, 2, 3}},
-                  {9, {1, 1, 1}, {0.5, 0.5, 0.5}},
-                  {1, {1, 1, 1}, {0.5, 1, 1}},
-                  {16, {1, 1, 0}, {1, 1, 0}},
-                  {25, {1, 1, 0}, {0.5, 0.5, 0}},
-                  {3, {1, 2, 3}, {2, -1, 3}},
-                  {11, {1, 2, 3}, {2, 3, 1}},
-                  {13, {1, 1, 1}, {3, 2, 2}},
-                  {14, {0, 0, 0}, {1, 0, 2}},
-                  {15, {1, 2, 3}, {3, 7, 13}}};
-    for (int i = 0; i < 24; ++i) {
+        void (*edit)(H&);
+    } rows[] = {
+        // clang-format off
+        {0, {1, 2, 3}, {1, 2, 3}, [](H& m) { m.scale(1, 1, 1); }},
+        {1, {1, 1, 1}, {2, 3, 1}, [](H& m) { m.scale(2, 3, 1); }},
+        {9, {1, 1, 1}, {1, 1, 2}, [](H& m) { m.scale(1, 1, 2); }},
+        {0, {1, 2, 3}, {1, 2, 3}, [](H& m) { m.translate(0, 0, 0); }},
+        {4, {1, 1, 1}, {2, 3, 1}, [](H& m) { m.translate(1, 2, 0); }},
+        {12, {1, 1, 1}, {1, 1, 2}, [](H& m) { m.translate(0, 0, 1); }},
+        {2, {1, 0, 0}, {0, 1, 0}, [](H& m) { m.rotate_z(pi / 2); }},
+        {10, {0, 1, 0}, {0, 0, 1}, [](H& m) { m.rotate_x(pi / 2); }},
+        {10, {0, 0, 1}, {1, 0, 0}, [](H& m) { m.rotate_y(pi / 2); }},
+        {0, {1, 2, 3}, {1, 2, 3}, [](H& m) { m.rotate_x(0); }},
+        {2, {2, 0, 0}, {std::sqrt(3.0), 1, 0}, [](H& m) { m.rotate(Vector{0, 0, 3}, pi / 6); }},
+        // a turn about the diagonal cycles the axes
+        {10, {1, 0, 0}, {0, 1, 0}, [](H& m) { m.rotate(Vector{1, 1, 1}, 2 * pi / 3); }},
+        {11, {1, 2, 3}, {4, 2, 3}, [](H& m) { m.shear_z(pi / 4, 0); }},
+        {0, {1, 2, 3}, {1, 2, 3}, [](H& m) { m.shear_z(0, 0); }},
+        {0, {1, 2, 3}, {1, 2, 3}, [](H& m) { m.project(2, 2, 1, false); }},
+        {9, {1, 1, 1}, {0.5, 0.5, 0.5}, [](H& m) { m.project(4, 4, 2, false); }},
+        {1, {1, 1, 1}, {0.5, 1, 1}, [](H& m) { m.project(4, 2, 1, false); }},
+        {16, {1, 1, 0}, {1, 1, 0}, [](H& m) { m.project(2, 2, 1, true); }},
+        {25, {1, 1, 0}, {0.5, 0.5, 0}, [](H& m) { m.project(4, 4, 2, true); }},
+        {3, {1, 2, 3}, {2, -1, 3}, [](H& m) { m.change_basis(V{0, 1, 0}, V{-1, 0, 0}, V{0, 0, 1}); }},
+        {11, {1, 2, 3}, {2, 3, 1}, [](H& m) { m.change_basis(V{0, 1, 0}, V{0, 0, 1}, V{1, 0, 0}); }},
+        // appending: scaled first, then translated
+        {13, {1, 1, 1}, {3, 2, 2}, [](H& m) { m.scale(2, 2, 2), m.translate(1, 0, 0); }},
+        // products carry the OR of their operands
+        {14, {0, 0, 0}, {1, 0, 2}, [](H& m) { product_of_translate_and_turn(m); }},
+        // the 3 x 3 block and the translation only
+        {15, {1, 2, 3}, {3, 7, 13}, [](H& m) { m.set(block_and_translation<Real>); }},
+        // clang-format on
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        H m;
+        row.edit(m);
         KT_Point_D p;
-        m[i].transform(rows[i].in, p);
-        EXPECT_EQ(m[i].classification(), rows[i].classification) << "row " << i;
-        EXPECT_NEAR(p.x, rows[i].out.x, 1e-6) << "row " << i;
-        EXPECT_NEAR(p.y, rows[i].out.y, 1e-6) << "row " << i;
-        EXPECT_NEAR(p.z, rows[i].out.z, 1e-6) << "row " << i;
+        m.transform(row.in, p);
+        EXPECT_EQ(m.classification(), row.classification);
+        EXPECT_NEAR(KD_Length(p - row.out), 0, 1e-6);
     }
 }
 
@@ -380,6 +376,26 @@ TYPED_TEST(Matrix_Precision, PlanesAndNormalsThroughTheAdjointFollowThePoints) {
         const float z_from_normal = adjoint.transform_z(n, on);
         EXPECT_NEAR(z_from_plane, z_from_normal, 1e-3 * std::max(1.0f, std::abs(z_from_plane)));
         EXPECT_TRUE(std::abs(moved.c) < 1e-3 || (z_from_plane > 0) == (moved.c > 0)) << trial;
+        // The array forms run their own loops; two entries catch a wrong stride.
+        const KT_Vector_D normals[2] = {n, {on.x, 1, on.z}};
+        const KT_Point_D points[2] = {on, {1, on.y, -1}};
+        const KT_Plane_D planes[2] = {plane, {on.x, on.y, 1, 2}};
+        KT_Vector vectors_out[2], v;
+        KT_Plane planes_out[2], q;
+        float z_planes[2], z_normals[2];
+        adjoint.transform(2, normals, vectors_out);
+        adjoint.transform(2, planes, planes_out);
+        adjoint.transform_z(2, planes, z_planes);
+        adjoint.transform_z(2, normals, points, z_normals);
+        for (int i = 0; i < 2; ++i) {
+            adjoint.transform(normals[i], v);
+            adjoint.transform(planes[i], q);
+            EXPECT_TRUE(v == vectors_out[i]);
+            EXPECT_EQ(std::tuple(q.a, q.b, q.c, q.d), std::tuple(planes_out[i].a, planes_out[i].b,
+                                                                 planes_out[i].c, planes_out[i].d));
+            EXPECT_EQ(adjoint.transform_z(planes[i]), z_planes[i]);
+            EXPECT_EQ(adjoint.transform_z(normals[i], points[i]), z_normals[i]);
+        }
         // Normals come out unit length, turned with a rotation.
         KT_Vector out;
         adjoint.transform(KT_Vector{float(n.x), float(n.y), float(n.z)}, out);
@@ -484,37 +500,6 @@ TEST(Matrix_Handle, PrecisionConversions) {
     fresh.convert_to_double();
     EXPECT_EQ(fresh.precision(), KT_Precision::Double);
     EXPECT_EQ(fresh.classification(), 0u);
-}
-
-// The array forms must give what the single forms give in both precisions.
-TEST(Matrix_Handle, ArrayFormsMatchSingleForms) {
-    const KT_Vector_D normals[3] = {{0, 0, 1}, {1, 2, 3}, {-4, 0.5, 2}};
-    const KT_Point_D points[3] = {{1, 1, 1}, {-2, 0, 5}, {0.25, 8, -3}};
-    const KT_Plane_D planes[3] = {{0, 0, 1, 2}, {1, 2, 3, -4}, {-1, 0.5, 0.25, 0}};
-    for (KT_Precision precision : {KT_Precision::Single, KT_Precision::Double}) {
-        KT_Matrix m;
-        m.allocate(precision, true);
-        m.rotate_y(0.7);
-        m.shear_x(0.2, -0.1);
-        m.project(3, 2, 7, true);
-        const KT_Matrix adjoint = m.adjoint();
-        KT_Vector out_v[3], v;
-        KT_Plane out_p[3], p;
-        float z_planes[3], z_normals[3];
-        adjoint.transform(3, normals, out_v);
-        adjoint.transform(3, planes, out_p);
-        adjoint.transform_z(3, planes, z_planes);
-        adjoint.transform_z(3, normals, points, z_normals);
-        for (int i = 0; i < 3; ++i) {
-            adjoint.transform(normals[i], v);
-            adjoint.transform(planes[i], p);
-            EXPECT_TRUE(v == out_v[i]);
-            EXPECT_EQ(std::tuple(p.a, p.b, p.c, p.d),
-                      std::tuple(out_p[i].a, out_p[i].b, out_p[i].c, out_p[i].d));
-            EXPECT_EQ(adjoint.transform_z(planes[i]), z_planes[i]);
-            EXPECT_EQ(adjoint.transform_z(normals[i], points[i]), z_normals[i]);
-        }
-    }
 }
 
 } // namespace

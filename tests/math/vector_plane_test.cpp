@@ -56,15 +56,6 @@ TYPED_TEST(Vector_Normalize, ExtremeAndBadComponents) {
     EXPECT_TRUE(std::isnan(w.x) && std::isnan(w.y));
 }
 
-TEST(Vector_Algebra, CrossProductIsRightHanded) {
-    const KT_Vector x{1, 0, 0}, y{0, 1, 0};
-    EXPECT_TRUE(KD_Cross(x, y) == (KT_Vector{0, 0, 1}));
-    EXPECT_TRUE(KD_Cross(y, x) == (KT_Vector{0, 0, -1}));
-    const KT_Point_D a{1, 2, 3}, b{4, 6, 3};
-    EXPECT_EQ(KD_Length(b - a), 5);
-    EXPECT_TRUE(a + (b - a) == b);
-}
-
 template <class P> class Plane_Normalize : public ::testing::Test {};
 using Plane_Types = ::testing::Types<KT_Plane, KT_Plane_D>;
 TYPED_TEST_SUITE(Plane_Normalize, Plane_Types);
