@@ -15,6 +15,16 @@ constexpr int window_width = 641;
 constexpr int window_height = 481;
 constexpr double z16 = 65535, z24 = 16777215;
 
+// A rendition on a 16-bit window of the size above.
+class Window : public ::testing::Test {
+protected:
+    Device device{window_width, window_height, 16};
+    KT_Rendition r{&device};
+};
+using Viewports = Window;
+using ModellingMatrix = Window;
+using CuttingPlanes = Window;
+
 KT_Point to_device(const KT_Rendition& r, const KT_Point& p) {
     KT_Point out;
     r.transform().object_to_device.transform(p, out, nullptr,
@@ -79,9 +89,7 @@ TEST(ScreenMatrixCases, CameraKindsAndAspects) {
     expect_device(to_device(f, {0, 0, 5}), 320, 240, 2400 * 0.5);
 }
 
-TEST(ScreenMatrixCases, ViewportsAcrossRenderersAndSharers) {
-    Device device(window_width, window_height, 16);
-    KT_Rendition r(&device);
+TEST_F(Viewports, MoveAcrossRenderersAndSharers) {
     KT_Rendition copy = r, sharer = r;
     copy.set_viewport({100, 300, 0, 200}, false);
     expect_device(to_device(copy, {0, 0, 0}), 200, 100, 0.95 * z16);
@@ -97,9 +105,7 @@ TEST(ScreenMatrixCases, ViewportsAcrossRenderersAndSharers) {
     expect_device(to_device(sharer, {0.5f, 0, 0}), 75, 50, 0.95 * z16);
 }
 
-TEST(ScreenMatrixCases, DegenerateViewportsStayFinite) {
-    Device device(window_width, window_height, 16);
-    KT_Rendition r(&device);
+TEST_F(Viewports, DegenerateOnesStayFinite) {
     r.set_viewport({50, 50, 0, 480}, false);
     const KT_Point flat = to_device(r, {0.7f, 0.2f, 0});
     EXPECT_FLOAT_EQ(flat.x, 50);
@@ -127,9 +133,7 @@ TEST(TransformWithoutRenderer, StopsAtTheProjection) {
     EXPECT_FLOAT_EQ(r.transform().scaled_wlimit, 0.05f);
 }
 
-TEST(ModellingMatrix, MovesObjectsAndBuildsObjectToProjectedOnRequest) {
-    Device device(window_width, window_height, 16);
-    KT_Rendition r(&device);
+TEST_F(ModellingMatrix, MovesObjectsAndBuildsObjectToProjectedOnRequest) {
     KT_Matrix move;
     move.translate(0.5, 0.25, 0);
     r.set_modelling_matrix(move, false);
@@ -149,9 +153,7 @@ TEST(ModellingMatrix, MovesObjectsAndBuildsObjectToProjectedOnRequest) {
     expect_device(to_device(r, {0, 0, 0}), 320, 240, 0.95 * z16);
 }
 
-TEST(ModellingMatrix, ScaledWLimitFollowsAPerspectiveModel) {
-    Device device(window_width, window_height, 16);
-    KT_Rendition r(&device);
+TEST_F(ModellingMatrix, ScaledWLimitFollowsAPerspectiveModel) {
     // Object z is pushed 2 away and divided by w = 1 + 0.1 z: the target
     // is the image of object point (0, 0, -2).
     const float elements[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0.1f}, {0, 0, 2, 1}};
@@ -174,9 +176,7 @@ bool cut(const KT_Rendition& r, const KT_Cutting_Plane_Set& planes, const KT_Poi
     return planes.cuts(device);
 }
 
-TEST(CuttingPlanes, CutTheSideTheirPlaneFacesWhateverTheCamera) {
-    Device device(window_width, window_height, 24);
-    KT_Rendition r(&device);
+TEST_F(CuttingPlanes, CutTheSideTheirPlaneFacesWhateverTheCamera) {
     const KT_Cutting_Plane_Set near_half(KT_Cutting_Plane(KT_Plane{0, 0, 1, -1})); // z < 1
     KT_Camera orthographic;
     orthographic.set_projection(KT_Camera_Projection::Orthographic);
@@ -204,9 +204,7 @@ TEST(CuttingPlanes, CutTheSideTheirPlaneFacesWhateverTheCamera) {
     EXPECT_EQ(KT_Cutting_Plane(KT_Plane_D{0.5, 0.25, 0.125, 1e-20})->plane.b, 0.25f);
 }
 
-TEST(CuttingPlanes, ScreenPlanesAreComputedOncePerMatrix) {
-    Device device(window_width, window_height, 24);
-    KT_Rendition r(&device);
+TEST_F(CuttingPlanes, ScreenPlanesAreComputedOncePerMatrix) {
     const KT_Cutting_Plane_Set planes(KT_Cutting_Plane(KT_Plane{0, 0, 1, -1}));
     planes.validate_screen_planes(r.transform().world_to_device);
     const std::uint32_t first = planes->change_serial();
