@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "region_check.h"
 
@@ -17,6 +18,7 @@ struct Hard_Case {
     Outline outline;
     double area = 0;
     int pieces = 0;
+    std::vector<std::pair<KT_Point_D, bool>> probes; // point, inside
 };
 
 std::vector<Hard_Case> read_cases() {
@@ -43,6 +45,10 @@ std::vector<Hard_Case> read_cases() {
             words >> current.area;
         } else if (key == "pieces") {
             words >> current.pieces;
+        } else if (key == "inside" || key == "outside") {
+            double x, y;
+            words >> x >> y;
+            current.probes.push_back({KT_Point_D{x, y, 0}, key == "inside"});
         } else if (key == "end") {
             cases.push_back(current);
         }
@@ -57,13 +63,15 @@ TYPED_TEST_SUITE(HardCases, Precisions);
 TYPED_TEST(HardCases, AreaAndPiecesMatchTheFixture) {
     using P = TypeParam;
     const std::vector<Hard_Case> cases = read_cases();
-    ASSERT_GE(cases.size(), 15u);
+    ASSERT_GE(cases.size(), 18u);
     for (const Hard_Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::vector<P> points = c.outline.as<P>();
         KT_Contour_Set set(static_cast<int>(c.outline.counts.size()), c.outline.counts.data(),
                            points.data(), false);
         set.set_fill_rule(c.rule);
+        for (const auto& [at, inside] : c.probes)
+            EXPECT_EQ(set->point_inside(narrow<P>(at)), inside) << at.x << ", " << at.y;
         const double tolerance = 1e-5 * c.area;
         double area = 0;
         for (const Triangle& t : triangles_of<P>(*set))
@@ -78,10 +86,8 @@ TYPED_TEST(HardCases, AreaAndPiecesMatchTheFixture) {
         for (const KT_Point_D& p : c.outline.points)
             extent = std::fmax(extent, std::fmax(std::fabs(p.x), std::fabs(p.y)));
         const double e = 2 * extent;
-        const std::vector<P> frame = {P{decltype(P::x)(-e), decltype(P::x)(-e), 0},
-                                      P{decltype(P::x)(e), decltype(P::x)(-e), 0},
-                                      P{decltype(P::x)(e), decltype(P::x)(e), 0},
-                                      P{decltype(P::x)(-e), decltype(P::x)(e), 0}};
+        const std::vector<P> frame = {narrow<P>({-e, -e, 0}), narrow<P>({e, -e, 0}),
+                                      narrow<P>({e, e, 0}), narrow<P>({-e, e, 0})};
         KT_Contour_Set box(4, frame.data(), false);
         KT_Contour_Set resolved(set->process(KT_Contour_Intersection, box.body()));
         ASSERT_FALSE(resolved.empty());

@@ -19,13 +19,7 @@ struct Outline {
         counts.push_back(static_cast<int>(contour.size()));
         points.insert(points.end(), contour.begin(), contour.end());
     }
-    template <class P> std::vector<P> as() const {
-        std::vector<P> out;
-        for (const KT_Point_D& p : points)
-            out.push_back(P{static_cast<decltype(P::x)>(p.x), static_cast<decltype(P::x)>(p.y),
-                            static_cast<decltype(P::x)>(p.z)});
-        return out;
-    }
+    template <class P> std::vector<P> as() const;
 };
 
 // Coordinates land on a grid of eighths so that collinear runs, shared
@@ -121,6 +115,11 @@ template <class P> KT_Point_D widen(const P& p) {
     return KT_Point_D{p.x, p.y, p.z};
 }
 
+template <class P> P narrow(const KT_Point_D& p) {
+    using C = decltype(P::x);
+    return P{static_cast<C>(p.x), static_cast<C>(p.y), static_cast<C>(p.z)};
+}
+
 template <class P> std::vector<Triangle> triangles_of(const KT_Contour_Set_Data& set) {
     std::vector<Triangle> out;
     set.triangulate(
@@ -143,6 +142,13 @@ std::vector<std::vector<KT_Point_D>> polygons_of(const KT_Contour_Set_Data& set,
             static_cast<std::vector<std::vector<KT_Point_D>>*>(user)->push_back(poly);
         },
         &out, max_points);
+    return out;
+}
+
+template <class P> std::vector<P> Outline::as() const {
+    std::vector<P> out;
+    for (const KT_Point_D& p : points)
+        out.push_back(narrow<P>(p));
     return out;
 }
 

@@ -16,10 +16,6 @@ template <class P> class RegionProperty : public ::testing::Test {};
 using Precisions = ::testing::Types<KT_Point, KT_Point_D>;
 TYPED_TEST_SUITE(RegionProperty, Precisions);
 
-template <class P> P narrow(const KT_Point_D& p) {
-    return P{static_cast<decltype(P::x)>(p.x), static_cast<decltype(P::x)>(p.y), 0};
-}
-
 template <class P> KT_Contour_Set make_set(const Outline& o, std::vector<P>& storage, int rule) {
     storage = o.as<P>();
     KT_Contour_Set set(static_cast<int>(o.counts.size()), o.counts.data(), storage.data(), false);
