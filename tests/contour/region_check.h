@@ -56,20 +56,10 @@ inline std::vector<KT_Point_D> roughen(std::mt19937& rng, const std::vector<KT_P
         const KT_Point_D& a = c[i];
         const KT_Point_D& b = c[(i + 1) % c.size()];
         out.push_back(a);
-        switch (pick(rng)) {
-        case 0:
-            out.push_back(KT_Point_D{(a.x + b.x) / 2, (a.y + b.y) / 2, 0});
-            break;
-        case 1:
-            out.push_back(a);
-            break;
-        case 2:
-            out.push_back(KT_Point_D{a.x + 0.5, a.y + 0.25, 0});
-            out.push_back(a);
-            break;
-        default:
-            break;
-        }
+        const int kind = pick(rng);
+        if (kind == 0) out.push_back(KT_Point_D{(a.x + b.x) / 2, (a.y + b.y) / 2, 0});
+        if (kind == 2) out.push_back(KT_Point_D{a.x + 0.5, a.y + 0.25, 0});
+        if (kind == 1 || kind == 2) out.push_back(a);
     }
     return out;
 }
@@ -162,6 +152,17 @@ inline double polygon_area(const std::vector<KT_Point_D>& p) {
     return a / 2;
 }
 
+inline KT_Point_D point_at(const KT_Contour_Set_Data& set, int i) {
+    return set.points_d ? set.points_d[i] : widen(set.points[i]);
+}
+
+template <class P> double triangle_area(const KT_Contour_Set_Data& set) {
+    double area = 0;
+    for (const Triangle& t : triangles_of<P>(set))
+        area += cross(t.a, t.b, t.c) / 2;
+    return area;
+}
+
 // Signed area of a set's contours (meaningful for resolved sets).
 inline double contour_area(const KT_Contour_Set_Data& set) {
     double area = 0;
@@ -169,7 +170,7 @@ inline double contour_area(const KT_Contour_Set_Data& set) {
     for (int c = 0; c < set.contour_count; ++c) {
         std::vector<KT_Point_D> contour;
         for (int i = start; i < start + set.counts[c]; ++i)
-            contour.push_back(set.points_d ? set.points_d[i] : widen(set.points[i]));
+            contour.push_back(point_at(set, i));
         area += polygon_area(contour);
         start += set.counts[c];
     }

@@ -30,10 +30,7 @@ double winding(const KT_Contour_Set_Data& set, const KT_Point_D& p) {
     for (int c = 0; c < set.contour_count; ++c) {
         const int n = set.counts[c];
         for (int i = 0; i < n; ++i) {
-            const KT_Point_D a =
-                set.points_d ? set.points_d[start + i] : widen(set.points[start + i]);
-            const KT_Point_D b = set.points_d ? set.points_d[start + (i + 1) % n]
-                                              : widen(set.points[start + (i + 1) % n]);
+            const KT_Point_D a = point_at(set, start + i), b = point_at(set, start + (i + 1) % n);
             if ((a.y <= p.y) != (b.y <= p.y)) {
                 const double x = a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y);
                 if (x > p.x) w += b.y > a.y ? 1 : -1;
@@ -46,17 +43,18 @@ double winding(const KT_Contour_Set_Data& set, const KT_Point_D& p) {
 
 // Every sample inside the region lies in exactly one piece (or on an edge
 // between pieces), and every sample outside in none.
-template <class Piece, class Contains>
-void expect_exact_cover(const KT_Contour_Set_Data& set, const std::vector<Piece>& pieces,
-                        const std::vector<KT_Point_D>& samples, Contains contains,
-                        const char* what) {
+int in_polygon(const std::vector<KT_Point_D>& poly, const KT_Point_D& q);
+
+void expect_exact_cover(const KT_Contour_Set_Data& set,
+                        const std::vector<std::vector<KT_Point_D>>& pieces,
+                        const std::vector<KT_Point_D>& samples, const char* what) {
     int misses = 0;
     for (const KT_Point_D& q : samples) {
         const bool inside = set.point_inside(narrow<KT_Point_D>(q));
         int count = 0;
         bool on_edge = false;
-        for (const Piece& piece : pieces) {
-            const int where = contains(piece, q);
+        for (const auto& piece : pieces) {
+            const int where = in_polygon(piece, q);
             count += where > 0;
             on_edge = on_edge || where < 0;
         }
@@ -79,10 +77,6 @@ int in_polygon(const std::vector<KT_Point_D>& poly, const KT_Point_D& q) {
     }
     if (positive == n || negative == n) return 1;
     return zero > 0 && (positive + zero == n || negative + zero == n) ? -1 : 0;
-}
-
-int in_triangle(const Triangle& t, const KT_Point_D& q) {
-    return in_polygon({t.a, t.b, t.c}, q);
 }
 
 // The area of pieces that must all turn the same way; each piece must be
@@ -113,9 +107,9 @@ std::vector<std::vector<KT_Point_D>> as_pieces(const std::vector<Triangle>& tria
 
 template <class P> void check_decompositions(const KT_Contour_Set_Data& set, const Outline& o) {
     const std::vector<KT_Point_D> samples = samples_away_from({&o}, -0.5, 10.5, grid_steps);
-    const std::vector<Triangle> triangles = triangles_of<P>(set);
-    const double triangle_area = area_wound_alike(as_pieces(triangles));
-    expect_exact_cover(set, triangles, samples, in_triangle, "triangles");
+    const auto triangles = as_pieces(triangles_of<P>(set));
+    const double triangle_area = area_wound_alike(triangles);
+    expect_exact_cover(set, triangles, samples, "triangles");
     for (int max_points : {0, 4, 7}) {
         const auto polygons = polygons_of<P>(set, max_points);
         for (const auto& poly : polygons) {
@@ -125,7 +119,7 @@ template <class P> void check_decompositions(const KT_Contour_Set_Data& set, con
             }
         }
         EXPECT_NEAR(area_wound_alike(polygons), triangle_area, 1e-6 * (1 + triangle_area));
-        expect_exact_cover(set, polygons, samples, in_polygon, "polygons");
+        expect_exact_cover(set, polygons, samples, "polygons");
     }
 }
 
@@ -206,10 +200,7 @@ TYPED_TEST(RegionProperty, BooleansClassifyAsTheOperandsDo) {
             int start = 0, wrong = 0;
             for (int c = 0; c < lines->contour_count; ++c) {
                 for (int i = start; i + 1 < start + lines->counts[c]; ++i) {
-                    const KT_Point_D p =
-                        lines->points_d ? lines->points_d[i] : widen(lines->points[i]);
-                    const KT_Point_D q =
-                        lines->points_d ? lines->points_d[i + 1] : widen(lines->points[i + 1]);
+                    const KT_Point_D p = point_at(*lines, i), q = point_at(*lines, i + 1);
                     const KT_Point_D mid{(p.x + q.x) / 2, (p.y + q.y) / 2, 0};
                     if (distance_to_outline(mid, oa) < 1e-3) continue;
                     wrong += a->point_inside(narrow<P>(mid)) != (op == 4);
@@ -240,9 +231,9 @@ TYPED_TEST(RegionProperty, TangledGridOutlinesStayConsistent) {
         KT_Contour_Set set = make_set(o, storage, rule(rng) == 0 ? 0 : 1);
         SCOPED_TRACE(::testing::Message() << "round " << round << " rule " << set->fill_rule);
         const std::vector<KT_Point_D> samples = samples_away_from({&o}, -0.5, 4.5, 16);
-        const std::vector<Triangle> triangles = triangles_of<P>(*set);
-        const double area = area_wound_alike(as_pieces(triangles));
-        expect_exact_cover(*set, triangles, samples, in_triangle, "triangles");
+        const auto triangles = as_pieces(triangles_of<P>(*set));
+        const double area = area_wound_alike(triangles);
+        expect_exact_cover(*set, triangles, samples, "triangles");
         const double polygon_sum = area_wound_alike(polygons_of<P>(*set, 5));
         // Crossing points of single-precision sets are rounded to floats.
         const double tolerance = sizeof(storage[0].x) == sizeof(float) ? 1e-5 : 1e-9;
