@@ -55,8 +55,19 @@ TEST(ContourSetData, ConstructorsCopiesAndCounts) {
 }
 
 using Contours = std::vector<std::vector<KT_Point_D>>;
+using Exact = std::vector<std::vector<std::array<double, 3>>>;
 
-template <class P> Contours cleaned(const Contours& in) {
+Exact exact(const Contours& in) {
+    Exact out;
+    for (const auto& c : in) {
+        out.emplace_back();
+        for (const KT_Point_D& p : c)
+            out.back().push_back({p.x, p.y, p.z});
+    }
+    return out;
+}
+
+template <class P> Exact cleaned(const Contours& in) {
     std::vector<P> pts;
     std::vector<int> counts;
     for (const auto& c : in) {
@@ -72,18 +83,7 @@ template <class P> Contours cleaned(const Contours& in) {
         for (int i = 0; i < n; ++i)
             out.back().push_back(widen(pts[at++])); // packed one after another
     }
-    return out;
-}
-
-bool same(const Contours& a, const Contours& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t c = 0; c < a.size(); ++c) {
-        if (a[c].size() != b[c].size()) return false;
-        for (std::size_t i = 0; i < a[c].size(); ++i)
-            if (a[c][i].x != b[c][i].x || a[c][i].y != b[c][i].y || a[c][i].z != b[c][i].z)
-                return false;
-    }
-    return true;
+    return exact(out);
 }
 
 TEST(Cleanup, DuplicatesAndSpikesGoInBothPrecisions) {
@@ -98,8 +98,8 @@ TEST(Cleanup, DuplicatesAndSpikesGoInBothPrecisions) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
-        EXPECT_TRUE(same(cleaned<KT_Point>(row.in), row.out));
-        EXPECT_TRUE(same(cleaned<KT_Point_D>(row.in), row.out));
+        EXPECT_EQ(cleaned<KT_Point>(row.in), exact(row.out));
+        EXPECT_EQ(cleaned<KT_Point_D>(row.in), exact(row.out));
     }
 }
 

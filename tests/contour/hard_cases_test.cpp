@@ -66,10 +66,8 @@ TYPED_TEST(HardCases, AreaAndPiecesMatchTheFixture) {
     ASSERT_GE(cases.size(), 18u);
     for (const Hard_Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::vector<P> points = c.outline.as<P>();
-        KT_Contour_Set set(static_cast<int>(c.outline.counts.size()), c.outline.counts.data(),
-                           points.data(), false);
-        set.set_fill_rule(c.rule);
+        std::vector<P> points;
+        KT_Contour_Set set = make_set(c.outline, points, c.rule);
         for (const auto& [at, inside] : c.probes)
             EXPECT_EQ(set->point_inside(narrow<P>(at)), inside) << at.x << ", " << at.y;
         const double tolerance = 1e-5 * c.area;
@@ -78,15 +76,10 @@ TYPED_TEST(HardCases, AreaAndPiecesMatchTheFixture) {
         for (const auto& poly : polygons_of<P>(*set, 0))
             polygon_sum += polygon_area(poly);
         EXPECT_NEAR(polygon_sum, c.area, tolerance);
-        // The resolved region: the set cut by a square around everything.
         double extent = 0;
         for (const KT_Point_D& p : c.outline.points)
             extent = std::fmax(extent, std::fmax(std::fabs(p.x), std::fabs(p.y)));
-        const double e = 2 * extent;
-        const std::vector<P> frame = {narrow<P>({-e, -e, 0}), narrow<P>({e, -e, 0}),
-                                      narrow<P>({e, e, 0}), narrow<P>({-e, e, 0})};
-        KT_Contour_Set box(4, frame.data(), false);
-        KT_Contour_Set resolved(set->process(KT_Contour_Intersection, box.body()));
+        KT_Contour_Set resolved = resolved_within<P>(set, 2 * extent);
         ASSERT_FALSE(resolved.empty());
         EXPECT_EQ(resolved->contour_count, c.pieces);
         EXPECT_NEAR(contour_area(*resolved), c.area, tolerance);

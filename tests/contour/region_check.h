@@ -163,6 +163,21 @@ template <class P> double triangle_area(const KT_Contour_Set_Data& set) {
     return area;
 }
 
+template <class P> KT_Contour_Set make_set(const Outline& o, std::vector<P>& storage, int rule) {
+    storage = o.as<P>();
+    KT_Contour_Set set(static_cast<int>(o.counts.size()), o.counts.data(), storage.data(), false);
+    set.set_fill_rule(rule);
+    return set;
+}
+
+// The resolved form of a set: the set cut by a square of half-width e.
+template <class P> KT_Contour_Set resolved_within(const KT_Contour_Set& set, double e) {
+    const std::vector<P> frame = {narrow<P>({-e, -e, 0}), narrow<P>({e, -e, 0}),
+                                  narrow<P>({e, e, 0}), narrow<P>({-e, e, 0})};
+    KT_Contour_Set box(4, frame.data(), false);
+    return KT_Contour_Set(set->process(KT_Contour_Intersection, box.body()));
+}
+
 // Signed area of a set's contours (meaningful for resolved sets).
 inline double contour_area(const KT_Contour_Set_Data& set) {
     double area = 0;
@@ -211,12 +226,6 @@ inline std::vector<KT_Point_D> samples_away_from(const std::vector<const Outline
             if (clear) out.push_back(p);
         }
     return out;
-}
-
-inline bool inside_convex(const KT_Point_D& p, const std::vector<KT_Point_D>& poly) {
-    for (std::size_t i = 0; i < poly.size(); ++i)
-        if (cross(poly[i], poly[(i + 1) % poly.size()], p) < 0) return false;
-    return true;
 }
 
 } // namespace contour_test

@@ -16,13 +16,6 @@ template <class P> class RegionProperty : public ::testing::Test {};
 using Precisions = ::testing::Types<KT_Point, KT_Point_D>;
 TYPED_TEST_SUITE(RegionProperty, Precisions);
 
-template <class P> KT_Contour_Set make_set(const Outline& o, std::vector<P>& storage, int rule) {
-    storage = o.as<P>();
-    KT_Contour_Set set(static_cast<int>(o.counts.size()), o.counts.data(), storage.data(), false);
-    set.set_fill_rule(rule);
-    return set;
-}
-
 // Winding number of a point by the set's contours (counter-clockwise
 // outlines count +1), counted directly.
 double winding(const KT_Contour_Set_Data& set, const KT_Point_D& p) {
@@ -41,10 +34,23 @@ double winding(const KT_Contour_Set_Data& set, const KT_Point_D& p) {
     return w;
 }
 
+// 1 strictly inside a convex outline of either turn, -1 on one of its
+// edges, 0 outside.
+int in_polygon(const std::vector<KT_Point_D>& poly, const KT_Point_D& q) {
+    int positive = 0, negative = 0, zero = 0;
+    const int n = int(poly.size());
+    for (int i = 0; i < n; ++i) {
+        const double c = cross(poly[i], poly[(i + 1) % n], q);
+        positive += c > 1e-12;
+        negative += c < -1e-12;
+        zero += std::fabs(c) <= 1e-12;
+    }
+    if (positive == n || negative == n) return 1;
+    return zero > 0 && (positive + zero == n || negative + zero == n) ? -1 : 0;
+}
+
 // Every sample inside the region lies in exactly one piece (or on an edge
 // between pieces), and every sample outside in none.
-int in_polygon(const std::vector<KT_Point_D>& poly, const KT_Point_D& q);
-
 void expect_exact_cover(const KT_Contour_Set_Data& set,
                         const std::vector<std::vector<KT_Point_D>>& pieces,
                         const std::vector<KT_Point_D>& samples, const char* what) {
@@ -62,21 +68,6 @@ void expect_exact_cover(const KT_Contour_Set_Data& set,
         if (count > 1 || (inside ? !covered : count != 0)) ++misses;
     }
     EXPECT_EQ(misses, 0) << what;
-}
-
-// 1 strictly inside a convex outline of either turn, -1 on one of its
-// edges, 0 outside.
-int in_polygon(const std::vector<KT_Point_D>& poly, const KT_Point_D& q) {
-    int positive = 0, negative = 0, zero = 0;
-    const int n = int(poly.size());
-    for (int i = 0; i < n; ++i) {
-        const double c = cross(poly[i], poly[(i + 1) % n], q);
-        positive += c > 1e-12;
-        negative += c < -1e-12;
-        zero += std::fabs(c) <= 1e-12;
-    }
-    if (positive == n || negative == n) return 1;
-    return zero > 0 && (positive + zero == n || negative + zero == n) ? -1 : 0;
 }
 
 // The area of pieces that must all turn the same way; each piece must be
@@ -238,9 +229,7 @@ TYPED_TEST(RegionProperty, TangledGridOutlinesStayConsistent) {
         // Crossing points of single-precision sets are rounded to floats.
         const double tolerance = sizeof(storage[0].x) == sizeof(float) ? 1e-5 : 1e-9;
         EXPECT_NEAR(polygon_sum, area, tolerance);
-        const std::vector<P> frame = {P{-1, -1, 0}, P{6, -1, 0}, P{6, 6, 0}, P{-1, 6, 0}};
-        KT_Contour_Set box(4, frame.data(), false);
-        KT_Contour_Set resolved(set->process(KT_Contour_Intersection, box.body()));
+        KT_Contour_Set resolved = resolved_within<P>(set, 6);
         EXPECT_NEAR(contour_area(*resolved), area, tolerance);
         int wrong = 0;
         for (const KT_Point_D& q : samples) {
