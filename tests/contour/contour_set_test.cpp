@@ -199,16 +199,7 @@ template <class P> std::vector<std::array<int, 3>> sources_of(const KT_Contour_S
     return out;
 }
 
-TEST(Triangulate, ConvexPentagonIsTheAlternatingStrip) {
-    KT_Point p[5];
-    for (int i = 0; i < 5; ++i)
-        p[i] = KT_Point{float(std::cos(2 * M_PI * i / 5)), float(std::sin(2 * M_PI * i / 5)), 0};
-    KT_Contour_Set set(5, p, false);
-    const std::vector<std::array<int, 3>> expected = {{0, 1, 4}, {1, 2, 4}, {4, 2, 3}};
-    EXPECT_EQ(sources_of<KT_Point>(*set), expected);
-}
-
-TEST(Triangulate, SourcesNameInputPointsAcrossContours) {
+TEST(Triangulate, SourcesNameInputPointsAndConvexContoursGiveTheStrip) {
     const KT_Point_D pts[] = {{9, 9, 0}, {9, 9, 0}, {0, 0, 0}, {3, 0, 0}, {3, 3, 0},
                               {2, 1, 0}, {0, 3, 0}, {5, 0, 0}, {6, 0, 0}, {6, 1, 0}};
     const int counts[3] = {2, 5, 3};
@@ -230,6 +221,12 @@ TEST(Triangulate, SourcesNameInputPointsAcrossContours) {
                 EXPECT_TRUE(pts[i].x == p.x && pts[i].y == p.y);
             }
     }
+    // A convex contour is cut into the alternating strip.
+    KT_Point p[5];
+    for (int i = 0; i < 5; ++i)
+        p[i] = KT_Point{float(std::cos(2 * M_PI * i / 5)), float(std::sin(2 * M_PI * i / 5)), 0};
+    const std::vector<std::array<int, 3>> strip = {{0, 1, 4}, {1, 2, 4}, {4, 2, 3}};
+    EXPECT_EQ(sources_of<KT_Point>(*KT_Contour_Set(5, p, false)), strip);
 }
 
 TEST(Triangulate, ResolvedContoursTurningAlikeAreTriangulatedOneByOne) {
@@ -267,6 +264,7 @@ TEST(Polygonize, ConvexContourArrivesWholeAndMaxPointsIsHonoured) {
     const auto whole = polygons_of<KT_Point>(*set, 0);
     ASSERT_EQ(whole.size(), 1u);
     EXPECT_EQ(whole[0].size(), 1000u);
+    EXPECT_EQ(polygons_of<KT_Point>(*set, -1).size(), 1u); // no limit either
     for (int max_points : {3, 4, 7, 64}) {
         double area = 0;
         for (const auto& piece : polygons_of<KT_Point>(*set, max_points)) {
