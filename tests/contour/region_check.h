@@ -19,7 +19,6 @@ struct Outline {
         counts.push_back(static_cast<int>(contour.size()));
         points.insert(points.end(), contour.begin(), contour.end());
     }
-    template <class P> std::vector<P> as() const;
 };
 
 // Coordinates land on a grid of eighths so that collinear runs, shared
@@ -135,13 +134,6 @@ std::vector<std::vector<KT_Point_D>> polygons_of(const KT_Contour_Set_Data& set,
     return out;
 }
 
-template <class P> std::vector<P> Outline::as() const {
-    std::vector<P> out;
-    for (const KT_Point_D& p : points)
-        out.push_back(narrow<P>(p));
-    return out;
-}
-
 inline double polygon_area(const std::vector<KT_Point_D>& p) {
     double a = 0;
     for (std::size_t i = 0; i < p.size(); ++i) {
@@ -164,7 +156,9 @@ template <class P> double triangle_area(const KT_Contour_Set_Data& set) {
 }
 
 template <class P> KT_Contour_Set make_set(const Outline& o, std::vector<P>& storage, int rule) {
-    storage = o.as<P>();
+    storage.clear();
+    for (const KT_Point_D& p : o.points)
+        storage.push_back(narrow<P>(p));
     KT_Contour_Set set(static_cast<int>(o.counts.size()), o.counts.data(), storage.data(), false);
     set.set_fill_rule(rule);
     return set;
