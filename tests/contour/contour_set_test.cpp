@@ -10,182 +10,135 @@
 
 namespace {
 
+using namespace contour_test;
+
 const KT_Point square[4] = {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {0, 4, 0}};
 
-TEST(ContourSetData, ReferencingSetSeesCallerArraysAndCopyingSetOwnsItsOwn) {
+TEST(ContourSetData, ConstructorsCopiesAndCounts) {
     KT_Point pts[4] = {square[0], square[1], square[2], square[3]};
-    KT_Contour_Set referenced(4, pts, false);
-    KT_Contour_Set copied(4, pts, true);
+    KT_Contour_Set referenced(4, pts, false), copied(4, pts, true);
     EXPECT_EQ(referenced->points, pts);
-    EXPECT_FALSE(referenced->owns_data);
     EXPECT_NE(copied->points, pts);
-    EXPECT_TRUE(copied->owns_data);
-    EXPECT_EQ(copied->contour_count, 1);
-    EXPECT_EQ(copied->total_points, 4);
     pts[2].x = 9;
     EXPECT_EQ(referenced->points[2].x, 9);
     EXPECT_EQ(copied->points[2].x, 4);
-}
+    // Counts below one give no contours or no points.
+    EXPECT_EQ(KT_Contour_Set(0, square, false)->contour_count, 0);
+    EXPECT_EQ(KT_Contour_Set(-3, square, true)->contour_count, 0);
+    const int mixed_counts[2] = {3, -2};
+    EXPECT_EQ(KT_Contour_Set(2, mixed_counts, square, false)->total_points, 3);
 
-TEST(ContourSetData, CountsBelowOneGiveNoContours) {
-    KT_Contour_Set none(0, square, false);
-    EXPECT_EQ(none->contour_count, 0);
-    EXPECT_EQ(none->total_points, 0);
-    KT_Contour_Set negative(-3, square, true);
-    EXPECT_EQ(negative->contour_count, 0);
-    const int counts[2] = {3, -2};
-    KT_Contour_Set mixed(2, counts, square, false);
-    EXPECT_EQ(mixed->total_points, 3);
-}
-
-TEST(ContourSetData, CopyDuplicatesOwnedArraysAndDropsFillRule) {
+    // Copy on write duplicates owned arrays; a copy drops the fill rule and
+    // keeps referenced arrays referenced.
     const int counts[2] = {3, 1};
-    KT_Point_D pts[4] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {5, 5, 5}};
-    KT_Contour_Set owned(2, counts, pts, true);
+    KT_Point_D d[4] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {5, 5, 5}};
+    KT_Contour_Set owned(2, counts, d, true);
     owned.set_fill_rule(1);
     KT_Contour_Set shared = owned;
-    shared.set_fill_rule(2); // copy on write: a new body
-    EXPECT_FALSE(shared.shares_body_with(owned));
+    shared.set_fill_rule(2);
     EXPECT_EQ(owned->fill_rule, 1);
-    EXPECT_EQ(shared->fill_rule, 2);
     EXPECT_NE(shared->points_d, owned->points_d);
-    EXPECT_NE(shared->counts, owned->counts);
     EXPECT_EQ(shared->points_d[3].z, 5);
     EXPECT_EQ(shared->counts[1], 1);
-
-    KT_Contour_Set referenced(2, counts, pts, false);
-    KT_Contour_Set_Data* copy = static_cast<KT_Contour_Set_Data*>(referenced->copy());
-    EXPECT_EQ(copy->points_d, pts);
-    EXPECT_EQ(copy->fill_rule, 0);
-    EXPECT_FALSE(copy->owns_data);
-    delete copy;
+    KT_Contour_Set ref_d(2, counts, d, false);
+    ref_d.set_fill_rule(1);
+    KT_Contour_Set ref_copy(static_cast<KT_Contour_Set_Data*>(ref_d->copy()));
+    EXPECT_EQ(ref_copy->points_d, d);
+    EXPECT_EQ(ref_copy->fill_rule, 0);
+    // A single contour's count lives in the body, even after a copy.
+    KT_Contour_Set one_copy(static_cast<KT_Contour_Set_Data*>(referenced->copy()));
+    EXPECT_EQ(one_copy->counts, &one_copy->single_contour_count);
+    one_copy->force_allocation();
+    EXPECT_EQ(one_copy->counts[0], 4);
+    EXPECT_NE(one_copy->points, pts);
+    EXPECT_EQ(one_copy->points[2].x, 9);
 }
 
-TEST(ContourSetData, SingleContourCopyKeepsItsOwnCount) {
-    KT_Contour_Set one(4, square, false);
-    KT_Contour_Set_Data* copy = static_cast<KT_Contour_Set_Data*>(one->copy());
-    EXPECT_EQ(copy->counts, &copy->single_contour_count);
-    EXPECT_EQ(copy->counts[0], 4);
-    copy->force_allocation();
-    EXPECT_EQ(copy->counts[0], 4);
-    EXPECT_NE(copy->points, square);
-    delete copy;
-}
+using Contours = std::vector<std::vector<KT_Point_D>>;
+using Exact = std::vector<std::vector<std::array<double, 3>>>;
 
-using contour_test::polygons_of;
-using contour_test::triangles_of;
-
-// An outline (counter-clockwise) with a hole given either way round.
-KT_Contour_Set square_with_hole(const KT_Point* points, int rule) {
-    static const int counts[2] = {4, 4};
-    KT_Contour_Set set(2, counts, points, true);
-    set.set_fill_rule(rule);
-    return set;
-}
-
-TEST(PointInside, SquareWithHoleUnderBothRules) {
-    const KT_Point same_way[] = {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {0, 4, 0},
-                                 {1, 1, 0}, {3, 1, 0}, {3, 3, 0}, {1, 3, 0}};
-    const KT_Point centre{2, 2, 0}, ring{0.5f, 2, 0}, outside{5, 2, 0};
-    KT_Contour_Set odd_even = square_with_hole(same_way, 0);
-    KT_Contour_Set winding = square_with_hole(same_way, 1);
-    EXPECT_FALSE(odd_even->point_inside(centre));
-    EXPECT_TRUE(winding->point_inside(centre)); // winding 2
-    EXPECT_TRUE(odd_even->point_inside(ring));
-    EXPECT_TRUE(winding->point_inside(ring));
-    EXPECT_FALSE(winding->point_inside(outside));
-    const KT_Point_D centre_d{2, 2, 0};
-    EXPECT_TRUE(winding->point_inside(centre_d));
-}
-
-TEST(PointInside, SquareGivenTwice) {
-    const KT_Point_D twice[] = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0},
-                                {0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}};
-    const int counts[2] = {4, 4};
-    KT_Contour_Set set(2, counts, twice, false);
-    EXPECT_FALSE(set->point_inside(KT_Point_D{1, 1, 0}));
-    set.set_fill_rule(1);
-    EXPECT_TRUE(set->point_inside(KT_Point_D{1, 1, 0}));
-    EXPECT_TRUE(set->point_inside(KT_Point{1, 1, 0}));
-}
-
-TEST(PointInside, VerticesOnTheRayCountOnlyWhenTheContourCrosses) {
-    // A diamond: the ray from (3, 0) passes through the left corner (crossing)
-    // ...while one from (3, 2) only touches the top corner from below.
-    const KT_Point_D diamond[] = {{0, 0, 0}, {2, -2, 0}, {4, 0, 0}, {2, 2, 0}};
-    KT_Contour_Set set(4, diamond, false);
-    EXPECT_TRUE(set->point_inside(KT_Point_D{3, 0, 0}));
-    EXPECT_FALSE(set->point_inside(KT_Point_D{3, 2, 0}));
-    EXPECT_FALSE(set->point_inside(KT_Point_D{5, 0, 0}));
-    // A notch whose floor lies on the ray: in, along, and out again counts once.
-    const KT_Point_D notch[] = {{0, -2, 0}, {6, -2, 0}, {6, 2, 0}, {3, 2, 0},
-                                {3, 0, 0},  {2, 0, 0},  {2, 2, 0}, {0, 2, 0}};
-    KT_Contour_Set notched(8, notch, false);
-    EXPECT_TRUE(notched->point_inside(KT_Point_D{5, 0, 0}));
-    EXPECT_TRUE(notched->point_inside(KT_Point_D{1, 0, 0}));
-    EXPECT_TRUE(notched->point_inside(KT_Point_D{5, -1, 0}));
-}
-
-TEST(Cleanup, DuplicatesAndSpikesGo) {
-    const KT_Point P{0, 0, 0}, Q{1, 0, 0}, R{1, 1, 0}, S{5, 5, 5}, T{0, 1, 0};
-    KT_Point pts[] = {P, Q, Q, S, Q, R, T, /* second contour */ P, Q, R, Q};
-    int counts[2] = {7, 4};
-    cleanup_contour_set(2, counts, pts);
-    ASSERT_EQ(counts[0], 4);
-    EXPECT_EQ(pts[0].x, P.x);
-    EXPECT_EQ(pts[1].x, Q.x);
-    EXPECT_EQ(pts[2].y, R.y);
-    EXPECT_EQ(pts[3].y, T.y);
-    ASSERT_EQ(counts[1], 1);
-    EXPECT_EQ(pts[4].x, Q.x); // packed right after the first contour
-    EXPECT_EQ(pts[4].y, Q.y);
-}
-
-TEST(Cleanup, ManyContoursInDoublePrecision) {
-    std::vector<KT_Point_D> pts;
-    std::vector<int> counts;
-    for (int c = 0; c < 20; ++c) {
-        const double x = c;
-        pts.insert(pts.end(), {{x, 0, 0}, {x, 0, 0}, {x + 1, 0, 0}, {x + 1, 1, 0}, {x, 0, 0}});
-        counts.push_back(5);
+Exact exact(const Contours& in) {
+    Exact out;
+    for (const auto& c : in) {
+        out.emplace_back();
+        for (const KT_Point_D& p : c)
+            out.back().push_back({p.x, p.y, p.z});
     }
-    cleanup_contour_set(20, counts.data(), pts.data());
-    for (int c = 0; c < 20; ++c)
-        EXPECT_EQ(counts[c], 3);
-    EXPECT_EQ(pts[3 * 19].x, 19);
-    EXPECT_EQ(pts[3 * 19 + 2].y, 1);
-    cleanup_contour_set(0, nullptr, pts.data()); // nothing to do, nothing touched
+    return out;
 }
 
-TEST(Process, EmptyAndTrivialOperands) {
+template <class P> Exact cleaned(const Contours& in) {
+    std::vector<P> pts;
+    std::vector<int> counts;
+    for (const auto& c : in) {
+        counts.push_back(static_cast<int>(c.size()));
+        for (const KT_Point_D& p : c)
+            pts.push_back(narrow<P>(p));
+    }
+    cleanup_contour_set(static_cast<int>(counts.size()), counts.data(), pts.data());
+    Contours out;
+    std::size_t at = 0;
+    for (int n : counts) {
+        out.emplace_back();
+        for (int i = 0; i < n; ++i)
+            out.back().push_back(widen(pts[at++])); // packed one after another
+    }
+    return exact(out);
+}
+
+TEST(Cleanup, DuplicatesAndSpikesGoInBothPrecisions) {
+    const KT_Point_D P{0, 0, 0}, Q{1, 0, 0}, R{1, 1, 0}, S{5, 5, 5}, T{0, 1, 0}, U{2, 0, 0},
+        V{2, 1, 0};
+    const struct {
+        Contours in, out;
+    } rows[] = {
+        {{{P, Q, Q, S, Q, R, T}, {P, Q, R, Q}}, {{P, Q, R, T}, {Q}}},
+        {{{P, P, Q, R, P}, {Q, Q, U, V, Q}, {P, Q, R, T}}, {{P, Q, R}, {Q, U, V}, {P, Q, R, T}}},
+        {{}, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        EXPECT_EQ(cleaned<KT_Point>(row.in), exact(row.out));
+        EXPECT_EQ(cleaned<KT_Point_D>(row.in), exact(row.out));
+    }
+}
+
+TEST(Process, EmptyTrivialAndMixedOperands) {
     const KT_Point a_pts[] = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}};
     const KT_Point b_pts[] = {{1, 1, 0}, {3, 1, 0}, {3, 3, 0}, {1, 3, 0}};
+    const KT_Point_D d_pts[] = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}};
     KT_Contour_Set a(4, a_pts, false), b(4, b_pts, false), empty(0, b_pts, false);
+    KT_Contour_Set odd_even(4, a_pts, false), d(3, d_pts, false);
     a.set_fill_rule(1);
     b.set_fill_rule(1);
-    KT_Contour_Set a_minus_empty(a->process(KT_Contour_A_Minus_B, empty.body()));
-    EXPECT_EQ(a_minus_empty->total_points, 4);
-    EXPECT_EQ(a_minus_empty->fill_rule, 1);
-    EXPECT_TRUE(a_minus_empty->owns_data);
-    KT_Contour_Set empty_and_b(empty->process(KT_Contour_B_Minus_A, b.body()));
-    EXPECT_EQ(empty_and_b->total_points, 4);
-    EXPECT_EQ(empty_and_b->points[0].x, 1);
-    KT_Contour_Set none(empty->process(KT_Contour_Intersection, b.body()));
-    EXPECT_EQ(none->contour_count, 0);
-    for (auto op : {KT_Contour_Empty, KT_Contour_Empty_Too}) {
-        KT_Contour_Set r(a->process(op, b.body()));
-        EXPECT_EQ(r->contour_count, 0);
+    const struct {
+        const KT_Contour_Set* a;
+        KT_Contour_Operation op;
+        const KT_Contour_Set* b;
+        int points; // -1: no result
+        float x0;
+    } rows[] = {
+        {&a, KT_Contour_A_Minus_B, &empty, 4, 0},
+        {&empty, KT_Contour_B_Minus_A, &b, 4, 1},
+        {&empty, KT_Contour_Intersection, &b, 0, 0},
+        {&a, KT_Contour_Empty, &b, 0, 0},
+        {&a, KT_Contour_Empty_Too, &b, 0, 0},
+        {&a, KT_Contour_Copy_B, &b, 4, 1},
+        {&odd_even, KT_Contour_Union, nullptr, 4, 0},
+        {&a, KT_Contour_Union, &d, -1, 0}, // precisions differ
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        KT_Contour_Set r((*row.a)->process(row.op, row.b ? row.b->body() : nullptr));
+        ASSERT_EQ(r.empty(), row.points < 0);
+        if (row.points < 0) continue;
+        EXPECT_EQ(r->total_points, row.points);
+        if (row.points == 0) continue;
+        EXPECT_TRUE(r->owns_data);
+        EXPECT_EQ(r->points[0].x, row.x0);
+        EXPECT_EQ(r->points[2].x, row.x0 + 2);
+        EXPECT_TRUE(row.b != &empty || r->fill_rule == 1);
     }
-    KT_Contour_Set copy_b(a->process(KT_Contour_Copy_B, b.body()));
-    EXPECT_EQ(copy_b->total_points, 4);
-    EXPECT_EQ(copy_b->points[2].x, 3);
-    const KT_Point_D d_pts[] = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}};
-    KT_Contour_Set d(3, d_pts, false);
-    EXPECT_EQ(a->process(KT_Contour_Union, d.body()), nullptr);
-    KT_Contour_Set odd_even(4, a_pts, false);
-    KT_Contour_Set plain_copy(odd_even->process(KT_Contour_Union, nullptr));
-    EXPECT_NE(plain_copy->points, a_pts);
-    EXPECT_EQ(plain_copy->points[1].x, 2);
 }
 
 TEST(Process, OverlappingSquaresGiveResolvedContours) {
@@ -197,7 +150,7 @@ TEST(Process, OverlappingSquaresGiveResolvedContours) {
         KT_Contour_Set r(a->process(KT_Contour_Operation(op), b.body()));
         ASSERT_FALSE(r.empty());
         EXPECT_EQ(r->fill_rule, 2);
-        EXPECT_DOUBLE_EQ(contour_test::contour_area(*r), expected[op]) << "operation " << op;
+        EXPECT_DOUBLE_EQ(contour_area(*r), expected[op]) << "operation " << op;
     }
     // Only A's corner (2, 2) is an input point of A; the crossings and B's
     // corner have no index in A.
@@ -214,19 +167,16 @@ TEST(Process, OverlappingSquaresGiveResolvedContours) {
 }
 
 TEST(Process, LinesAreClippedInsideAndOutside) {
-    const KT_Point a_pts[] = {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {0, 4, 0}};
     // B: a long thin triangle poking out of A on the right.
     const KT_Point b_pts[] = {{1, 1, 0}, {6, 2, 0}, {1, 3, 0}};
-    KT_Contour_Set a(4, a_pts, false), b(3, b_pts, false);
+    KT_Contour_Set a(4, square, false), b(3, b_pts, false);
     auto length = [](const KT_Contour_Set& r) {
         double total = 0;
         int start = 0;
-        for (int c = 0; c < r->contour_count; ++c) {
+        for (int c = 0; c < r->contour_count; start += r->counts[c++])
             for (int i = start; i + 1 < start + r->counts[c]; ++i)
                 total += std::hypot(r->points[i + 1].x - r->points[i].x,
                                     r->points[i + 1].y - r->points[i].y);
-            start += r->counts[c];
-        }
         return total;
     };
     KT_Contour_Set inside(a->process(KT_Contour_Lines_Inside, b.body()));
@@ -237,50 +187,71 @@ TEST(Process, LinesAreClippedInsideAndOutside) {
     EXPECT_EQ(outside->contour_count, 1); // the tip is one open line
 }
 
-TEST(Triangulate, ConvexPentagonIsTheAlternatingStrip) {
-    KT_Point p[5];
-    for (int i = 0; i < 5; ++i)
-        p[i] = KT_Point{float(std::cos(2 * M_PI * i / 5)), float(std::sin(2 * M_PI * i / 5)), 0};
-    KT_Contour_Set set(5, p, false);
-    std::vector<std::array<int, 3>> sources;
-    set->triangulate(
-        [](const KT_Point*, const KT_Point*, const KT_Point*, const KT_Contour_Point_Source* a,
+template <class P> std::vector<std::array<int, 3>> sources_of(const KT_Contour_Set_Data& set) {
+    std::vector<std::array<int, 3>> out;
+    set.triangulate(
+        [](const P*, const P*, const P*, const KT_Contour_Point_Source* a,
            const KT_Contour_Point_Source* b, const KT_Contour_Point_Source* c, void* user) {
             static_cast<std::vector<std::array<int, 3>>*>(user)->push_back(
                 {a->index, b->index, c->index});
         },
-        &sources);
-    const std::vector<std::array<int, 3>> expected = {{0, 1, 4}, {1, 2, 4}, {4, 2, 3}};
-    EXPECT_EQ(sources, expected);
+        &out);
+    return out;
 }
 
-TEST(Triangulate, SourcesNameInputPointsAcrossContours) {
+TEST(Triangulate, SourcesNameInputPointsAndConvexContoursGiveTheStrip) {
     const KT_Point_D pts[] = {{9, 9, 0}, {9, 9, 0}, {0, 0, 0}, {3, 0, 0}, {3, 3, 0},
                               {2, 1, 0}, {0, 3, 0}, {5, 0, 0}, {6, 0, 0}, {6, 1, 0}};
     const int counts[3] = {2, 5, 3};
     KT_Contour_Set set(3, counts, pts, false);
     for (int rule = 0; rule < 3; ++rule) {
+        SCOPED_TRACE(rule);
         set.set_fill_rule(rule);
-        struct Seen {
-            const KT_Point_D* base;
-            bool ok = true;
-            int count = 0;
-        } seen{pts};
-        set->triangulate(
-            [](const KT_Point_D* a, const KT_Point_D* b, const KT_Point_D* c,
-               const KT_Contour_Point_Source* sa, const KT_Contour_Point_Source* sb,
-               const KT_Contour_Point_Source* sc, void* user) {
-                auto& s = *static_cast<Seen*>(user);
-                const KT_Point_D* p[3] = {a, b, c};
-                const KT_Contour_Point_Source* q[3] = {sa, sb, sc};
-                for (int k = 0; k < 3; ++k)
-                    s.ok = s.ok && q[k]->index >= 2 && q[k]->index < 10 &&
-                           s.base[q[k]->index].x == p[k]->x && s.base[q[k]->index].y == p[k]->y;
-                ++s.count;
-            },
-            &seen);
-        EXPECT_TRUE(seen.ok) << "fill rule " << rule;
-        EXPECT_EQ(seen.count, 4) << "fill rule " << rule;
+        const auto sources = sources_of<KT_Point_D>(*set);
+        const auto triangles = triangles_of<KT_Point_D>(*set);
+        ASSERT_EQ(sources.size(), 4u);
+        ASSERT_EQ(triangles.size(), 4u);
+        for (std::size_t t = 0; t < 4; ++t)
+            for (int k = 0; k < 3; ++k) {
+                const int i = sources[t][k];
+                const KT_Point_D& p = k == 0   ? triangles[t].a
+                                      : k == 1 ? triangles[t].b
+                                               : triangles[t].c;
+                ASSERT_TRUE(i >= 2 && i < 10);
+                EXPECT_TRUE(pts[i].x == p.x && pts[i].y == p.y);
+            }
+    }
+    // A convex contour is cut into the alternating strip.
+    KT_Point p[5];
+    for (int i = 0; i < 5; ++i)
+        p[i] = KT_Point{float(std::cos(2 * M_PI * i / 5)), float(std::sin(2 * M_PI * i / 5)), 0};
+    const std::vector<std::array<int, 3>> strip = {{0, 1, 4}, {1, 2, 4}, {4, 2, 3}};
+    EXPECT_EQ(sources_of<KT_Point>(*KT_Contour_Set(5, p, false)), strip);
+}
+
+TEST(Triangulate, ResolvedContoursTurningAlikeAreTriangulatedOneByOne) {
+    // Three separate concave contours as fill rule 2, first counter-clockwise
+    // and then clockwise: each is its own polygon, sources count across all
+    // contours, and every triangle turns as its contour does.
+    std::vector<KT_Point> ccw, cw;
+    for (int k = 0; k < 3; ++k)
+        for (const KT_Point& p : {KT_Point{0, 0, 0}, KT_Point{1, 0, 0}, KT_Point{1, 1, 0},
+                                  KT_Point{0.5f, 0.5f, 0}, KT_Point{0, 1, 0}})
+            ccw.push_back(KT_Point{p.x + 3 * k, p.y, 0});
+    for (int k = 0; k < 3; ++k)
+        for (int i = 4; i >= 0; --i)
+            cw.push_back(ccw[5 * k + i]);
+    const int counts[3] = {5, 5, 5};
+    for (const auto* pts : {&ccw, &cw}) {
+        KT_Contour_Set set(3, counts, pts->data(), false);
+        set.set_fill_rule(2);
+        const auto sources = sources_of<KT_Point>(*set);
+        EXPECT_EQ(sources.size(), 9u);
+        for (const auto& s : sources)
+            EXPECT_TRUE(s[0] >= 0 && s[0] / 5 == s[1] / 5 && s[1] / 5 == s[2] / 5);
+        const double turn = pts == &ccw ? 1 : -1;
+        for (const auto& t : triangles_of<KT_Point>(*set))
+            EXPECT_GT(turn * cross(t.a, t.b, t.c), 0);
     }
 }
 
@@ -293,26 +264,16 @@ TEST(Polygonize, ConvexContourArrivesWholeAndMaxPointsIsHonoured) {
     const auto whole = polygons_of<KT_Point>(*set, 0);
     ASSERT_EQ(whole.size(), 1u);
     EXPECT_EQ(whole[0].size(), 1000u);
+    EXPECT_EQ(polygons_of<KT_Point>(*set, -1).size(), 1u); // no limit either
     for (int max_points : {3, 4, 7, 64}) {
-        const auto pieces = polygons_of<KT_Point>(*set, max_points);
         double area = 0;
-        for (const auto& piece : pieces) {
+        for (const auto& piece : polygons_of<KT_Point>(*set, max_points)) {
             EXPECT_LE(piece.size(), std::size_t(max_points));
             EXPECT_GE(piece.size(), 3u);
-            area += contour_test::polygon_area(piece);
+            area += polygon_area(piece);
         }
-        EXPECT_NEAR(area, contour_test::polygon_area(whole[0]), 1e-2) << max_points;
+        EXPECT_NEAR(area, polygon_area(whole[0]), 1e-2) << max_points;
     }
-    // A concave outline is cut into convex pieces with no limit given.
-    const KT_Point ell[] = {{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}, {1, 2, 0}, {0, 2, 0}};
-    KT_Contour_Set l_set(6, ell, false);
-    const auto pieces = polygons_of<KT_Point>(*l_set, -1);
-    EXPECT_GE(pieces.size(), 2u);
-    EXPECT_LE(pieces.size(), 3u);
-    double area = 0;
-    for (const auto& piece : pieces)
-        area += contour_test::polygon_area(piece);
-    EXPECT_DOUBLE_EQ(area, 3);
 }
 
 TEST(BadInput, NothingIsDeliveredAndNothingCrashes) {
@@ -342,14 +303,50 @@ TEST(BadInput, NothingIsDeliveredAndNothingCrashes) {
             EXPECT_TRUE(polygons_of<KT_Point>(*set, 6).empty());
             EXPECT_TRUE(triangles_of<KT_Point_D>(*set).empty()); // wrong precision
             KT_Contour_Set u(set->process(KT_Contour_Union, good.body()));
-            EXPECT_DOUBLE_EQ(contour_test::contour_area(*u), 0.5);
+            EXPECT_DOUBLE_EQ(contour_area(*u), 0.5);
         }
     }
 }
 
+TEST(BadInput, DegenerateFloodsStayFast) {
+    // 200,000 points on one line, and a long zigzag folded onto itself
+    // beside a real triangle: both finish promptly and give what they hold.
+    std::vector<KT_Point_D> line;
+    for (int i = 0; i < 200000; ++i)
+        line.push_back(KT_Point_D{double(i % 977), double(i % 977), 0});
+    KT_Contour_Set flat(static_cast<int>(line.size()), line.data(), false);
+    EXPECT_TRUE(triangles_of<KT_Point_D>(*flat).empty());
+    std::vector<KT_Point_D> zigzag = {{0, -5, 0}, {10, -5, 0}, {0, -4, 0}};
+    for (int i = 0; i < 3000; ++i)
+        zigzag.push_back(KT_Point_D{double(i % 7), 0, 0});
+    const int counts[2] = {3, 1000};
+    KT_Contour_Set mixed(2, counts, zigzag.data(), false);
+    mixed.set_fill_rule(1);
+    EXPECT_DOUBLE_EQ(triangle_area<KT_Point_D>(*mixed), 5);
+}
+
+TEST(BadInput, ExtremeCoordinatesNeverCrash) {
+    // Products of these overflow or underflow; whatever comes out must be
+    // finite work on finite memory.
+    const KT_Point_D extreme[] = {{0, 0, 0},          {1e300, 0, 0},  {1e300, 1e300, 0},
+                                  {-1e300, 1, 0},     {1e-300, 5, 0}, {1e300, -1e300, 0},
+                                  {2e-300, 1e-300, 0}};
+    for (int rule = 0; rule < 3; ++rule) {
+        KT_Contour_Set set(7, extreme, false);
+        set.set_fill_rule(rule);
+        triangles_of<KT_Point_D>(*set);
+        polygons_of<KT_Point_D>(*set, 4);
+        KT_Contour_Set r(set->process(KT_Contour_Intersection, set.body()));
+        EXPECT_FALSE(r.empty());
+    }
+    const KT_Point huge[] = {{0, 0, 0}, {3e38f, 0, 0}, {3e38f, 3e38f, 0}, {0, 3e38f, 0}};
+    KT_Contour_Set big(4, huge, false);
+    big.set_fill_rule(1);
+    EXPECT_DOUBLE_EQ(triangle_area<KT_Point>(*big), double(3e38f) * double(3e38f));
+}
+
 TEST(Projection, ForcedAxesFollowTheLargestComponent) {
-    const KT_Point pts[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    KT_Contour_Set set(3, pts, false);
+    KT_Contour_Set set(3, square, false);
     const struct {
         KT_Point v;
         int u_axis, v_axis;
@@ -381,93 +378,6 @@ TEST(Projection, SetInAnUprightPlaneIsDecomposedThere) {
     for (const auto& t : triangles_of<KT_Point_D>(*tilted))
         for (const KT_Point_D& p : {t.a, t.b, t.c})
             EXPECT_DOUBLE_EQ(p.y, p.x + 1);
-}
-
-TEST(BadInput, DegenerateFloodsStayFast) {
-    // 200,000 points on one line, and a long zigzag folded onto itself
-    // beside a real triangle: both finish promptly and give what they hold.
-    std::vector<KT_Point_D> line;
-    for (int i = 0; i < 200000; ++i)
-        line.push_back(KT_Point_D{double(i % 977), double(i % 977), 0});
-    KT_Contour_Set flat(static_cast<int>(line.size()), line.data(), false);
-    EXPECT_TRUE(triangles_of<KT_Point_D>(*flat).empty());
-    std::vector<KT_Point_D> zigzag = {{0, -5, 0}, {10, -5, 0}, {0, -4, 0}};
-    for (int i = 0; i < 3000; ++i)
-        zigzag.push_back(KT_Point_D{double(i % 7), 0, 0});
-    const int counts[2] = {3, 1000};
-    KT_Contour_Set mixed(2, counts, zigzag.data(), false);
-    mixed.set_fill_rule(1);
-    double area = 0;
-    for (const auto& t : triangles_of<KT_Point_D>(*mixed))
-        area += contour_test::cross(t.a, t.b, t.c) / 2;
-    EXPECT_DOUBLE_EQ(area, 5);
-}
-
-TEST(BadInput, ExtremeCoordinatesNeverCrash) {
-    // Products of these overflow or underflow; whatever comes out must be
-    // finite work on finite memory.
-    const KT_Point_D extreme[] = {{0, 0, 0},          {1e300, 0, 0},  {1e300, 1e300, 0},
-                                  {-1e300, 1, 0},     {1e-300, 5, 0}, {1e300, -1e300, 0},
-                                  {2e-300, 1e-300, 0}};
-    for (int rule = 0; rule < 3; ++rule) {
-        KT_Contour_Set set(7, extreme, false);
-        set.set_fill_rule(rule);
-        triangles_of<KT_Point_D>(*set);
-        polygons_of<KT_Point_D>(*set, 4);
-        KT_Contour_Set r(set->process(KT_Contour_Intersection, set.body()));
-        EXPECT_FALSE(r.empty());
-    }
-    const KT_Point huge[] = {{0, 0, 0}, {3e38f, 0, 0}, {3e38f, 3e38f, 0}, {0, 3e38f, 0}};
-    KT_Contour_Set big(4, huge, false);
-    big.set_fill_rule(1);
-    double area = 0;
-    for (const auto& t : triangles_of<KT_Point>(*big))
-        area += contour_test::cross(t.a, t.b, t.c) / 2;
-    EXPECT_DOUBLE_EQ(area, double(3e38f) * double(3e38f));
-}
-
-TEST(Triangulate, ResolvedContoursTurningAlikeAreTriangulatedOneByOne) {
-    // Three separate squares, all counter-clockwise, as fill rule 2: each is
-    // its own polygon, and sources count across all contours.
-    std::vector<KT_Point> pts;
-    for (int k = 0; k < 3; ++k)
-        for (const KT_Point& p : {KT_Point{0, 0, 0}, KT_Point{1, 0, 0}, KT_Point{1, 1, 0},
-                                  KT_Point{0.5f, 0.5f, 0}, KT_Point{0, 1, 0}})
-            pts.push_back(KT_Point{p.x + 3 * k, p.y, 0});
-    const int counts[3] = {5, 5, 5};
-    KT_Contour_Set set(3, counts, pts.data(), false);
-    set.set_fill_rule(2);
-    struct Seen {
-        int triangles = 0;
-        bool within_one_contour = true;
-    } seen;
-    set->triangulate(
-        [](const KT_Point*, const KT_Point*, const KT_Point*, const KT_Contour_Point_Source* a,
-           const KT_Contour_Point_Source* b, const KT_Contour_Point_Source* c, void* user) {
-            auto& s = *static_cast<Seen*>(user);
-            ++s.triangles;
-            s.within_one_contour = s.within_one_contour && a->index / 5 == b->index / 5 &&
-                                   b->index / 5 == c->index / 5 && a->index >= 0;
-        },
-        &seen);
-    EXPECT_EQ(seen.triangles, 9);
-    EXPECT_TRUE(seen.within_one_contour);
-
-    // The same contours clockwise: every triangle turns clockwise too.
-    std::vector<KT_Point> reversed;
-    for (int k = 0; k < 3; ++k)
-        for (int i = 4; i >= 0; --i)
-            reversed.push_back(pts[5 * k + i]);
-    KT_Contour_Set clockwise(3, counts, reversed.data(), false);
-    clockwise.set_fill_rule(2);
-    int turning_left = 0, turning_right = 0;
-    for (const auto& t : triangles_of<KT_Point>(*clockwise)) {
-        const double a = contour_test::cross(t.a, t.b, t.c);
-        turning_left += a > 0;
-        turning_right += a < 0;
-    }
-    EXPECT_EQ(turning_left, 0);
-    EXPECT_EQ(turning_right, 9);
 }
 
 } // namespace

@@ -22,6 +22,16 @@ struct Tangle {
     std::vector<int> operand;
 };
 
+Tangle add_loop(Tangle t, int operand, const std::vector<KT_Point_D>& points) {
+    t.loops.emplace_back();
+    t.operand.push_back(operand);
+    for (const KT_Point_D& p : points) {
+        t.loops.back().push_back(static_cast<std::int32_t>(t.points.size()));
+        t.points.push_back(p);
+    }
+    return t;
+}
+
 // Random self-intersecting loops; on a coarse grid most edges share lines,
 // pass through other edges' vertices and cross at grid points.
 Tangle random_tangle(unsigned seed, int loops, int points_per_loop, double grid) {
@@ -30,14 +40,13 @@ Tangle random_tangle(unsigned seed, int loops, int points_per_loop, double grid)
     std::uniform_real_distribution<double> anywhere(0, 12);
     Tangle t;
     for (int l = 0; l < loops; ++l) {
-        t.loops.emplace_back();
-        t.operand.push_back(l % 2);
+        std::vector<KT_Point_D> loop;
         for (int i = 0; i < points_per_loop; ++i) {
             const double x = grid > 0 ? cell(rng) * grid : anywhere(rng);
             const double y = grid > 0 ? cell(rng) * grid : anywhere(rng);
-            t.loops.back().push_back(static_cast<std::int32_t>(t.points.size()));
-            t.points.push_back(KT_Point_D{x, y, 0});
+            loop.push_back(KT_Point_D{x, y, 0});
         }
+        t = add_loop(t, l % 2, loop);
     }
     return t;
 }
@@ -124,52 +133,33 @@ TEST(CrossingSearch, SweepBuildsTheSameArrangementAsAllPairs) {
     }
 }
 
-// Thousands of edges back and forth along one line, crossed by a few
-// others: the sweep must settle them without a pass per overlap.
-TEST(CrossingSearch, CollinearBackAndForthEdgesSettle) {
-    Tangle t;
+// Hundreds of edges back and forth along the line y = x / 2, crossed by a
+// zig-zag; and a star of thin triangles whose long edges all pass within
+// rounding of the origin.
+TEST(CrossingSearch, CollinearRunsAndNearlyConcurrentCrossingsAgree) {
     std::mt19937 rng(5);
     std::uniform_int_distribution<int> at(0, 100);
-    t.loops.emplace_back();
-    t.operand.push_back(0);
+    std::vector<KT_Point_D> back_and_forth, zigzag;
     for (int i = 0; i < 300; ++i) {
-        t.loops[0].push_back(static_cast<std::int32_t>(t.points.size()));
-        t.points.push_back(KT_Point_D{double(at(rng)), double(at(rng)) * 0.5, 0});
+        const double x = at(rng);
+        back_and_forth.push_back(KT_Point_D{x, x * 0.5, 0});
     }
-    // The line is y = x / 2; a zig-zag loop crosses it many times.
-    t.loops.emplace_back();
-    t.operand.push_back(1);
-    for (int i = 0; i <= 10; ++i) {
-        t.loops[1].push_back(static_cast<std::int32_t>(t.points.size()));
-        t.points.push_back(KT_Point_D{i * 10.0 + 3, i % 2 ? 250.0 : -50.0, 0});
+    for (int i = 0; i <= 10; ++i)
+        zigzag.push_back(KT_Point_D{i * 10.0 + 3, i % 2 ? 250.0 : -50.0, 0});
+    Tangle star;
+    for (int i = 0; i < 16; ++i) {
+        const double c = std::cos(M_PI * i / 16), s = std::sin(M_PI * i / 16);
+        star = add_loop(star, 0,
+                        {{16 * c, 16 * s, 0}, {-16 * c, -16 * s, 0}, {0.01 - 16 * c, -16 * s, 0}});
     }
-    Sweep_Workspace sweep, reference;
-    build(sweep, t, Crossing_Search::sweep, false);
-    build(reference, t, Crossing_Search::all_pairs_reference, false);
-    expect_same_arrangement(sweep, reference);
-    EXPECT_GT(sweep.segments.size(), 40u);
-}
-
-TEST(CrossingSearch, NearlyConcurrentCrossingsAgreeAndStayPlanar) {
-    // A star of thin triangles whose long edges all pass within rounding
-    // of the origin: a cluster of nearly concurrent crossings.
-    Tangle t;
-    const int spokes = 16;
-    for (int i = 0; i < spokes; ++i) {
-        const double a = 3.14159265358979 * i / spokes;
-        t.loops.push_back({static_cast<std::int32_t>(t.points.size()),
-                           static_cast<std::int32_t>(t.points.size() + 1),
-                           static_cast<std::int32_t>(t.points.size() + 2)});
-        t.operand.push_back(0);
-        t.points.push_back(KT_Point_D{16 * std::cos(a), 16 * std::sin(a), 0});
-        t.points.push_back(KT_Point_D{-16 * std::cos(a), -16 * std::sin(a), 0});
-        t.points.push_back(KT_Point_D{-16 * std::cos(a) + 0.01, -16 * std::sin(a), 0});
+    for (const Tangle& t : {add_loop(add_loop({}, 0, back_and_forth), 1, zigzag), star}) {
+        Sweep_Workspace sweep, reference;
+        build(sweep, t, Crossing_Search::sweep, false);
+        build(reference, t, Crossing_Search::all_pairs_reference, false);
+        expect_same_arrangement(sweep, reference);
+        expect_planar(sweep);
+        EXPECT_GT(sweep.segments.size(), 20u);
     }
-    Sweep_Workspace sweep, reference;
-    build(sweep, t, Crossing_Search::sweep, false);
-    build(reference, t, Crossing_Search::all_pairs_reference, false);
-    expect_same_arrangement(sweep, reference);
-    expect_planar(sweep);
 }
 
 } // namespace

@@ -19,13 +19,6 @@ struct Outline {
         counts.push_back(static_cast<int>(contour.size()));
         points.insert(points.end(), contour.begin(), contour.end());
     }
-    template <class P> std::vector<P> as() const {
-        std::vector<P> out;
-        for (const KT_Point_D& p : points)
-            out.push_back(P{static_cast<decltype(P::x)>(p.x), static_cast<decltype(P::x)>(p.y),
-                            static_cast<decltype(P::x)>(p.z)});
-        return out;
-    }
 };
 
 // Coordinates land on a grid of eighths so that collinear runs, shared
@@ -62,20 +55,10 @@ inline std::vector<KT_Point_D> roughen(std::mt19937& rng, const std::vector<KT_P
         const KT_Point_D& a = c[i];
         const KT_Point_D& b = c[(i + 1) % c.size()];
         out.push_back(a);
-        switch (pick(rng)) {
-        case 0:
-            out.push_back(KT_Point_D{(a.x + b.x) / 2, (a.y + b.y) / 2, 0});
-            break;
-        case 1:
-            out.push_back(a);
-            break;
-        case 2:
-            out.push_back(KT_Point_D{a.x + 0.5, a.y + 0.25, 0});
-            out.push_back(a);
-            break;
-        default:
-            break;
-        }
+        const int kind = pick(rng);
+        if (kind == 0) out.push_back(KT_Point_D{(a.x + b.x) / 2, (a.y + b.y) / 2, 0});
+        if (kind == 2) out.push_back(KT_Point_D{a.x + 0.5, a.y + 0.25, 0});
+        if (kind == 1 || kind == 2) out.push_back(a);
     }
     return out;
 }
@@ -121,6 +104,11 @@ template <class P> KT_Point_D widen(const P& p) {
     return KT_Point_D{p.x, p.y, p.z};
 }
 
+template <class P> P narrow(const KT_Point_D& p) {
+    using C = decltype(P::x);
+    return P{static_cast<C>(p.x), static_cast<C>(p.y), static_cast<C>(p.z)};
+}
+
 template <class P> std::vector<Triangle> triangles_of(const KT_Contour_Set_Data& set) {
     std::vector<Triangle> out;
     set.triangulate(
@@ -156,6 +144,34 @@ inline double polygon_area(const std::vector<KT_Point_D>& p) {
     return a / 2;
 }
 
+inline KT_Point_D point_at(const KT_Contour_Set_Data& set, int i) {
+    return set.points_d ? set.points_d[i] : widen(set.points[i]);
+}
+
+template <class P> double triangle_area(const KT_Contour_Set_Data& set) {
+    double area = 0;
+    for (const Triangle& t : triangles_of<P>(set))
+        area += cross(t.a, t.b, t.c) / 2;
+    return area;
+}
+
+template <class P> KT_Contour_Set make_set(const Outline& o, std::vector<P>& storage, int rule) {
+    storage.clear();
+    for (const KT_Point_D& p : o.points)
+        storage.push_back(narrow<P>(p));
+    KT_Contour_Set set(static_cast<int>(o.counts.size()), o.counts.data(), storage.data(), false);
+    set.set_fill_rule(rule);
+    return set;
+}
+
+// The resolved form of a set: the set cut by a square of half-width e.
+template <class P> KT_Contour_Set resolved_within(const KT_Contour_Set& set, double e) {
+    const std::vector<P> frame = {narrow<P>({-e, -e, 0}), narrow<P>({e, -e, 0}),
+                                  narrow<P>({e, e, 0}), narrow<P>({-e, e, 0})};
+    KT_Contour_Set box(4, frame.data(), false);
+    return KT_Contour_Set(set->process(KT_Contour_Intersection, box.body()));
+}
+
 // Signed area of a set's contours (meaningful for resolved sets).
 inline double contour_area(const KT_Contour_Set_Data& set) {
     double area = 0;
@@ -163,7 +179,7 @@ inline double contour_area(const KT_Contour_Set_Data& set) {
     for (int c = 0; c < set.contour_count; ++c) {
         std::vector<KT_Point_D> contour;
         for (int i = start; i < start + set.counts[c]; ++i)
-            contour.push_back(set.points_d ? set.points_d[i] : widen(set.points[i]));
+            contour.push_back(point_at(set, i));
         area += polygon_area(contour);
         start += set.counts[c];
     }
@@ -204,12 +220,6 @@ inline std::vector<KT_Point_D> samples_away_from(const std::vector<const Outline
             if (clear) out.push_back(p);
         }
     return out;
-}
-
-inline bool inside_convex(const KT_Point_D& p, const std::vector<KT_Point_D>& poly) {
-    for (std::size_t i = 0; i < poly.size(); ++i)
-        if (cross(poly[i], poly[(i + 1) % poly.size()], p) < 0) return false;
-    return true;
 }
 
 } // namespace contour_test

@@ -16,17 +16,6 @@ template <class P> class RegionProperty : public ::testing::Test {};
 using Precisions = ::testing::Types<KT_Point, KT_Point_D>;
 TYPED_TEST_SUITE(RegionProperty, Precisions);
 
-template <class P> P narrow(const KT_Point_D& p) {
-    return P{static_cast<decltype(P::x)>(p.x), static_cast<decltype(P::x)>(p.y), 0};
-}
-
-template <class P> KT_Contour_Set make_set(const Outline& o, std::vector<P>& storage, int rule) {
-    storage = o.as<P>();
-    KT_Contour_Set set(static_cast<int>(o.counts.size()), o.counts.data(), storage.data(), false);
-    set.set_fill_rule(rule);
-    return set;
-}
-
 // Winding number of a point by the set's contours (counter-clockwise
 // outlines count +1), counted directly.
 double winding(const KT_Contour_Set_Data& set, const KT_Point_D& p) {
@@ -34,10 +23,7 @@ double winding(const KT_Contour_Set_Data& set, const KT_Point_D& p) {
     for (int c = 0; c < set.contour_count; ++c) {
         const int n = set.counts[c];
         for (int i = 0; i < n; ++i) {
-            const KT_Point_D a =
-                set.points_d ? set.points_d[start + i] : widen(set.points[start + i]);
-            const KT_Point_D b = set.points_d ? set.points_d[start + (i + 1) % n]
-                                              : widen(set.points[start + (i + 1) % n]);
+            const KT_Point_D a = point_at(set, start + i), b = point_at(set, start + (i + 1) % n);
             if ((a.y <= p.y) != (b.y <= p.y)) {
                 const double x = a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y);
                 if (x > p.x) w += b.y > a.y ? 1 : -1;
@@ -46,28 +32,6 @@ double winding(const KT_Contour_Set_Data& set, const KT_Point_D& p) {
         start += n;
     }
     return w;
-}
-
-// Every sample inside the region lies in exactly one piece (or on an edge
-// between pieces), and every sample outside in none.
-template <class Piece, class Contains>
-void expect_exact_cover(const KT_Contour_Set_Data& set, const std::vector<Piece>& pieces,
-                        const std::vector<KT_Point_D>& samples, Contains contains,
-                        const char* what) {
-    int misses = 0;
-    for (const KT_Point_D& q : samples) {
-        const bool inside = set.point_inside(narrow<KT_Point_D>(q));
-        int count = 0;
-        bool on_edge = false;
-        for (const Piece& piece : pieces) {
-            const int where = contains(piece, q);
-            count += where > 0;
-            on_edge = on_edge || where < 0;
-        }
-        const bool covered = count == 1 || (count == 0 && on_edge);
-        if (count > 1 || (inside ? !covered : count != 0)) ++misses;
-    }
-    EXPECT_EQ(misses, 0) << what;
 }
 
 // 1 strictly inside a convex outline of either turn, -1 on one of its
@@ -85,8 +49,25 @@ int in_polygon(const std::vector<KT_Point_D>& poly, const KT_Point_D& q) {
     return zero > 0 && (positive + zero == n || negative + zero == n) ? -1 : 0;
 }
 
-int in_triangle(const Triangle& t, const KT_Point_D& q) {
-    return in_polygon({t.a, t.b, t.c}, q);
+// Every sample inside the region lies in exactly one piece (or on an edge
+// between pieces), and every sample outside in none.
+void expect_exact_cover(const KT_Contour_Set_Data& set,
+                        const std::vector<std::vector<KT_Point_D>>& pieces,
+                        const std::vector<KT_Point_D>& samples, const char* what) {
+    int misses = 0;
+    for (const KT_Point_D& q : samples) {
+        const bool inside = set.point_inside(narrow<KT_Point_D>(q));
+        int count = 0;
+        bool on_edge = false;
+        for (const auto& piece : pieces) {
+            const int where = in_polygon(piece, q);
+            count += where > 0;
+            on_edge = on_edge || where < 0;
+        }
+        const bool covered = count == 1 || (count == 0 && on_edge);
+        if (count > 1 || (inside ? !covered : count != 0)) ++misses;
+    }
+    EXPECT_EQ(misses, 0) << what;
 }
 
 // The area of pieces that must all turn the same way; each piece must be
@@ -117,9 +98,9 @@ std::vector<std::vector<KT_Point_D>> as_pieces(const std::vector<Triangle>& tria
 
 template <class P> void check_decompositions(const KT_Contour_Set_Data& set, const Outline& o) {
     const std::vector<KT_Point_D> samples = samples_away_from({&o}, -0.5, 10.5, grid_steps);
-    const std::vector<Triangle> triangles = triangles_of<P>(set);
-    const double triangle_area = area_wound_alike(as_pieces(triangles));
-    expect_exact_cover(set, triangles, samples, in_triangle, "triangles");
+    const auto triangles = as_pieces(triangles_of<P>(set));
+    const double triangle_area = area_wound_alike(triangles);
+    expect_exact_cover(set, triangles, samples, "triangles");
     for (int max_points : {0, 4, 7}) {
         const auto polygons = polygons_of<P>(set, max_points);
         for (const auto& poly : polygons) {
@@ -129,7 +110,7 @@ template <class P> void check_decompositions(const KT_Contour_Set_Data& set, con
             }
         }
         EXPECT_NEAR(area_wound_alike(polygons), triangle_area, 1e-6 * (1 + triangle_area));
-        expect_exact_cover(set, polygons, samples, in_polygon, "polygons");
+        expect_exact_cover(set, polygons, samples, "polygons");
     }
 }
 
@@ -210,10 +191,7 @@ TYPED_TEST(RegionProperty, BooleansClassifyAsTheOperandsDo) {
             int start = 0, wrong = 0;
             for (int c = 0; c < lines->contour_count; ++c) {
                 for (int i = start; i + 1 < start + lines->counts[c]; ++i) {
-                    const KT_Point_D p =
-                        lines->points_d ? lines->points_d[i] : widen(lines->points[i]);
-                    const KT_Point_D q =
-                        lines->points_d ? lines->points_d[i + 1] : widen(lines->points[i + 1]);
+                    const KT_Point_D p = point_at(*lines, i), q = point_at(*lines, i + 1);
                     const KT_Point_D mid{(p.x + q.x) / 2, (p.y + q.y) / 2, 0};
                     if (distance_to_outline(mid, oa) < 1e-3) continue;
                     wrong += a->point_inside(narrow<P>(mid)) != (op == 4);
@@ -244,16 +222,14 @@ TYPED_TEST(RegionProperty, TangledGridOutlinesStayConsistent) {
         KT_Contour_Set set = make_set(o, storage, rule(rng) == 0 ? 0 : 1);
         SCOPED_TRACE(::testing::Message() << "round " << round << " rule " << set->fill_rule);
         const std::vector<KT_Point_D> samples = samples_away_from({&o}, -0.5, 4.5, 16);
-        const std::vector<Triangle> triangles = triangles_of<P>(*set);
-        const double area = area_wound_alike(as_pieces(triangles));
-        expect_exact_cover(*set, triangles, samples, in_triangle, "triangles");
+        const auto triangles = as_pieces(triangles_of<P>(*set));
+        const double area = area_wound_alike(triangles);
+        expect_exact_cover(*set, triangles, samples, "triangles");
         const double polygon_sum = area_wound_alike(polygons_of<P>(*set, 5));
         // Crossing points of single-precision sets are rounded to floats.
         const double tolerance = sizeof(storage[0].x) == sizeof(float) ? 1e-5 : 1e-9;
         EXPECT_NEAR(polygon_sum, area, tolerance);
-        const std::vector<P> frame = {P{-1, -1, 0}, P{6, -1, 0}, P{6, 6, 0}, P{-1, 6, 0}};
-        KT_Contour_Set box(4, frame.data(), false);
-        KT_Contour_Set resolved(set->process(KT_Contour_Intersection, box.body()));
+        KT_Contour_Set resolved = resolved_within<P>(set, 6);
         EXPECT_NEAR(contour_area(*resolved), area, tolerance);
         int wrong = 0;
         for (const KT_Point_D& q : samples) {
