@@ -56,7 +56,7 @@ KT_Pixel_Rectangle rectangle_of(KT_Image_Format format, const KT_DCI_Point* star
     const std::int64_t width = std::int64_t{end->x} - start->x + 1;
     const std::int64_t height = std::int64_t{start->y} - end->y + 1;
     // Corners the wrong way round, or further apart than any image, draw nothing.
-    if (width <= 0 || height <= 0 || width * height > KT_Largest_Pixel_Rectangle) return r;
+    if (width <= 0 || height <= 0 || width > KT_Largest_Pixel_Rectangle / height) return r;
     r.width = static_cast<std::int32_t>(width);
     r.height = static_cast<std::int32_t>(height);
     return r;
