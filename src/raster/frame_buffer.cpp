@@ -39,7 +39,7 @@ void KD_Standard_Clear_Drawing_Buffer(const KT_Renderer_Data*, const KT_Renditio
                                    {clip.left, clip.top + 1, 0},
                                    {clip.right + 1, clip.bottom, 0},
                                    {clip.right + 1, clip.top + 1, 0}};
-    const KT_RGB32 background = rendition->color().background.device_rgb;
+    const KT_RGB32 background = rendition->color().background.rgb;
     KD_Action_Draw_DCI_Colorized_Polytriangle(rendition->renderer(), rendition, 4, strip,
                                               &background, true);
 }

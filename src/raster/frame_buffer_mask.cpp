@@ -109,7 +109,10 @@ struct Frame_Buffer_Mask_Filling {
         f->mask->fill_triangle(f->at(*a), f->at(*b), f->at(*c), f->value);
     }
     template <class P> Frame_Buffer_Mask::Vertex at(const P& p) const {
-        return {to_pixel(p.x) - mask->origin_x, to_pixel(p.y) - mask->origin_y};
+        // Relative to the origin first: the region is cut to the window, so
+        // what is truncated is never negative and truncation rounds.
+        return {to_pixel(static_cast<double>(p.x) - mask->origin_x),
+                to_pixel(static_cast<double>(p.y) - mask->origin_y)};
     }
 };
 

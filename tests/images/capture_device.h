@@ -51,6 +51,8 @@ public:
     // Index8 and Gray8 in byte 0, Bitonal as the raw bit in byte 0.
     std::map<Position, Stored_Pixel> pixels;
     int native_calls = 0;
+    // Whether the rendition of the last native call tested depth.
+    bool last_depth_buffered = false;
 
     bool has(int x, int y) const { return pixels.count({x, y}) != 0; }
     const Stored_Pixel& at(int x, int y) const { return pixels.at({x, y}); }
@@ -64,9 +66,10 @@ private:
     }
 
     template <class Store>
-    void store(const KT_DCI_Point* start, const KT_DCI_Point* end, int row_bytes,
-               const void* pixels_in, Store stored) {
+    void store(const KT_Rendition* rendition, const KT_DCI_Point* start, const KT_DCI_Point* end,
+               int row_bytes, const void* pixels_in, Store stored) {
         ++native_calls;
+        last_depth_buffered = rendition->transform().depth_buffer;
         const auto* top = static_cast<const std::uint8_t*>(pixels_in);
         for (int y = start->y; y >= end->y; --y) {
             const std::uint8_t* row = top + std::int64_t{start->y - y} * row_bytes;
@@ -86,7 +89,7 @@ private:
                                              packing);
             return;
         }
-        d->store(start, end, row_bytes, in, [](const std::uint8_t* row, int i) {
+        d->store(rendition, start, end, row_bytes, in, [](const std::uint8_t* row, int i) {
             return Stored_Pixel{row[4 * i], row[4 * i + 1], row[4 * i + 2], row[4 * i + 3]};
         });
     }
@@ -99,7 +102,7 @@ private:
             KD_Standard_Draw_DCI_Index8_Image(r, rendition, start, end, row_bytes, in);
             return;
         }
-        d->store(start, end, row_bytes, in, one_byte);
+        d->store(rendition, start, end, row_bytes, in, one_byte);
     }
 
     static void gray8(const KT_Renderer_Data* r, const KT_Rendition* rendition,
@@ -111,7 +114,7 @@ private:
             KD_Standard_Draw_DCI_Gray8_Image(r, rendition, start, end, row_bytes, in, resolution);
             return;
         }
-        d->store(start, end, row_bytes, in, one_byte);
+        d->store(rendition, start, end, row_bytes, in, one_byte);
     }
 
     static void bitonal(const KT_Renderer_Data* r, const KT_Rendition* rendition,
@@ -123,7 +126,7 @@ private:
             KD_Standard_Draw_DCI_Bitonal_Image(r, rendition, start, end, row_bytes, in, format);
             return;
         }
-        d->store(start, end, row_bytes, in, [own](const std::uint8_t* row, int i) {
+        d->store(rendition, start, end, row_bytes, in, [own](const std::uint8_t* row, int i) {
             const int bit = own.leftmost_is_msb() ? 7 - (i & 7) : i & 7;
             return Stored_Pixel{static_cast<std::uint8_t>((row[i >> 3] >> bit) & 1), 0, 0, 0};
         });
@@ -137,7 +140,7 @@ private:
             KD_Standard_Draw_DCI_CMYK32_Image(r, rendition, start, end, row_bytes, in, resolution);
             return;
         }
-        d->store(start, end, row_bytes, in, [](const std::uint8_t* row, int i) {
+        d->store(rendition, start, end, row_bytes, in, [](const std::uint8_t* row, int i) {
             return Stored_Pixel{row[4 * i], row[4 * i + 1], row[4 * i + 2], row[4 * i + 3]};
         });
     }
@@ -151,5 +154,27 @@ inline KT_Palette cube_palette() {
     palette.install(KT_Color_Cube({6, 6, 6}, 1.0f, 16));
     return palette;
 }
+
+// A capturing device with a colour cube palette, and a rendition on it.
+struct Stage {
+    static constexpr int default_size = 64;
+
+    explicit Stage(KT_Color_System system = KT_Color_System::True_Color, int width = default_size,
+                   int height = default_size)
+        : device(new Capture_Device(system, width, height)) {
+        device->add_reference();
+        device->options().set_palette(cube_palette());
+        rendition = KT_Rendition(device);
+    }
+    ~Stage() {
+        rendition.reset();
+        device->remove_reference();
+    }
+    Stage(const Stage&) = delete;
+    Stage& operator=(const Stage&) = delete;
+
+    Capture_Device* device;
+    KT_Rendition rendition;
+};
 
 } // namespace images_test

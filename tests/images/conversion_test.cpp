@@ -17,9 +17,9 @@
 namespace {
 
 using images_test::Capture_Device;
+using images_test::Stage;
 using images_test::Stored_Pixel;
 
-constexpr int window_size = 64;
 constexpr int image_width = 13; // not a multiple of 8: bitonal rows end inside a byte
 constexpr int image_height = 7;
 constexpr int cube_base = 16;
@@ -95,29 +95,6 @@ Test_Image random_image(KT_Image_Format format, const KT_Palette& palette, unsig
     return t;
 }
 
-// A device of one colour system and a rendition drawing on it.
-struct Stage {
-    explicit Stage(KT_Color_System system, int width = window_size)
-        : device(new Capture_Device(system, width, window_size)) {
-        device->add_reference();
-        device->options().set_palette(images_test::cube_palette());
-        rendition = KT_Rendition(device);
-    }
-    ~Stage() {
-        rendition.reset();
-        device->remove_reference();
-    }
-    Stage(const Stage&) = delete;
-    Stage& operator=(const Stage&) = delete;
-
-    void draw(const KT_Shared_Image& image, KT_DCI_Point at) {
-        KD_Action_Draw_DCI_Image(device, &rendition, &at, &image);
-    }
-
-    Capture_Device* device;
-    KT_Rendition rendition;
-};
-
 // Why a received pixel does not stand for the colour drawn, or "" when it does.
 std::string mismatch(KT_Color_System system, KT_RGB32 drawn, const Stored_Pixel& got) {
     const auto differs = [](int a, int b, int tolerance) { return std::abs(a - b) > tolerance; };
@@ -179,7 +156,7 @@ TEST_P(Round_Trip, EveryPixelComesBackWithinTheDeviceLevels) {
     const Test_Image t =
         random_image(format, stage.device->options().palette(), 7 + format * 5 + system);
     const KT_DCI_Point at = {9, 40, 0};
-    stage.draw(t.image, at);
+    KD_Action_Draw_DCI_Image(stage.device, &stage.rendition, &at, &t.image);
 
     ASSERT_EQ(stage.device->pixels.size(), static_cast<std::size_t>(image_width * image_height));
     for (int y = 0; y < image_height; ++y)
@@ -212,7 +189,8 @@ TEST(InkPixels, ReachOnlyACMYKDevice) {
         Stage stage(s);
         const Test_Image t =
             random_image(KT_Image_Format::CMYK32, stage.device->options().palette(), 3);
-        stage.draw(t.image, {0, 20, 0});
+        const KT_DCI_Point at = {0, 20, 0};
+        KD_Action_Draw_DCI_Image(stage.device, &stage.rendition, &at, &t.image);
         EXPECT_EQ(stage.device->native_calls, 0) << system_name(s);
     }
 }

@@ -16,28 +16,10 @@
 namespace {
 
 using images_test::Capture_Device;
+using images_test::Stage;
 using images_test::Stored_Pixel;
 
-constexpr int window_size = 64;
-
-struct Stage {
-    explicit Stage(KT_Color_System system = KT_Color_System::True_Color)
-        : device(new Capture_Device(system, window_size, window_size)) {
-        device->add_reference();
-        rendition = KT_Rendition(device);
-    }
-    ~Stage() {
-        rendition.reset();
-        device->remove_reference();
-    }
-    Stage(const Stage&) = delete;
-    Stage& operator=(const Stage&) = delete;
-
-    void clip_to(const KT_Int_Rectangle& r) { rendition.set_hard_clip(r, false); }
-
-    Capture_Device* device;
-    KT_Rendition rendition;
-};
+constexpr int window_size = Stage::default_size;
 
 // An RGB32 image whose pixel (column, row) has blue = column, green = row.
 KT_Shared_Image numbered_image(int width, int height) {
@@ -92,7 +74,7 @@ TEST(Placement, DCCornersAreRoundedForTheDCIAction) {
 
 TEST(HardClip, ColumnsLeftOfTheClipAreSkipped) {
     Stage stage;
-    stage.clip_to({10, 40, 0, 40});
+    stage.rendition.set_hard_clip({10, 40, 0, 40}, false);
     const KT_Shared_Image image = numbered_image(8, 2);
     const KT_DCI_Point at = {7, 20, 0}; // three columns left of the clip
     KD_Action_Draw_2DI_Image(stage.device, &stage.rendition, &at, &image);
@@ -104,7 +86,7 @@ TEST(HardClip, ColumnsLeftOfTheClipAreSkipped) {
 
 TEST(HardClip, RowsAboveAndColumnsRightOfTheClipAreSkipped) {
     Stage stage;
-    stage.clip_to({0, 12, 0, 18});
+    stage.rendition.set_hard_clip({0, 12, 0, 18}, false);
     const KT_Shared_Image image = numbered_image(6, 6);
     const KT_DCI_Point at = {10, 20, 0}; // two rows above, three columns right
     KD_Action_Draw_2DI_Image(stage.device, &stage.rendition, &at, &image);
@@ -116,7 +98,7 @@ TEST(HardClip, RowsAboveAndColumnsRightOfTheClipAreSkipped) {
 
 TEST(HardClip, ABitonalImageCutInsideAByteKeepsItsPixels) {
     Stage stage(KT_Color_System::Bitonal);
-    stage.clip_to({3, 40, 0, 40});
+    stage.rendition.set_hard_clip({3, 40, 0, 40}, false);
     const int width = 20;
     // Bit x set for every third pixel, in the device's own bit order.
     KT_Shared_Image image(width, 1, KT_Image_Format::Bitonal, 0, nullptr, KT_Bitonal_Format(),
@@ -135,7 +117,7 @@ TEST(HardClip, ABitonalImageCutInsideAByteKeepsItsPixels) {
 
 TEST(HardClip, AnImageEntirelyOutsideTheClipDrawsNothing) {
     Stage stage;
-    stage.clip_to({10, 20, 10, 20});
+    stage.rendition.set_hard_clip({10, 20, 10, 20}, false);
     const KT_Shared_Image image = numbered_image(4, 4);
     const KT_DCI_Point beside = {21, 15, 0}, below = {12, 9, 0};
     const KT_Point above = {12.0f, 24.0f, 0.0f};
