@@ -16,12 +16,6 @@ namespace {
 
 using namespace szb_test;
 
-bool all_zero(const KT_Image_Data& image) {
-    for (std::int64_t i = 0; i < image.byte_size(); ++i)
-        if (image.pixels()[i] != 0) return false;
-    return true;
-}
-
 bool option_true(const KT_Option_Table& table, const wchar_t* name) {
     const KT_Option* option = table.find(name);
     return option && option->value.element<bool>(0);

@@ -10,12 +10,6 @@ namespace {
 
 using namespace szb_test;
 
-bool untouched(const KT_Image_Data& image) {
-    for (std::int64_t i = 0; i < image.byte_size(); ++i)
-        if (image.pixels()[i] != 0) return false;
-    return true;
-}
-
 KT_Shared_Image blank(int width, int height, KT_Image_Format format) {
     KT_Shared_Image image(width, height, format, 4, nullptr, true);
     std::memset(image->pixels(), 0, static_cast<std::size_t>(image->byte_size()));
@@ -26,14 +20,14 @@ TEST(ZBufferInputTest, ColourBufferOfAnotherSizeIsNotDrawnInto) {
     KT_Shared_Image too_small = blank(8, 8, KT_Image_Format::RGB32);
     Z_Buffer_Stack stack(window, false, new Plain_Device, too_small);
     stack.flat_row(0, 7, 0, 0, red);
-    EXPECT_TRUE(untouched(*too_small));
+    EXPECT_TRUE(all_zero(*too_small));
 }
 
 TEST(ZBufferInputTest, ColourBufferOfAnotherFormatIsNotDrawnInto) {
     KT_Shared_Image depth_image = blank(16, 8, KT_Image_Format::Depth32);
     Z_Buffer_Stack stack(window, false, new Plain_Device, depth_image);
     stack.flat_row(0, 7, 0, 0, red);
-    EXPECT_TRUE(untouched(*depth_image));
+    EXPECT_TRUE(all_zero(*depth_image));
 }
 
 TEST(ZBufferInputTest, EmptyWindowDrawsAndReadsNothing) {
@@ -43,7 +37,7 @@ TEST(ZBufferInputTest, EmptyWindowDrawsAndReadsNothing) {
         Z_Buffer_Stack stack({{0, 0}, size}, false, new Plain_Device, colour);
         stack.flat_row(0, 7, 0, 0, red);
         KD_Action_Clear_Drawing_Buffer(stack.top(), &stack.rendition());
-        EXPECT_TRUE(untouched(*colour));
+        EXPECT_TRUE(all_zero(*colour));
         EXPECT_TRUE(stack.depth_image().empty());
     }
 }
@@ -58,7 +52,7 @@ TEST(ZBufferInputTest, MissingArgumentsDrawNothing) {
     KD_Action_Draw_DCI_RGB32_Image(stack.top(), nullptr, &start, nullptr, 0, pixels, 256, nullptr);
     KD_Action_Draw_DCI_Depth16_Image(stack.top(), nullptr, &start, &end, 0, nullptr);
     KD_Action_Read_DCI_Color_Image(stack.top(), nullptr, &start, &end, nullptr, nullptr);
-    EXPECT_TRUE(untouched(*colour));
+    EXPECT_TRUE(all_zero(*colour));
 }
 
 TEST(ZBufferInputTest, BackwardRectanglesDrawNothing) {
@@ -67,7 +61,7 @@ TEST(ZBufferInputTest, BackwardRectanglesDrawNothing) {
     const KT_RGB32 pixels[4] = {red, red, red, red};
     stack.image({5, 2, 0}, {2, 2, 0}, pixels); // right of its end
     stack.image({2, 2, 0}, {3, 3, 0}, pixels); // top below bottom
-    EXPECT_TRUE(untouched(*colour));
+    EXPECT_TRUE(all_zero(*colour));
 }
 
 TEST(ZBufferInputTest, RowsFarOutsideTheWindowDrawNothing) {
@@ -77,7 +71,7 @@ TEST(ZBufferInputTest, RowsFarOutsideTheWindowDrawNothing) {
     stack.image({INT_MAX - 1, 3, 0}, {INT_MAX, 3, 0}, pixels);
     stack.image({INT_MIN, 3, 0}, {INT_MIN + 1, 3, 0}, pixels);
     stack.image({0, INT_MIN, 0}, {1, INT_MIN, 0}, pixels);
-    EXPECT_TRUE(untouched(*colour));
+    EXPECT_TRUE(all_zero(*colour));
 }
 
 TEST(ZBufferInputTest, DepthsOutsideTheRangeAreClampedIntoIt) {

@@ -131,6 +131,13 @@ private:
     KT_Rendition rendition_;
 };
 
+// True while nothing was written into the image.
+inline bool all_zero(const KT_Image_Data& image) {
+    for (std::int64_t i = 0; i < image.byte_size(); ++i)
+        if (image.pixels()[i] != 0) return false;
+    return true;
+}
+
 inline bool same(KT_RGB32 a, KT_RGB32 b) {
     return a.b == b.b && a.g == b.g && a.r == b.r && a.a == b.a;
 }
