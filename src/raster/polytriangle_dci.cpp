@@ -7,7 +7,7 @@
 #include "foundation/heap.h"
 #include "raster/face_fill.h"
 #include "raster/triangle_scan.h"
-#include "renderer/renderer_data.h"
+#include "renderer/next_action.h"
 #include "rendition/rendition.h"
 
 namespace {
@@ -148,7 +148,7 @@ extern "C" void KD_Standard_Draw_DCI_Polytriangle(const KT_Renderer_Data* render
                                                   const KT_DCI_Point* points) {
     if (!drawable(rendition, count, points)) return;
     if (handed_to_float_form(*rendition, count, points, [&](const KT_Point* floats) {
-            KD_Action_Draw_DC_Polytriangle(rendition->renderer(), rendition, count, floats);
+            KD_Next_Action<KT_Slot_Draw_DC_Polytriangle>(rendition, count, floats);
         }))
         return;
     KT_Fill_Bits bits;
@@ -163,8 +163,8 @@ extern "C" void KD_Standard_Draw_DCI_Colorized_Polytriangle(const KT_Renderer_Da
                                                             const KT_RGB32* colours, bool single) {
     if (!drawable(rendition, count, points)) return;
     if (handed_to_float_form(*rendition, count, points, [&](const KT_Point* floats) {
-            KD_Action_Draw_DC_Colorized_Polytriangle(rendition->renderer(), rendition, count,
-                                                     floats, colours, single);
+            KD_Next_Action<KT_Slot_Draw_DC_Colorized_Polytriangle>(rendition, count, floats,
+                                                                   colours, single);
         }))
         return;
     KT_Fill_Bits bits;
@@ -179,12 +179,11 @@ extern "C" void KD_Standard_Draw_DCI_Gouraud_Polytriangle(const KT_Renderer_Data
                                                           const KT_RGB32* colours) {
     if (!drawable(rendition, count, points)) return;
     if (handed_to_float_form(*rendition, count, points, [&](const KT_Point* floats) {
-            KD_Action_Draw_DC_Gouraud_Polytriangle(rendition->renderer(), rendition, count, floats,
-                                                   colours);
+            KD_Next_Action<KT_Slot_Draw_DC_Gouraud_Polytriangle>(rendition, count, floats, colours);
         }))
         return;
     if (!colours) {
-        KD_Action_Draw_DCI_Polytriangle(rendition->renderer(), rendition, count, points);
+        KD_Next_Action<KT_Slot_Draw_DCI_Polytriangle>(rendition, count, points);
         return;
     }
     KT_Fill_Bits bits;
@@ -204,8 +203,8 @@ extern "C" void KD_Standard_Draw_DCI_Phong_Polytriangle(
     const KT_Point* positions, const float* parameters) {
     if (!drawable(rendition, count, points)) return;
     if (handed_to_float_form(*rendition, count, points, [&](const KT_Point* floats) {
-            KD_Action_Draw_DC_Phong_Polytriangle(rendition->renderer(), rendition, count, floats,
-                                                 normals, colours, positions, parameters);
+            KD_Next_Action<KT_Slot_Draw_DC_Phong_Polytriangle>(rendition, count, floats, normals,
+                                                               colours, positions, parameters);
         }))
         return;
     KT_Fill_Bits bits;
@@ -229,9 +228,8 @@ extern "C" void KD_Standard_Draw_DCI_Textured_Polytriangle(
     int parameter_width, const float* w, const KT_Vector* vectors) {
     if (!drawable(rendition, count, points)) return;
     if (handed_to_float_form(*rendition, count, points, [&](const KT_Point* floats) {
-            KD_Action_Draw_DC_Textured_Polytriangle(rendition->renderer(), rendition, count, floats,
-                                                    colours, parameters, parameter_width, w,
-                                                    vectors);
+            KD_Next_Action<KT_Slot_Draw_DC_Textured_Polytriangle>(
+                rendition, count, floats, colours, parameters, parameter_width, w, vectors);
         }))
         return;
     KT_Fill_Bits bits;

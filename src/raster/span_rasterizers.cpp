@@ -7,7 +7,7 @@
 #include "image/pixel_format.h"
 #include "raster/fixed_point.h"
 #include "raster/span.h"
-#include "renderer/renderer_data.h"
+#include "renderer/next_action.h"
 #include "rendition/rendition.h"
 
 namespace {
@@ -94,13 +94,12 @@ private:
 // depth stepped in 17.15.
 void draw_pattern_dots(const KT_Rendition* rendition, const KT_Span_Data& data,
                        const Pattern& pattern, const KT_Span& span, int left, int n, int y) {
-    const KT_Renderer_Data* top = rendition->renderer();
     const std::int32_t start = KD_Fixed_15_Start(span.left.depth);
     const std::int32_t step = KD_Fixed_15_Step(span.left.depth, span.right.depth, n);
     pattern.for_each(left, y, n, false, [&](int i) {
         const KT_DCI_Point dot = {left + i, y,
                                   static_cast<std::int32_t>(KD_Fixed_15_Value(start + i * step))};
-        KD_Action_Draw_DCI_Dot(top, rendition, &dot, &data.colour.rgb);
+        KD_Next_Action<KT_Slot_Draw_DCI_Dot>(rendition, &dot, &data.colour.rgb);
     });
 }
 
@@ -109,8 +108,8 @@ void emit_rgb32_row(const KT_Rendition* rendition, const KT_Span& span, const KT
     static const KT_Packing canonical;
     const KT_DCI_Point start = {left, y, static_cast<std::int32_t>(span.left.depth)};
     const KT_DCI_Point end = {right - 1, y, static_cast<std::int32_t>(span.right.depth)};
-    KD_Action_Draw_DCI_RGB32_Image(rendition->renderer(), rendition, &start, &end, 0, row,
-                                   colour_resolution, &canonical);
+    KD_Next_Action<KT_Slot_Draw_DCI_RGB32_Image>(rendition, &start, &end, 0, row, colour_resolution,
+                                                 &canonical);
 }
 
 // The frame every C24 rasterizer shares; fill(row, span, n) writes the
@@ -349,7 +348,6 @@ void KD_Rasterize_DC_Spans_C08_U(const KT_Renderer_Data* renderer, const KT_Rend
                                  const KT_Span_Data* data, const KT_Span* spans, int count,
                                  std::int32_t first_y) {
     if (!drawable(rendition, data, spans, count)) return;
-    const KT_Renderer_Data* top = rendition->renderer();
     const Pattern pattern(*rendition, data->fill_pattern, true);
     const auto index = static_cast<std::uint8_t>(data->colour.index);
     const auto contrast = static_cast<std::uint8_t>(data->contrast_colour.index);
@@ -364,7 +362,7 @@ void KD_Rasterize_DC_Spans_C08_U(const KT_Renderer_Data* renderer, const KT_Rend
             // Each clear pixel as a one-pixel row at depth 0.
             pattern.for_each(left, y, n, false, [&](int p) {
                 const KT_DCI_Point at = {left + p, y, 0};
-                KD_Action_Draw_DCI_Index8_Image(top, rendition, &at, &at, 0, &index);
+                KD_Next_Action<KT_Slot_Draw_DCI_Index8_Image>(rendition, &at, &at, 0, &index);
             });
             continue;
         }
@@ -375,7 +373,7 @@ void KD_Rasterize_DC_Spans_C08_U(const KT_Renderer_Data* renderer, const KT_Rend
             pattern.for_each(left, y, n, true, [&](int p) { row[p] = contrast; });
         const KT_DCI_Point start = {left, y, static_cast<std::int32_t>(span.left.depth)};
         const KT_DCI_Point end = {left + n - 1, y, static_cast<std::int32_t>(span.right.depth)};
-        KD_Action_Draw_DCI_Index8_Image(top, rendition, &start, &end, 0, row);
+        KD_Next_Action<KT_Slot_Draw_DCI_Index8_Image>(rendition, &start, &end, 0, row);
     }
 }
 
