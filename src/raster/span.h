@@ -32,9 +32,9 @@ enum KT_Span_Channel : int {
     KT_Span_Channel_Count
 };
 
-// One end of a span. Scan converters walk edges down the rows by adding the
-// steps; the fields are grouped so that a walker copies only the leading
-// part its rasterizer reads (see KT_Span_Edge_Part).
+// One end of a span. Scan converters walk edges up the rows by adding the
+// steps; rasterizers read only the values, and only those of the part they
+// use (see KT_Span_Edge_Part).
 struct KT_Span_Edge {
     KT_Fixed_Interpolant x; // integer part: the pixel column
     std::uint32_t depth;

@@ -155,10 +155,11 @@ void fill_flat(KT_RGB32* row, std::uint32_t colour, int n) {
 // Each channel's 16.16 word already holds its byte in bits 16-23; shifting
 // the word lines the byte up with its place in the pixel.
 void fill_gouraud(KT_RGB32* row, const KT_Span& span, int n) {
+    const KT_Exact_Divider steps(n);
     const auto start = [&](int c) { return KD_Fixed_16_Start(span.left.colour[c].value >> 16); };
     const auto step = [&](int c) {
         return KD_Fixed_16_Step(span.left.colour[c].value >> 16, span.right.colour[c].value >> 16,
-                                n);
+                                steps);
     };
     std::int32_t red = start(KT_Span_Red), red_step = step(KT_Span_Red);
     std::int32_t green = start(KT_Span_Green), green_step = step(KT_Span_Green);

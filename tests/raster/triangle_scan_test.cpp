@@ -421,3 +421,41 @@ TEST_F(Triangle_Scan, RandomStripsCoverTheirRibbonOnce) {
 }
 
 } // namespace
+
+namespace {
+
+// The left half of the window as a complex clip region.
+KT_Contour_Set left_half() {
+    const KT_Point corners[4] = {{0, 0, 0}, {32, 0, 0}, {32, 64, 0}, {0, 64, 0}};
+    return KT_Contour_Set(4, corners, true);
+}
+
+TEST_F(Triangle_Scan, ComplexClipKeepsOnlyThePartInsideTheRegion) {
+    rendition.set_complex_clip(left_half(), false);
+    const KT_DCI_Point points[3] = {{0, 0, 0}, {60, 0, 0}, {0, 60, 0}};
+    KD_Action_Draw_DCI_Polytriangle(&device, &rendition, 3, points);
+
+    EXPECT_EQ(device.picture.at(10, 10).hits, 1) << "inside both";
+    EXPECT_EQ(device.picture.at(40, 5).hits, 0) << "inside the triangle only";
+    for (int y = 0; y < height; ++y)
+        for (int x = 33; x < width; ++x)
+            ASSERT_EQ(device.picture.at(x, y).hits, 0) << "outside the region at " << x << "," << y;
+}
+
+TEST_F(Triangle_Scan, ComplexClipCarriesVertexColoursIntoThePieces) {
+    const KT_DCI_Point points[3] = {{0, 0, 0}, {60, 0, 600}, {0, 60, 0}};
+    const KT_RGB32 colours[3] = {red, green, blue};
+    KD_Action_Draw_DCI_Gouraud_Polytriangle(&device, &rendition, 3, points, colours);
+    const capture::Pixel unclipped = device.picture.at(20, 10);
+    device.clear();
+    rendition.set_complex_clip(left_half(), false);
+    KD_Action_Draw_DCI_Gouraud_Polytriangle(&device, &rendition, 3, points, colours);
+    const capture::Pixel clipped = device.picture.at(20, 10);
+
+    EXPECT_NEAR(clipped.colour.r, unclipped.colour.r, 3);
+    EXPECT_NEAR(clipped.colour.g, unclipped.colour.g, 3);
+    EXPECT_NEAR(clipped.colour.b, unclipped.colour.b, 3);
+    EXPECT_NEAR(double(clipped.depth), double(unclipped.depth), 12.0);
+}
+
+} // namespace
