@@ -193,6 +193,33 @@ void scan_shaded_strip(const KT_Renderer_Data* renderer, const KT_Rendition& ren
         count, [&](int k) { KD_Scan_Triangle(target, vertex(k), vertex(k + 1), vertex(k + 2)); });
 }
 
+// The w of a vertex at device depth z when none is given: the screen
+// mapping of a perspective camera puts depth at zmax - wlimit * zmax / w,
+// so w = wlimit * zmax / (zmax - z). Orthographic cameras have w = 1.
+class Depth_To_W {
+public:
+    explicit Depth_To_W(const KT_Rendition& rendition) {
+        const KT_Transform_Data& t = rendition.transform();
+        const bool perspective = t.camera.empty() || t.camera->is_perspective();
+        const int bits = t.renderer ? t.renderer->current_renderer_options.buffer_depth() : 0;
+        active_ = perspective && bits > 0 &&
+                  (rendition.misc().perspective_flags &
+                   (KT_Perspective_Parameters | KT_Perspective_Positions)) != 0;
+        zmax_ = bits < 32 ? std::ldexp(1.0, bits) - 1.0 : 4294967296.0;
+        near_ = static_cast<double>(t.camera_wlimit) * zmax_;
+    }
+    bool active() const { return active_; }
+    float at(std::int32_t z) const {
+        const double room = std::max(zmax_ - static_cast<double>(z), 1.0);
+        return static_cast<float>(near_ / room);
+    }
+
+private:
+    bool active_ = false;
+    double zmax_ = 0.0;
+    double near_ = 0.0; // wlimit * zmax
+};
+
 bool same_vector(const KT_Vector& a, const KT_Vector& b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
 }
@@ -352,6 +379,7 @@ extern "C" void KD_Standard_Draw_DCI_Textured_Polytriangle(
     const std::int32_t offset = rendition->face().depth_offset;
     const KT_RGB32 front = rendition->color().front.rgb;
     const int stride = parameter_width > 0 ? parameter_width : 1;
+    const Depth_To_W derive_w(*rendition);
     const auto vertex = [&](int k) {
         KT_Scan_Vertex v = vertex_at(points, k, offset);
         v.colour = colours ? colours[k] : front;
@@ -359,7 +387,10 @@ extern "C" void KD_Standard_Draw_DCI_Textured_Polytriangle(
             const KT_Parameter& p = parameters[static_cast<std::int64_t>(k) * stride];
             put_floats(v.parameter, p.u, p.v, p.w);
         }
-        if (w && std::isfinite(w[k])) v.w = w[k];
+        if (w && std::isfinite(w[k]))
+            v.w = w[k];
+        else if (!w && derive_w.active())
+            v.w = derive_w.at(points[k].z);
         if (vectors) put_floats(v.normal, vectors[k].x, vectors[k].y, vectors[k].z);
         return v;
     };

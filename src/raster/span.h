@@ -102,6 +102,12 @@ void KD_Rasterize_DC_Spans_C24_TG(const KT_Renderer_Data*, const KT_Rendition*, 
 void KD_Rasterize_DC_Spans_C24_TR(const KT_Renderer_Data*, const KT_Rendition*, const KT_Span_Data*,
                                   const KT_Span*, int, std::int32_t);
 
+// Bits of KT_Misc_Data::perspective_flags that the rasterizers read.
+enum KT_Perspective_Flag : std::int32_t {
+    KT_Perspective_Parameters = 1,
+    KT_Perspective_Positions = 4,
+};
+
 // Spans are handed to a rasterizer this many rows at a time.
 inline constexpr int KD_SPAN_BATCH = 64;
 // Rows up to this many pixels are built on the stack.

@@ -249,13 +249,7 @@ private:
     float step_[KT_Span_Channel_Count];
 };
 
-// Bits of KT_Misc_Data::perspective_flags.
-enum Perspective_Flag : std::int32_t {
-    Perspective_Parameters = 1,
-    Perspective_Positions = 4,
-};
-
-bool has_flag(const KT_Rendition& rendition, Perspective_Flag flag) {
+bool has_flag(const KT_Rendition& rendition, KT_Perspective_Flag flag) {
     return (rendition.misc().perspective_flags & flag) != 0;
 }
 
@@ -265,7 +259,7 @@ void fill_phong(const KT_Rendition& rendition, const KT_Span_Data& data, KT_RGB3
     const KT_Material& material = rendition.color().front_material;
     Row_Colour colour(span, n);
     Row_Floats<3> position(span.left.position, span.right.position, n, span.left.w.value,
-                           span.right.w.value, has_flag(rendition, Perspective_Positions));
+                           span.right.w.value, has_flag(rendition, KT_Perspective_Positions));
     Row_Floats<3> normal(span.left.normal, span.right.normal, n, 1.0f, 1.0f, false);
     for (int i = 0; i < n; ++i) {
         float p[3];
@@ -297,9 +291,9 @@ void fill_textured(const KT_Rendition& rendition, const KT_Span_Data& data, KT_R
     const float rw = span.right.w.value;
     Row_Colour colour(span, n);
     Row_Floats<3> parameter(span.left.parameter, span.right.parameter, n, lw, rw,
-                            has_flag(rendition, Perspective_Parameters));
+                            has_flag(rendition, KT_Perspective_Parameters));
     Row_Floats<3> position(span.left.position, span.right.position, n, lw, rw,
-                           has_flag(rendition, Perspective_Positions));
+                           has_flag(rendition, KT_Perspective_Positions));
     Row_Floats<3> normal(span.left.normal, span.right.normal, n, 1.0f, 1.0f, false);
     Row_Floats<3> multiplier(span.left.multiplier, span.right.multiplier, n, 1.0f, 1.0f, false);
     Row_Floats<3> addend(span.left.addend, span.right.addend, n, 1.0f, 1.0f, false);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../support/capturing_device.h"
+#include "parameter_shader.h"
 #include "raster/span.h"
 #include "rendition/rendition.h"
 
@@ -139,6 +140,22 @@ TEST_F(Span_Rasterizer, TexturedGouraudLightingInterpolatesTheFactors) {
 
     EXPECT_EQ(device.picture.at(0, 0).colour.g, 0);
     EXPECT_EQ(device.picture.at(2, 0).colour.g, 127) << "half way between the factors";
+}
+
+TEST_F(Span_Rasterizer, PerspectiveParametersFollowOneOverW) {
+    raster_test::show_parameters(rendition);
+    data.parameter_width = 1;
+    KT_Span one = span(0, 4);
+    one.left.w.value = 1.0f;
+    one.right.w.value = 3.0f;
+    one.right.parameter[0].value = 1.0f; // u from 0 to 1
+    draw(&KD_Rasterize_DC_Spans_C24_T, one, 0);
+    rendition.modify_misc().perspective_flags = KT_Perspective_Parameters;
+    draw(&KD_Rasterize_DC_Spans_C24_T, one, 1);
+
+    // Half way along: u / w and 1 / w averaged give (1/6) / (2/3) = 1/4.
+    EXPECT_NEAR(device.picture.at(2, 0).colour.r, 0.5 * 255.99, 1.0) << "linear";
+    EXPECT_NEAR(device.picture.at(2, 1).colour.r, 0.25 * 255.99, 1.0) << "perspective";
 }
 
 TEST_F(Span_Rasterizer, OpaquePatternOriginPicksTheFirstBitForItsColumn) {

@@ -12,6 +12,8 @@
 
 #include "../support/capturing_device.h"
 #include "../support/reference_raster.h"
+#include "parameter_shader.h"
+#include "raster/span.h"
 #include "renderer/renderer_data.h"
 #include "rendition/rendition.h"
 
@@ -221,6 +223,25 @@ TEST_F(Triangle_Scan, BadInputDrawsNothing) {
     KD_Action_Draw_DCI_Polytriangle(&device, &rendition, 3, nullptr);
     KD_Action_Draw_DCI_Polytriangle(&device, nullptr, 3, beyond);
     EXPECT_TRUE(device.rows.empty());
+}
+
+TEST_F(Triangle_Scan, PerspectiveWithoutWTakesWFromDepth) {
+    raster_test::show_parameters(rendition);
+    // Near on the left (depth 0), far on the right: u from 0 to 1.
+    const KT_DCI_Point points[3] = {{0, 0, 0}, {60, 0, 60000}, {0, 8, 0}};
+    const KT_Parameter parameters[3] = {{0, 0, 0}, {1, 0, 0}, {0, 0, 0}};
+    const auto u_half_way = [&] {
+        device.clear();
+        KD_Action_Draw_DCI_Textured_Polytriangle(&device, &rendition, 3, points, nullptr,
+                                                 parameters, 1, nullptr, nullptr);
+        return device.picture.at(30, 0).colour.r / 255.0;
+    };
+    const double linear = u_half_way();
+    rendition.modify_misc().perspective_flags = KT_Perspective_Parameters;
+    const double perspective = u_half_way();
+
+    EXPECT_NEAR(linear, 0.5, 0.02);
+    EXPECT_LT(perspective, 0.1) << "most of the row lies near the near end's u";
 }
 
 // A layer above the device that sees every row the scan converter emits:
