@@ -217,3 +217,23 @@ TEST_F(Polygon_Routing, HatchFollowsTheFacesLineFamilies) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Polygon_Routing, FacePatternByShapeHandsPolygonsAndStripsToTheShapeEngine) {
+    // Without a shape of its own the face falls back on the base engine,
+    // which draws plainly through the integer slots.
+    record_family<KT_Family::F2DI>();
+    rendition.modify_face().face_pattern = KT_Face_By_Shape;
+    const KT_Point square[] = {{20, 20, 0}, {80, 20, 0}, {80, 80, 0}, {20, 80, 0}};
+    KD_Next_Action<KT_Slot_Draw_DC_Polygon>(&rendition, 4, square,
+                                            static_cast<const KT_RGB32*>(nullptr));
+    const std::size_t from_polygon = slots::calls().size();
+    EXPECT_GT(from_polygon, 0u);
+    KD_Next_Action<KT_Slot_Draw_2D_Polytriangle>(&rendition, 4, square);
+    EXPECT_GT(slots::calls().size(), from_polygon);
+    for (const slots::Call& c : slots::calls())
+        EXPECT_EQ(c.slot, KT_Slot_Draw_2DI_Polytriangle) << c.name();
+}
+
+} // namespace
