@@ -228,6 +228,49 @@ void draw_native(const KT_Rendition* rendition, const KT_Device_Pixels& device,
     }
 }
 
+// Converts pixels into the device's native format and hands them to the
+// device's action for it.
+void convert_and_draw(const KT_Rendition* rendition, const KT_Pixel_Rectangle& pixels,
+                      const KT_Device_Pixels& device, const KT_DCI_Point* start,
+                      const KT_DCI_Point* end) {
+    const std::int32_t row_bytes =
+        KD_Converted_Row_Bytes(device.native_format(), pixels.width, pixels.height);
+    const std::int64_t size = std::int64_t{row_bytes} * pixels.height;
+    KT_Stack_Scratch<std::uint32_t, stack_units> converted(
+        static_cast<std::size_t>((size + 3) / 4));
+    if (!converted) return;
+    auto* bytes = reinterpret_cast<std::uint8_t*>(converted.get());
+    if (!KD_Convert_Pixels(pixels, device, start->x, start->y, bytes)) return;
+    draw_native(rendition, device, start, end, row_bytes, bytes);
+}
+
+// RGB32 pixels that a device without colour channels of its own is to
+// blend: what is drawn is read back through the top renderer.
+bool blends(const KT_Pixel_Rectangle& pixels, const KT_Device_Pixels& device) {
+    const KT_Image_Format to = device.native_format();
+    return device.alpha_blending && pixels.format == KT_Image_Format::RGB32 &&
+           (to == KT_Image_Format::Index8 || to == KT_Image_Format::Gray8 ||
+            to == KT_Image_Format::CMYK32);
+}
+
+// A device that cannot read back gets the pixels opaque.
+void draw_blended(const KT_Rendition* rendition, const KT_Pixel_Rectangle& pixels,
+                  const KT_Device_Pixels& device, const KT_DCI_Point* start,
+                  const KT_DCI_Point* end) {
+    KT_Shared_Image drawn;
+    const KT_Image_Format wanted = KT_Image_Format::RGB32;
+    KD_Next_Action<KT_Slot_Read_DCI_Color_Image>(rendition, start, end, &wanted, &drawn);
+    const std::size_t count = static_cast<std::size_t>(pixels.width) * pixels.height;
+    KT_Stack_Scratch<KT_RGB32, stack_units> mixed(count);
+    if (!mixed) return;
+    KD_Blend_Over(pixels, drawn.body(), mixed.get());
+    KT_Pixel_Rectangle over = pixels;
+    over.top_row = reinterpret_cast<const std::uint8_t*>(mixed.get());
+    over.row_bytes = 4 * pixels.width;
+    over.packing = KT_Packing();
+    convert_and_draw(rendition, over, device, start, end);
+}
+
 // The work of every per-format DCI action: clip, leave native pixels to
 // the device's own action, convert the rest.
 void draw_pixels(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,
@@ -241,15 +284,10 @@ void draw_pixels(const KT_Renderer_Data* renderer, const KT_Rendition* rendition
     }
     const KT_Device_Pixels device = KD_Device_Pixels(renderer->current_renderer_options);
     if (is_native(pixels, device)) return;
-    const std::int32_t row_bytes =
-        KD_Converted_Row_Bytes(device.native_format(), pixels.width, pixels.height);
-    const std::int64_t size = std::int64_t{row_bytes} * pixels.height;
-    KT_Stack_Scratch<std::uint32_t, stack_units> converted(
-        static_cast<std::size_t>((size + 3) / 4));
-    if (!converted) return;
-    auto* bytes = reinterpret_cast<std::uint8_t*>(converted.get());
-    if (!KD_Convert_Pixels(pixels, device, start->x, start->y, bytes)) return;
-    draw_native(rendition, device, start, end, row_bytes, bytes);
+    if (blends(pixels, device))
+        draw_blended(rendition, pixels, device, start, end);
+    else
+        convert_and_draw(rendition, pixels, device, start, end);
 }
 
 bool misses(const KT_Int_Rectangle& clip, std::int64_t left, std::int64_t right,

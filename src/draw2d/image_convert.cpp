@@ -411,8 +411,8 @@ KT_Image_Format KT_Device_Pixels::native_format() const {
 }
 
 KT_Device_Pixels KD_Device_Pixels(const KT_Renderer_Options& options) {
-    return {options.color_system(), options.color_resolution(), options.packing_order(),
-            options.bitonal_format(), &options.palette()};
+    return {options.color_system(),   options.color_resolution(), options.packing_order(),
+            options.bitonal_format(), &options.palette(),         options.alpha_blending()};
 }
 
 bool KD_Is_Drawable(const KT_Pixel_Rectangle& pixels) {
@@ -487,5 +487,32 @@ bool KD_Convert_Pixels(const KT_Pixel_Rectangle& source, const KT_Device_Pixels&
         return write_colours<Index8_Writer>(source, device, left, top, out);
     default:
         return false;
+    }
+}
+
+void KD_Blend_Over(const KT_Pixel_Rectangle& source, const KT_Image_Data* drawn, KT_RGB32* out) {
+    const std::int32_t top = source.resolution - 1; // full alpha and full channel
+    const bool usable = drawn && !drawn->is_empty() && drawn->format() == KT_Image_Format::RGB32 &&
+                        drawn->width() == source.width && drawn->height() == source.height &&
+                        is_resolution(drawn->color_resolution()) && is_packing(drawn->packing());
+    const std::int32_t drawn_top = usable ? drawn->color_resolution() - 1 : 1;
+    const auto own_levels = [&](std::uint8_t v) { return (v * top + drawn_top / 2) / drawn_top; };
+    const auto mix = [&](std::int32_t s, std::int32_t d, std::int32_t a) {
+        return static_cast<std::uint8_t>((s * a + d * (top - a) + top / 2) / top);
+    };
+    const auto opaque = static_cast<std::uint8_t>(top);
+    for (int i = 0; i < source.height; ++i) {
+        const std::uint8_t* in = source.row(i);
+        for (int x = 0; x < source.width; ++x, ++out) {
+            const KT_RGB32 s = source.packing.to_canonical(in + 4 * x);
+            if (!usable) {
+                *out = {s.b, s.g, s.r, opaque};
+                continue;
+            }
+            const KT_RGB32 d = drawn->packing().to_canonical(drawn->row(i) + 4 * x);
+            const std::int32_t a = std::min<std::int32_t>(s.a, top);
+            *out = {mix(s.b, own_levels(d.b), a), mix(s.g, own_levels(d.g), a),
+                    mix(s.r, own_levels(d.r), a), opaque};
+        }
     }
 }
