@@ -35,6 +35,19 @@ struct Window_Span {
     int highest_row;   // window row of the top source row drawn
 };
 
+// The depths a row carries at its two ends and how many pixels lie from one
+// to the other.
+struct Row_Ends {
+    std::int32_t first_z;
+    std::int32_t last_z;
+    std::int64_t count;
+
+    template <class Stepper> Stepper from(std::int64_t index) const {
+        return Stepper::of(first_z, last_z, count, index);
+    }
+    bool fixed_point() const { return count - 1 <= szb::fixed_point_steps; }
+};
+
 class Z_Buffer_Renderer : public KT_Renderer_Data {
 public:
     explicit Z_Buffer_Renderer(const KT_Renderer_Data* beneath) : KT_Renderer_Data(beneath) {
@@ -94,8 +107,12 @@ private:
     }
 
     void draw_rows(const KT_RGB32* pixels, std::int64_t row_stride, const Window_Span& span,
-                   szb::Row_Depth z, int resolution, KT_Packing packing) const;
-    void pick_rows(const Window_Span& span, szb::Row_Depth z) const;
+                   const Row_Ends& ends, int resolution, KT_Packing packing) const;
+    template <class Stepper>
+    void draw_rows_with(const KT_RGB32* pixels, std::int64_t row_stride, const Window_Span& span,
+                        const Row_Ends& ends, int resolution, KT_Packing packing) const;
+    template <class Stepper> bool test_rows(const Window_Span& span, const Row_Ends& ends) const;
+    void pick_rows(const Window_Span& span, const Row_Ends& ends) const;
     template <class Value>
     void store_depths(const KT_DCI_Point* start, const KT_DCI_Point* end, int row_bytes,
                       const Value* values, int shift) const;
@@ -198,11 +215,13 @@ void normalise(const KT_RGB32* source, KT_RGB32* out, int count, int resolution,
     }
 }
 
-void Z_Buffer_Renderer::draw_rows(const KT_RGB32* pixels, std::int64_t row_stride,
-                                  const Window_Span& span, szb::Row_Depth z, int resolution,
-                                  KT_Packing packing) const {
+template <class Stepper>
+void Z_Buffer_Renderer::draw_rows_with(const KT_RGB32* pixels, std::int64_t row_stride,
+                                       const Window_Span& span, const Row_Ends& ends,
+                                       int resolution, KT_Packing packing) const {
     const bool convert = !packing.is_canonical() || (resolution >= 2 && resolution < 256);
-    const auto kernel = blending_ ? &szb::blend_row : &szb::write_row;
+    const auto kernel = blending_ ? &szb::blend_row<Stepper> : &szb::write_row<Stepper>;
+    const Stepper z = ends.from<Stepper>(span.skip);
     const auto* base = reinterpret_cast<const std::uint8_t*>(pixels + span.skip);
     for (int row = span.highest_row, index = 0; row >= span.lowest_row; --row, ++index) {
         const auto* source = reinterpret_cast<const KT_RGB32*>(base + index * row_stride);
@@ -216,18 +235,37 @@ void Z_Buffer_Renderer::draw_rows(const KT_RGB32* pixels, std::int64_t row_strid
         for (int done = 0; done < span.count; done += chunk_pixels) {
             const int n = std::min(chunk_pixels, span.count - done);
             normalise(source + done, piece, n, resolution, packing);
-            kernel(piece, colour + done, depth + done, n, {z.start + done * z.step, z.step});
+            kernel(piece, colour + done, depth + done, n, ends.from<Stepper>(span.skip + done));
         }
     }
 }
 
-// Depth is linear along a row, so the nearest pixel in the window is one of
-// the two ends drawn.
-void Z_Buffer_Renderer::pick_rows(const Window_Span& span, szb::Row_Depth z) const {
+void Z_Buffer_Renderer::draw_rows(const KT_RGB32* pixels, std::int64_t row_stride,
+                                  const Window_Span& span, const Row_Ends& ends, int resolution,
+                                  KT_Packing packing) const {
+    if (ends.fixed_point())
+        draw_rows_with<szb::Fixed_Point_Depth>(pixels, row_stride, span, ends, resolution, packing);
+    else
+        draw_rows_with<szb::Error_Term_Depth>(pixels, row_stride, span, ends, resolution, packing);
+}
+
+template <class Stepper>
+bool Z_Buffer_Renderer::test_rows(const Window_Span& span, const Row_Ends& ends) const {
+    const Stepper z = ends.from<Stepper>(span.skip);
     bool passed = false;
     for (int row = span.lowest_row; row <= span.highest_row; ++row)
         passed |= szb::test_row(depth_row_at(row) + span.column, span.count, z);
-    const std::uint32_t nearest = std::min(z.at(0), z.at(span.count - 1));
+    return passed;
+}
+
+// Depth is linear along a row, so the nearest pixel in the window is one of
+// the two ends drawn.
+void Z_Buffer_Renderer::pick_rows(const Window_Span& span, const Row_Ends& ends) const {
+    const bool passed = ends.fixed_point() ? test_rows<szb::Fixed_Point_Depth>(span, ends)
+                                           : test_rows<szb::Error_Term_Depth>(span, ends);
+    const std::uint32_t nearest =
+        std::min(szb::depth_at(ends.first_z, ends.last_z, ends.count, span.skip),
+                 szb::depth_at(ends.first_z, ends.last_z, ends.count, span.skip + span.count - 1));
     const float hit_z = static_cast<float>(nearest) / static_cast<float>(szb::far_depth);
     KT_Selector_Data& s = *selector_;
     if (!s.hit) {
@@ -248,14 +286,14 @@ void Z_Buffer_Renderer::draw_rgb32(const KT_Renderer_Data* owner, const KT_Rendi
     Window_Span span;
     if (!start || !end || !r.depths_ || !r.visible(*start, *end, span)) return;
     const std::int64_t width = std::int64_t{end->x} - start->x + 1;
-    const szb::Row_Depth z = szb::Row_Depth::of(start->z, end->z, width, span.skip);
-    if (r.selector_) return r.pick_rows(span, z);
+    const Row_Ends ends = {start->z, end->z, width};
+    if (r.selector_) return r.pick_rows(span, ends);
     if (!pixels || !r.colour_) return;
     const std::int64_t stride = row_bytes != 0 ? row_bytes : width * 4;
     // Rows above the window are skipped in the source.
     const std::int64_t rows_above = std::int64_t{start->y} - r.origin_.y - span.highest_row;
     const auto* first = reinterpret_cast<const std::uint8_t*>(pixels) + rows_above * stride;
-    r.draw_rows(reinterpret_cast<const KT_RGB32*>(first), stride, span, z, resolution,
+    r.draw_rows(reinterpret_cast<const KT_RGB32*>(first), stride, span, ends, resolution,
                 packing ? *packing : KT_Packing());
 }
 
