@@ -98,10 +98,29 @@ struct Error_Term_Depth {
     }
 };
 
+// Which pixels of a row a complex clip keeps: all of them, or those whose
+// bit in a frame-buffer mask row is clear (bit 7 of a byte is its leftmost
+// pixel; a set bit lies outside the clip).
+struct No_Mask {
+    std::uint32_t at(int) const { return 0; }
+    No_Mask advanced(int) const { return {}; }
+};
+struct Mask_Row {
+    const std::uint8_t* bits; // the window's mask row
+    int column;               // window column of the row's first pixel
+    std::uint32_t at(int i) const {
+        const int bit = column + i;
+        return 0u - ((bits[bit >> 3] >> (7 - (bit & 7))) & 1u);
+    }
+    Mask_Row advanced(int pixels) const { return {bits, column + pixels}; }
+};
+
 // Pixels whose depth is less than or equal to the stored one replace it and
-// their colour. The select form lets the compiler vectorise the loop.
-template <class Stepper>
-void write_row(const KT_RGB32* source, KT_RGB32* colour, Depth* depth, int count, Stepper z) {
+// their colour, unless the mask keeps them out. The select form lets the
+// compiler vectorise the loop.
+template <class Stepper, class Mask = No_Mask>
+void write_row(const KT_RGB32* source, KT_RGB32* colour, Depth* depth, int count, Stepper z,
+               Mask mask = {}) {
     auto* target = reinterpret_cast<std::uint32_t*>(colour);
     const auto* from = reinterpret_cast<const std::uint32_t*>(source);
     for (int i = 0; i < count; ++i) {
@@ -109,7 +128,7 @@ void write_row(const KT_RGB32* source, KT_RGB32* colour, Depth* depth, int count
         const std::uint32_t stored = depth[i];
         const std::uint32_t drawn = target[i];
         const std::uint32_t incoming = from[i];
-        const std::uint32_t keep = 0u - static_cast<std::uint32_t>(d > stored); // all ones: fails
+        const std::uint32_t keep = (0u - static_cast<std::uint32_t>(d > stored)) | mask.at(i);
         depth[i] = static_cast<Depth>((stored & keep) | (d & ~keep));
         target[i] = (drawn & keep) | (incoming & ~keep);
     }
@@ -137,8 +156,9 @@ inline std::uint32_t blend_word(std::uint32_t s, std::uint32_t d) {
 }
 
 // As write_row, blending the passing pixels by their alpha.
-template <class Stepper>
-void blend_row(const KT_RGB32* source, KT_RGB32* colour, Depth* depth, int count, Stepper z) {
+template <class Stepper, class Mask = No_Mask>
+void blend_row(const KT_RGB32* source, KT_RGB32* colour, Depth* depth, int count, Stepper z,
+               Mask mask = {}) {
     auto* target = reinterpret_cast<std::uint32_t*>(colour);
     const auto* from = reinterpret_cast<const std::uint32_t*>(source);
     for (int i = 0; i < count; ++i) {
@@ -146,7 +166,7 @@ void blend_row(const KT_RGB32* source, KT_RGB32* colour, Depth* depth, int count
         const std::uint32_t stored = depth[i];
         const std::uint32_t drawn = target[i];
         const std::uint32_t mixed = blend_word(from[i], drawn);
-        const std::uint32_t keep = 0u - static_cast<std::uint32_t>(d > stored); // all ones: fails
+        const std::uint32_t keep = (0u - static_cast<std::uint32_t>(d > stored)) | mask.at(i);
         depth[i] = static_cast<Depth>((stored & keep) | (d & ~keep));
         target[i] = (drawn & keep) | (mixed & ~keep);
     }
