@@ -151,7 +151,8 @@ public:
     Surface_Walker(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,
                    const KT_Complex_Segment_Set_Data& d, const P* in)
         : renderer_(renderer), d_(d), in_(in), cut_(rendition), own_(*cut_.drawing()),
-          switches_(*rendition, d), v_(d.count) {}
+          switches_(*rendition, d), v_(d.count),
+          rendition_material_(rendition->color().front_material) {}
 
     void draw() {
         if (!v_.ok() || !transform()) return;
@@ -219,15 +220,19 @@ private:
         return at >= 0 ? d_.generated_segment_normals + at : nullptr;
     }
 
-    KT_Material face_material(int r) const {
+    // The face's own material, else the front material the rendition
+    // came with (the private rendition holds the last face's).
+    const KT_Material& face_material(int r) const {
         if (d_.materials) {
             const int at =
                 KT_Complex_Segment_Set_Data::select(d_.material_indices, r, d_.material_count);
             if (at >= 0) return d_.materials[at];
         }
-        return own_.color().front_material;
+        return rendition_material_;
     }
 
+    // Changes happen only between faces of different materials: most
+    // records have one material for all faces.
     void install(const KT_Material& material) {
         if (installed_ && material.shares_body_with(material_)) return;
         // Cached colours belong to the material that shaded them.
@@ -238,8 +243,8 @@ private:
         material_ = material;
         installed_ = true;
         KT_Color_Data& colour = own_.modify_color();
-        colour.front_material = material;
-        colour.back_material = material;
+        colour.front_material = material_;
+        colour.back_material = material_;
     }
 
     void draw_face(int r, const int* indices, int length, Run_Data<P>& run) {
@@ -266,7 +271,6 @@ private:
         }
         world_face_normal_ = {0, 0, 0};
         if (normal) normals_to_world_.transform(*normal, world_face_normal_);
-        textured_ = d_.vertex_parameters && !material_.diffuse_texture().empty();
         gather(indices, length, run);
         walk(indices, length, run);
     }
@@ -462,6 +466,7 @@ private:
     Vertex_Data<P> v_;
     KT_Matrix to_projected_;     // carries face planes to projected space
     KT_Matrix normals_to_world_; // the modelling matrix's adjoint
+    KT_Material rendition_material_;
     KT_Material material_;
     bool installed_ = false;
     bool textured_ = false;

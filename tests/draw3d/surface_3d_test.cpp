@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "../support/uv_sphere.h"
 #include "draw_log.h"
 #include "geometry/complex_segment_set.h"
 
@@ -125,6 +126,20 @@ TEST_F(Surfaces, EachFaceIsShadedWithItsOwnMaterial) {
     EXPECT_EQ(material.shadings().size(), 3u) << "the second face's, shaded again for it";
 }
 
+TEST_F(Surfaces, FaceWithoutAMaterialOfItsOwnUsesTheRenditionsMaterial) {
+    light_with(0);
+    Counting_Material own;
+    const KT_Material materials[1] = {own};
+    const int which[2] = {0, -1}; // the second face's index selects nothing
+    KT_Shell shell = shell_of(square, {3, 3}, {0, 1, 2, 2, 1, 3});
+    face_the_eye(shell);
+    shell.edit_data()->set_materials(1, materials, true);
+    shell.edit_data()->set_material_indices(which, true);
+    draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
+    EXPECT_EQ(own.shadings().size(), 3u);
+    EXPECT_EQ(material.shadings().size(), 3u);
+}
+
 TEST_F(Surfaces, FlatLightingShadesAndDrawsEachTriangleAlone) {
     light_with(KT_Lighting_Flat);
     draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell_of(square, {4}, {0, 1, 2, 3}));
@@ -206,6 +221,26 @@ TEST_F(Surfaces, ShellEntirelyBehindTheEyeDrawsNothing) {
     draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
     EXPECT_TRUE(calls().empty());
     EXPECT_TRUE(material.shadings().empty());
+}
+
+TEST_F(Surfaces, CameraInsideTheObjectDrawsOnlyWhatIsInFront) {
+    light_with(0);
+    const auto sphere = uv_sphere::make<KT_Point>(8, 12, 10.0, KT_Point{0, 0, 0});
+    draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, uv_sphere::shell_of(sphere));
+    // Points split at the near limit land on depth 0 up to float rounding;
+    // anything behind the eye would lie far below.
+    constexpr double rounds_to_zero = -0.5;
+    ASSERT_FALSE(calls().empty());
+    for (const draw_log::Call& piece : calls())
+        for (const KT_Point_D& p : piece.points)
+            EXPECT_GE(p.z, rounds_to_zero) << piece.slot;
+}
+
+TEST_F(Surfaces, EmptyRecordsDrawNothing) {
+    draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, KT_Shell());
+    draw<KT_Tristrip, KT_Slot_Draw_3D_Tristrip>(r, KT_Tristrip(0, square.data(), false));
+    draw<KT_Lattice, KT_Slot_Draw_3D_Lattice>(r, KT_Lattice(-3, square.data(), false));
+    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(Surfaces, LongStripTakesItsBuffersFromTheHeap) {
