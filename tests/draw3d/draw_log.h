@@ -21,6 +21,7 @@ struct Call {
     std::vector<KT_RGB32> colours;
     bool one_colour = false;
     bool has_normals = false;
+    std::vector<KT_Vector> normals;
     std::wstring text;
 };
 
@@ -58,7 +59,9 @@ void colorized(const KT_Renderer_Data*, const KT_Rendition*, int n, const P* poi
 template <int Slot, class P>
 void phong(const KT_Renderer_Data*, const KT_Rendition*, int n, const P* points,
            const KT_Vector* normals, const KT_RGB32*, const KT_Point*, const float*) {
-    add(Slot, n, points).has_normals = normals != nullptr;
+    Call& call = add(Slot, n, points);
+    call.has_normals = normals != nullptr;
+    if (normals) call.normals.assign(normals, normals + n);
 }
 template <int Slot, class P>
 void textured(const KT_Renderer_Data*, const KT_Rendition*, int n, const P* points, const KT_RGB32*,

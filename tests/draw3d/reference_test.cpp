@@ -149,6 +149,106 @@ TEST_F(LitSphere, FlatDoubleMatchesTheReference) {
     compare<KT_Point_D>(KT_Lighting_Flat, 1);
 }
 
+// Phong hands the vertex normals down, carried into world space.
+TEST_F(LitSphere, PhongPassesTheWorldNormalsOfEveryVertex) {
+    draw_log::light(r);
+    r.modify_misc().lighting_interpolation = KT_Lighting_Phong;
+    KT_Matrix turn;
+    turn.rotate_y(0.6);
+    r.set_modelling_matrix(turn, false);
+    const auto sphere = uv_sphere::make<KT_Point>(6, 8, 0.5, KT_Point{0, 0, 0});
+    draw_log::draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, uv_sphere::shell_of(sphere));
+    const KT_Matrix carry = r.transform().modelling.adjoint();
+    ASSERT_EQ(calls().size(), sphere.face_lengths.size());
+    for (std::size_t f = 0; f < calls().size(); ++f) {
+        ASSERT_EQ(calls()[f].normals.size(), 4u) << "face " << f;
+        for (int k = 0; k < 4; ++k) {
+            KT_Vector expected;
+            carry.transform(sphere.normals[sphere.indices[4 * f + k]], expected);
+            const KT_Vector& got = calls()[f].normals[k];
+            EXPECT_NEAR(got.x, expected.x, 1e-6) << "face " << f << " corner " << k;
+            EXPECT_NEAR(got.y, expected.y, 1e-6) << "face " << f << " corner " << k;
+            EXPECT_NEAR(got.z, expected.z, 1e-6) << "face " << f << " corner " << k;
+        }
+    }
+}
+
+// A turned cube whose six faces have materials of six colours: every
+// corner is lit by its own face's material, as the reference lights it.
+template <class P> void compare_cube() {
+    draw_log::Device device;
+    KT_Rendition r(&device);
+    draw_log::light(r);
+    KT_Matrix turn;
+    turn.rotate_x(0.5);
+    turn.rotate_y(0.7);
+    r.set_modelling_matrix(turn, false);
+
+    std::vector<P> points;
+    std::vector<KT_Vector> normals;
+    std::vector<int> lengths, indices;
+    std::vector<KT_Material> materials;
+    const float h = 0.4f;
+    for (int axis = 0; axis < 3; ++axis)
+        for (float sign : {-1.0f, 1.0f}) {
+            // Corners of the face at sign * h along axis, in strip order.
+            for (float u : {-h, h})
+                for (float v : {-h, h}) {
+                    float c[3];
+                    c[axis] = sign * h;
+                    c[(axis + 1) % 3] = u;
+                    c[(axis + 2) % 3] = v;
+                    points.push_back({c[0], c[1], c[2]});
+                    KT_Vector n = {0, 0, 0};
+                    (axis == 0 ? n.x : axis == 1 ? n.y : n.z) = sign;
+                    normals.push_back(n);
+                    indices.push_back(int(indices.size()));
+                }
+            lengths.push_back(4);
+            KT_Complex_Material m;
+            const float shade_of_face = float(materials.size() + 1) / 7.0f;
+            m.set_diffuse_color({shade_of_face, 1.0f - shade_of_face, 0.5f});
+            materials.push_back(m);
+        }
+    KT_Shell cube(int(points.size()), points.data(), true);
+    KT_Complex_Segment_Set_Data* d = cube.edit_data();
+    d->set_indices(6, lengths.data(), indices.data(), true);
+    d->set_vertex_normals(normals.data(), true);
+    d->set_materials(6, materials.data(), true);
+    draw_log::draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, cube);
+
+    ASSERT_EQ(calls().size(), 6u);
+    const KT_Transform_Data& t = r.transform();
+    const KT_Matrix carry = t.modelling.adjoint();
+    for (int f = 0; f < 6; ++f)
+        for (int k = 0; k < 4; ++k) {
+            const int i = 4 * f + k;
+            P world;
+            t.modelling.transform_reference(1, &points[i], &world);
+            KT_Vector normal;
+            carry.transform(normals[i], normal);
+            KT_RGBA lit;
+            if constexpr (std::is_same_v<P, KT_Point>)
+                lit = materials[f].shade(&r, &normal, &world, nullptr, nullptr, 0, &normal);
+            else
+                lit = materials[f].shade_d(&r, &normal, &world, nullptr, nullptr, 0, &normal);
+            const KT_RGB32 expected = packed(lit);
+            const KT_Point_D corner = device_point(r, points[i]);
+            ASSERT_EQ(calls()[f].colours.size(), 4u) << "face " << f;
+            EXPECT_EQ(channel_difference(calls()[f].colours[k], expected), 0)
+                << "face " << f << " corner " << k;
+            EXPECT_NEAR(calls()[f].points[k].x, corner.x, 1e-3) << "face " << f << " corner " << k;
+            EXPECT_NEAR(calls()[f].points[k].y, corner.y, 1e-3) << "face " << f << " corner " << k;
+        }
+}
+
+TEST(LitCube, EachFaceLitByItsOwnMaterialSingle) {
+    compare_cube<KT_Point>();
+}
+TEST(LitCube, EachFaceLitByItsOwnMaterialDouble) {
+    compare_cube<KT_Point_D>();
+}
+
 // Random shells straddling the near limit and a random cutting plane:
 // nothing drawn lies behind the eye or on the cut side.
 TEST(RandomCuts, NothingOnTheCutSideOrBehindTheEyeIsDrawn) {
