@@ -242,6 +242,7 @@ private:
         }
         material_ = material;
         installed_ = true;
+        textured_ = d_.vertex_parameters && !material_.diffuse_texture().empty();
         KT_Color_Data& colour = own_.modify_color();
         colour.front_material = material_;
         colour.back_material = material_;

@@ -3,7 +3,10 @@
 #include <cmath>
 #include <vector>
 
+#include "../foundation/refusing_heap.h"
 #include "../support/uv_sphere.h"
+#include "appearance/image_texture.h"
+#include "appearance/material_textured.h"
 #include "draw_log.h"
 #include "geometry/complex_segment_set.h"
 
@@ -160,6 +163,26 @@ TEST_F(Surfaces, PhongLightingPassesNormalsDown) {
     EXPECT_TRUE(material.shadings().empty()) << "lighting is left to each pixel";
 }
 
+TEST_F(Surfaces, ParametersWithATexturedMaterialMakeATexturedRun) {
+    const KT_Shared_Image image(2, 2, KT_Image_Format::RGB32, 0, nullptr, false);
+    r.modify_color().front_material = KT_Basic_Textured_Material(KT_Simple_Image_Texture(image));
+    const KT_Parameter corners[4] = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0}};
+    KT_Shell shell = shell_of(square, {4}, {0, 1, 2, 3});
+    shell.edit_data()->set_vertex_parameters(corners, 1, true);
+    draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].slot, "Draw_2D_Textured_Polytriangle");
+}
+
+TEST_F(Surfaces, ParametersWithoutATextureAreNotDrawnTextured) {
+    const KT_Parameter corners[4] = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0}};
+    KT_Shell shell = shell_of(square, {4}, {0, 1, 2, 3});
+    shell.edit_data()->set_vertex_parameters(corners, 1, true);
+    draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].slot, "Draw_2D_Polytriangle");
+}
+
 TEST_F(Surfaces, DoublePrecisionShellUsesOnlyTheDoubleSlots) {
     const KT_Point_D points[4] = {{0, 0, 0}, {0, 0.5, 0}, {0.5, 0, 0}, {0.5, 0.5, 0}};
     const int lengths[1] = {4};
@@ -252,6 +275,17 @@ TEST_F(Surfaces, LongStripTakesItsBuffersFromTheHeap) {
     draw<KT_Tristrip, KT_Slot_Draw_3D_Tristrip>(r, strip);
     ASSERT_EQ(calls().size(), 1u) << "natural connectivity: one strip through every vertex";
     EXPECT_EQ(calls()[0].points.size(), std::size_t(count));
+}
+
+TEST_F(Surfaces, LongShellWithoutHeapMemoryDrawsNothing) {
+    const auto sphere = uv_sphere::make<KT_Point>(8, 12, 0.5, KT_Point{0, 0, 0});
+    const KT_Shell shell = uv_sphere::shell_of(sphere);
+    ASSERT_GT(sphere.points.size(), 64u) << "the buffers must come from the heap";
+    {
+        Refusing_Heap refusing;
+        draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
+    }
+    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(Surfaces, SharedRecordIsCompletedOnAPrivateCopy) {
