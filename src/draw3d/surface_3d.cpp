@@ -28,26 +28,41 @@ enum class Lighting { None, Flat, Gouraud, Phong };
 // are lit from their own side.
 enum Side : int { Front = 0, Back = 1 };
 
+// What a rendition needs of a record besides its connectivity: face
+// normals to cull or light with, RGBA vertex colours to light.
+struct Record_Needs {
+    explicit Record_Needs(const KT_Rendition& r) {
+        const KT_Misc_Data& misc = r.misc();
+        lit = !r.color().light_set.empty();
+        face_normals = lit || misc.cull_back_faces != 0 ||
+                       misc.advanced_options.has(KT_Advanced_Options::Cull_Front_Faces);
+    }
+    bool face_normals;
+    bool lit;
+};
+
 // The record with the connectivity, face normals and colour forms the
-// action reads: completed in place when nobody but the caller holds it
-// (with a new serial), else on a private copy.
-KT_Complex_Segment_Set completed(const KT_Complex_Segment_Set* record, bool face_normals) {
+// drawing needs: completed in place when nobody but the caller holds it
+// (with a new serial), else on a private copy. Nothing is touched when
+// nothing is missing.
+KT_Complex_Segment_Set completed(const KT_Complex_Segment_Set* record, const Record_Needs& needs) {
     KT_Complex_Segment_Set own = *record;
     const KT_Complex_Segment_Set_Data& d = *own.data();
-    const bool missing = !d.connectivity ||
-                         (face_normals && !d.segment_normals && !d.generated_segment_normals) ||
-                         (d.vertex_rgba && !d.vertex_rgb32) || (d.vertex_rgb32 && !d.vertex_rgba) ||
+    const bool no_face_normals = !d.segment_normals && !d.generated_segment_normals;
+    const bool missing = !d.connectivity || (needs.face_normals && no_face_normals) ||
+                         (d.vertex_rgba && !d.vertex_rgb32) ||
+                         (needs.lit && d.vertex_rgb32 && !d.vertex_rgba) ||
                          (d.segment_rgba && !d.segment_rgb32);
     if (!missing) return own;
     const bool unshared = d.reference_count() < 3; // the caller's handle and this one
     auto* data = static_cast<KT_Complex_Segment_Set_Data*>(own.modify(unshared));
     if (!data->connectivity) data->set_natural_connectivity();
-    if (face_normals && !data->segment_normals && !data->generated_segment_normals) {
+    if (needs.face_normals && !data->segment_normals && !data->generated_segment_normals) {
         data->generate_segment_normals(0);
         data->generate_segment_normal_indices();
     }
     data->validate_vertex_rgb32(data->count);
-    data->validate_vertex_rgba(data->count);
+    if (needs.lit) data->validate_vertex_rgba(data->count);
     data->validate_segment_rgb32(data->segment_color_count);
     return own;
 }
@@ -480,7 +495,7 @@ void draw_surface(const KT_Renderer_Data* renderer, const KT_Rendition* renditio
                   const KT_Complex_Segment_Set* record) {
     if (!rendition || rendition->empty() || !record || record->empty()) return;
     if ((*record)->count < 3) return;
-    const KT_Complex_Segment_Set own = completed(record, true);
+    const KT_Complex_Segment_Set own = completed(record, Record_Needs(*rendition));
     const KT_Complex_Segment_Set_Data& d = *own.data();
     if (d.points) {
         Surface_Walker<KT_Point>(renderer, rendition, d, d.points).draw();

@@ -296,6 +296,14 @@ TEST_F(Surfaces, SharedRecordIsCompletedOnAPrivateCopy) {
     EXPECT_EQ(calls().size(), 1u);
 }
 
+TEST_F(Surfaces, UnsharedRecordIsCompletedInPlaceWithANewSerial) {
+    KT_Shell shell(4, square.data(), true);
+    const std::uint32_t serial = shell->change_serial();
+    draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
+    EXPECT_NE(shell.data()->connectivity, nullptr);
+    EXPECT_NE(shell->change_serial(), serial);
+}
+
 TEST_F(Surfaces, LatticeRowsAreDrawnAsPolylines) {
     const int lengths[2] = {2, 2};
     const int rows[4] = {0, 2, 1, 3};
