@@ -30,7 +30,7 @@ TEST_F(Primitives, PolylineInsideIsOneDeviceCoordinateCall) {
     const KT_Point points[3] = {{-0.5f, 0, 0}, {0, 0.5f, 0}, {0.5f, 0, 0}};
     draw<KT_Polyline, KT_Slot_Draw_3D_Polyline>(r, KT_Polyline(3, points, false));
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_DC_Polyline");
+    EXPECT_EQ(calls()[0].name(), "Draw_DC_Polyline");
     ASSERT_EQ(calls()[0].points.size(), 3u);
     expect_device_point(calls()[0].points[1], centre_x, centre_y + 0.5f * pixels_per_unit,
                         "middle point");
@@ -41,7 +41,7 @@ TEST_F(Primitives, PolylineWithItsMiddleBehindTheEyeIsTwoRunsEndingOnTheNearLimi
     draw<KT_Polyline, KT_Slot_Draw_3D_Polyline>(r, KT_Polyline(3, points, false));
     ASSERT_EQ(calls().size(), 2u);
     for (const draw_log::Call& run : calls()) {
-        EXPECT_EQ(run.slot, "Draw_2D_Polyline");
+        EXPECT_EQ(run.name(), "Draw_2D_Polyline");
         ASSERT_EQ(run.points.size(), 2u);
     }
     EXPECT_EQ(calls()[0].points[1].z, 0.0) << "first run ends at depth 0";
@@ -58,7 +58,7 @@ TEST_F(Primitives, DoublePrecisionPolylineUsesTheDoubleSlot) {
     const KT_Point_D points[2] = {{-0.5, 0, 0}, {0.5, 0, 0}};
     draw<KT_Polyline, KT_Slot_Draw_3D_Polyline>(r, KT_Polyline(2, points, false));
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2DD_Polyline");
+    EXPECT_EQ(calls()[0].name(), "Draw_2DD_Polyline");
 }
 
 TEST_F(Primitives, PolylineOnTheCutSideOfACuttingPlaneIsNotDrawn) {
@@ -69,7 +69,7 @@ TEST_F(Primitives, PolylineOnTheCutSideOfACuttingPlaneIsNotDrawn) {
     ASSERT_FALSE(calls().empty());
     for (const draw_log::Call& piece : calls())
         for (const KT_Point_D& p : piece.points)
-            EXPECT_LE(p.x, centre_x + 1e-3) << piece.slot;
+            EXPECT_LE(p.x, centre_x + 1e-3) << piece.name();
 }
 
 TEST_F(Primitives, PolylineWithANanPointDrawsNothing) {
@@ -83,7 +83,7 @@ TEST_F(Primitives, WideMarkersAreCirclesOfHalfTheWeightLessOne) {
     const KT_Point at = {0, 0, 0};
     draw<KT_Polymarker, KT_Slot_Draw_3D_Polymarker>(r, KT_Polymarker(1, &at, false));
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Ellipse");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Ellipse");
     EXPECT_EQ(calls()[0].points[1].x, 2.0) << "radius";
 }
 
@@ -91,7 +91,7 @@ TEST_F(Primitives, ThinMarkersAreOnePointPolymarkers) {
     const KT_Point at[2] = {{0, 0, 0}, {0, 0, behind_eye}};
     draw<KT_Polymarker, KT_Slot_Draw_3D_Polymarker>(r, KT_Polymarker(2, at, false));
     ASSERT_EQ(calls().size(), 1u) << "the marker behind the eye is skipped";
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Polymarker");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Polymarker");
 }
 
 TEST_F(Primitives, PolygonOfFourPointsIsTwoTriangles) {
@@ -99,7 +99,7 @@ TEST_F(Primitives, PolygonOfFourPointsIsTwoTriangles) {
     draw<KT_Polygon, KT_Slot_Draw_3D_Polygon>(r, KT_Polygon(4, square, false));
     ASSERT_EQ(calls().size(), 2u);
     for (const draw_log::Call& triangle : calls()) {
-        EXPECT_EQ(triangle.slot, "Draw_DC_Polytriangle");
+        EXPECT_EQ(triangle.name(), "Draw_DC_Polytriangle");
         EXPECT_EQ(triangle.points.size(), 3u);
     }
 }
@@ -120,14 +120,14 @@ TEST_F(Primitives, PolytriangleInsideIsOneDeviceCoordinateCall) {
     const KT_Point three[3] = {{0, 0, 0}, {0.5f, 0, 0}, {0, 0.5f, 0}};
     draw<KT_Polytriangle, KT_Slot_Draw_3D_Polytriangle>(r, KT_Polytriangle(3, three, false));
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_DC_Polytriangle");
+    EXPECT_EQ(calls()[0].name(), "Draw_DC_Polytriangle");
 }
 
 TEST_F(Primitives, StripReachingOutOfTheWindowIsOneRun) {
     const KT_Point strip[4] = {{0, 0, 0}, {0.5f, 0, 0}, {0, 0.5f, 0}, {3, 0.5f, 0}};
     draw<KT_Polytriangle, KT_Slot_Draw_3D_Polytriangle>(r, KT_Polytriangle(4, strip, false));
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Polytriangle");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Polytriangle");
     EXPECT_EQ(calls()[0].points.size(), 4u);
 }
 
@@ -135,11 +135,11 @@ TEST_F(Primitives, StripTriangleCrossingTheNearLimitGoesAloneAndStaysInFront) {
     const KT_Point strip[4] = {{0, 0, 0}, {0.5f, 0, 0}, {0, 0.5f, 0}, {0.25f, 0.25f, behind_eye}};
     draw<KT_Polytriangle, KT_Slot_Draw_3D_Polytriangle>(r, KT_Polytriangle(4, strip, false));
     ASSERT_GE(calls().size(), 2u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Polytriangle");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Polytriangle");
     EXPECT_EQ(calls()[0].points.size(), 3u) << "the visible triangle is a run of its own";
     for (const draw_log::Call& piece : calls())
         for (const KT_Point_D& p : piece.points)
-            EXPECT_GE(p.z, 0.0) << piece.slot;
+            EXPECT_GE(p.z, 0.0) << piece.name();
 }
 
 TEST_F(Primitives, TextAnchorOnePixelOutsideTheWindowIsNotDrawn) {
@@ -152,8 +152,8 @@ TEST_F(Primitives, WideTextIsDrawnAtItsAnchor) {
     const KT_Point anchor = {0.25f, 0, 0};
     draw<KT_Text, KT_Slot_Draw_3D_Text>(r, KT_Text(&anchor, L"hello", 5, true));
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Text_Wide");
-    EXPECT_EQ(calls()[0].text, L"hello");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Text_Wide");
+    EXPECT_EQ(draw_log::texts().at(0), L"hello");
     expect_device_point(calls()[0].points[0], centre_x + 60, centre_y, "anchor");
 }
 
@@ -182,9 +182,9 @@ TEST_F(Primitives, LinestripWithVertexColoursIsGouraud) {
     strip.edit_data()->set_vertex_colors(colours, false);
     draw<KT_Linestrip, KT_Slot_Draw_3D_Linestrip>(r, strip);
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Gouraud_Polyline");
-    ASSERT_EQ(calls()[0].colours.size(), 3u);
-    EXPECT_EQ(calls()[0].colours[0].r, 255) << "RGBA colours were made RGB32";
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Gouraud_Polyline");
+    ASSERT_EQ(calls()[0].colors.size(), 3u);
+    EXPECT_EQ(calls()[0].colors[0].r, 255) << "RGBA colours were made RGB32";
 }
 
 TEST_F(Primitives, LinestripWithSegmentColoursIsColorized) {
@@ -194,8 +194,8 @@ TEST_F(Primitives, LinestripWithSegmentColoursIsColorized) {
     strip.edit_data()->set_segment_colors(2, segments, false);
     draw<KT_Linestrip, KT_Slot_Draw_3D_Linestrip>(r, strip);
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Colorized_Polyline");
-    EXPECT_FALSE(calls()[0].one_colour);
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Colorized_Polyline");
+    EXPECT_FALSE(calls()[0].single_color);
 }
 
 TEST_F(Primitives, LinestripIndexOutsideTheSetDrawsNothing) {

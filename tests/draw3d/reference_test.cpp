@@ -18,7 +18,7 @@ using draw_log::calls;
 
 struct Triangle {
     KT_Point_D corners[3];
-    KT_RGB32 colours[3];
+    KT_RGB32 colors[3];
 };
 
 // The triangles of the logged strips, in the order they were drawn.
@@ -29,9 +29,8 @@ std::vector<Triangle> drawn_triangles() {
             Triangle triangle;
             for (int k = 0; k < 3; ++k) {
                 triangle.corners[k] = call.points[t + k];
-                triangle.colours[k] = call.colours.size() == call.points.size()
-                                          ? call.colours[t + k]
-                                          : call.colours.at(0);
+                triangle.colors[k] = call.colors.size() == call.points.size() ? call.colors[t + k]
+                                                                              : call.colors.at(0);
             }
             out.push_back(triangle);
         }
@@ -85,7 +84,7 @@ std::vector<Triangle> reference_triangles(const KT_Rendition& r, const uv_sphere
                 triangle.corners[k] = device_point(r, s.points[i]);
                 // Flat: the face normal at the triangle's first corner; else
                 // each vertex with its own normal, which also tells the side.
-                triangle.colours[k] =
+                triangle.colors[k] =
                     flat ? packed(shade(r, side, a, side))
                          : packed(shade(r, s.normals[i], s.points[i], s.normals[i]));
             }
@@ -120,11 +119,11 @@ protected:
                 ASSERT_NEAR(d.x, e.x, 1e-3) << "triangle " << t << " corner " << k;
                 ASSERT_NEAR(d.y, e.y, 1e-3) << "triangle " << t << " corner " << k;
                 ASSERT_NEAR(d.z, e.z, 0.5) << "triangle " << t << " corner " << k;
-                ASSERT_LE(channel_difference(drawn[t].colours[k], expected[t].colours[k]),
+                ASSERT_LE(channel_difference(drawn[t].colors[k], expected[t].colors[k]),
                           colour_tolerance)
                     << "triangle " << t << " corner " << k << ": drawn "
-                    << capture::describe({drawn[t].colours[k]}) << ", expected "
-                    << capture::describe({expected[t].colours[k]});
+                    << capture::describe({drawn[t].colors[k]}) << ", expected "
+                    << capture::describe({expected[t].colors[k]});
             }
     }
 
@@ -161,11 +160,11 @@ TEST_F(LitSphere, PhongPassesTheWorldNormalsOfEveryVertex) {
     const KT_Matrix carry = r.transform().modelling.adjoint();
     ASSERT_EQ(calls().size(), sphere.face_lengths.size());
     for (std::size_t f = 0; f < calls().size(); ++f) {
-        ASSERT_EQ(calls()[f].normals.size(), 4u) << "face " << f;
+        ASSERT_EQ(draw_log::phong_normals().at(f).size(), 4u) << "face " << f;
         for (int k = 0; k < 4; ++k) {
             KT_Vector expected;
             carry.transform(sphere.normals[sphere.indices[4 * f + k]], expected);
-            const KT_Vector& got = calls()[f].normals[k];
+            const KT_Vector& got = draw_log::phong_normals()[f][k];
             EXPECT_NEAR(got.x, expected.x, 1e-6) << "face " << f << " corner " << k;
             EXPECT_NEAR(got.y, expected.y, 1e-6) << "face " << f << " corner " << k;
             EXPECT_NEAR(got.z, expected.z, 1e-6) << "face " << f << " corner " << k;
@@ -234,8 +233,8 @@ template <class P> void compare_cube() {
                 lit = materials[f].shade_d(&r, &normal, &world, nullptr, nullptr, 0, &normal);
             const KT_RGB32 expected = packed(lit);
             const KT_Point_D corner = device_point(r, points[i]);
-            ASSERT_EQ(calls()[f].colours.size(), 4u) << "face " << f;
-            EXPECT_EQ(channel_difference(calls()[f].colours[k], expected), 0)
+            ASSERT_EQ(calls()[f].colors.size(), 4u) << "face " << f;
+            EXPECT_EQ(channel_difference(calls()[f].colors[k], expected), 0)
                 << "face " << f << " corner " << k;
             EXPECT_NEAR(calls()[f].points[k].x, corner.x, 1e-3) << "face " << f << " corner " << k;
             EXPECT_NEAR(calls()[f].points[k].y, corner.y, 1e-3) << "face " << f << " corner " << k;
@@ -271,10 +270,10 @@ TEST(RandomCuts, NothingOnTheCutSideOrBehindTheEyeIsDrawn) {
         const KT_Plane& screen = r.misc().cutting_planes->planes.head()->value->screen_plane;
         for (const draw_log::Call& call : calls())
             for (const KT_Point_D& p : call.points) {
-                EXPECT_GE(p.z, -0.5) << "shell " << s << " " << call.slot;
-                EXPECT_LE(p.z, depth_max + 0.5) << "shell " << s << " " << call.slot;
+                EXPECT_GE(p.z, -0.5) << "shell " << s << " " << call.name();
+                EXPECT_LE(p.z, depth_max + 0.5) << "shell " << s << " " << call.name();
                 const double side = screen.a * p.x + screen.b * p.y + screen.c * p.z + screen.d;
-                EXPECT_LE(side, plane_tolerance) << "shell " << s << " " << call.slot;
+                EXPECT_LE(side, plane_tolerance) << "shell " << s << " " << call.name();
             }
     }
 }

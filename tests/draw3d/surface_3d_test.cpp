@@ -48,7 +48,7 @@ void face_the_eye(KT_Shell& shell) {
 int count_of(const std::string& slot) {
     int n = 0;
     for (const draw_log::Call& call : calls())
-        n += call.slot == slot;
+        n += call.name() == slot;
     return n;
 }
 
@@ -67,7 +67,7 @@ TEST_F(Surfaces, ShellOutsideOneSideDrawsNothingAndShadesNothing) {
 TEST_F(Surfaces, FaceOfFourVerticesIsOneStripCall) {
     draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell_of(square, {4}, {0, 1, 2, 3}));
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Polytriangle");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Polytriangle");
     EXPECT_EQ(calls()[0].points.size(), 4u);
 }
 
@@ -99,11 +99,11 @@ TEST_F(Surfaces, FaceCrossingTheNearLimitIsClippedAndTheOtherStaysOneRun) {
     points.push_back({0.25f, 0.25f, behind_eye});
     draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell_of(points, {4, 3}, {0, 1, 2, 3, 0, 2, 4}));
     ASSERT_GE(calls().size(), 2u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Polytriangle");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Polytriangle");
     EXPECT_EQ(calls()[0].points.size(), 4u) << "the whole visible face in one call";
     for (const draw_log::Call& piece : calls())
         for (const KT_Point_D& p : piece.points)
-            EXPECT_GE(p.z, 0.0) << piece.slot;
+            EXPECT_GE(p.z, 0.0) << piece.name();
 }
 
 TEST_F(Surfaces, SharedVertexIsShadedOncePerSide) {
@@ -149,7 +149,7 @@ TEST_F(Surfaces, FlatLightingShadesAndDrawsEachTriangleAlone) {
     EXPECT_EQ(material.shadings().size(), 2u);
     ASSERT_EQ(count_of("Draw_2D_Colorized_Polytriangle"), 2);
     EXPECT_EQ(calls()[0].points.size(), 3u);
-    EXPECT_TRUE(calls()[0].one_colour);
+    EXPECT_TRUE(calls()[0].single_color);
 }
 
 TEST_F(Surfaces, PhongLightingPassesNormalsDown) {
@@ -158,8 +158,8 @@ TEST_F(Surfaces, PhongLightingPassesNormalsDown) {
     face_the_eye(shell);
     draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Phong_Polytriangle");
-    EXPECT_TRUE(calls()[0].has_normals);
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Phong_Polytriangle");
+    EXPECT_EQ(calls()[0].normals, 4) << "one normal per vertex";
     EXPECT_TRUE(material.shadings().empty()) << "lighting is left to each pixel";
 }
 
@@ -171,7 +171,7 @@ TEST_F(Surfaces, ParametersWithATexturedMaterialMakeATexturedRun) {
     shell.edit_data()->set_vertex_parameters(corners, 1, true);
     draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Textured_Polytriangle");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Textured_Polytriangle");
 }
 
 TEST_F(Surfaces, ParametersWithoutATextureAreNotDrawnTextured) {
@@ -180,7 +180,7 @@ TEST_F(Surfaces, ParametersWithoutATextureAreNotDrawnTextured) {
     shell.edit_data()->set_vertex_parameters(corners, 1, true);
     draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Polytriangle");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Polytriangle");
 }
 
 TEST_F(Surfaces, DoublePrecisionShellUsesOnlyTheDoubleSlots) {
@@ -191,7 +191,7 @@ TEST_F(Surfaces, DoublePrecisionShellUsesOnlyTheDoubleSlots) {
     shell.edit_data()->set_indices(1, lengths, indices, true);
     draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2DD_Polytriangle");
+    EXPECT_EQ(calls()[0].name(), "Draw_2DD_Polytriangle");
 }
 
 TEST_F(Surfaces, VertexColoursAreIgnoredWhenTheSwitchSaysSo) {
@@ -200,11 +200,11 @@ TEST_F(Surfaces, VertexColoursAreIgnoredWhenTheSwitchSaysSo) {
     shell.edit_data()->set_vertex_colors(red.data(), true);
     draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Gouraud_Polytriangle");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Gouraud_Polytriangle");
     r.modify_misc().advanced_options = KT_Advanced_Options::Ignore_Vertex_Colors;
     draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Polytriangle");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Polytriangle");
 }
 
 TEST_F(Surfaces, FaceColourMakesAColorizedRun) {
@@ -213,8 +213,8 @@ TEST_F(Surfaces, FaceColourMakesAColorizedRun) {
     shell.edit_data()->set_segment_colors(1, &green, true);
     draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
     ASSERT_EQ(calls().size(), 1u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Colorized_Polytriangle");
-    EXPECT_EQ(calls()[0].colours[0].g, 255);
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Colorized_Polytriangle");
+    EXPECT_EQ(calls()[0].colors[0].g, 255);
 }
 
 TEST_F(Surfaces, BadFacesAreSkippedAndTheGoodOneDrawn) {
@@ -256,7 +256,7 @@ TEST_F(Surfaces, CameraInsideTheObjectDrawsOnlyWhatIsInFront) {
     ASSERT_FALSE(calls().empty());
     for (const draw_log::Call& piece : calls())
         for (const KT_Point_D& p : piece.points)
-            EXPECT_GE(p.z, rounds_to_zero) << piece.slot;
+            EXPECT_GE(p.z, rounds_to_zero) << piece.name();
 }
 
 TEST_F(Surfaces, EmptyRecordsDrawNothing) {
@@ -311,7 +311,7 @@ TEST_F(Surfaces, LatticeRowsAreDrawnAsPolylines) {
     lattice.edit_data()->set_indices(2, lengths, rows, true);
     draw<KT_Lattice, KT_Slot_Draw_3D_Lattice>(r, lattice);
     ASSERT_EQ(calls().size(), 2u);
-    EXPECT_EQ(calls()[0].slot, "Draw_2D_Polyline");
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Polyline");
     EXPECT_EQ(calls()[1].points[0].y, 360.0) << "second row starts at vertex 1";
 }
 
