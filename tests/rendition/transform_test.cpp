@@ -204,6 +204,18 @@ TEST_F(CuttingPlanes, CutTheSideTheirPlaneFacesWhateverTheCamera) {
     EXPECT_EQ(KT_Cutting_Plane(KT_Plane_D{0.5, 0.25, 0.125, 1e-20})->plane.b, 0.25f);
 }
 
+// Validated for the window first, then given a second plane: the new plane
+// must reach device space at the next validation with the same matrix.
+TEST_F(CuttingPlanes, APlaneAddedAfterValidationIsCarriedToDeviceSpace) {
+    KT_Cutting_Plane_Set planes(KT_Cutting_Plane(KT_Plane{0, 0, 1, -1})); // keeps z < 1
+    const KT_Point kept_by_both = {0, 0, 0};
+    const KT_Point right_of_the_new_plane = {3, 0, 0};
+    ASSERT_FALSE(cut(r, planes, kept_by_both));
+    planes.add(KT_Cutting_Plane(KT_Plane{1, 0, 0, -2})); // keeps x < 2
+    EXPECT_FALSE(cut(r, planes, kept_by_both)) << "a plane never carried over cuts everything";
+    EXPECT_TRUE(cut(r, planes, right_of_the_new_plane));
+}
+
 TEST_F(CuttingPlanes, ScreenPlanesAreComputedOncePerMatrix) {
     const KT_Cutting_Plane_Set planes(KT_Cutting_Plane(KT_Plane{0, 0, 1, -1}));
     planes.validate_screen_planes(r.transform().world_to_device);
