@@ -445,6 +445,37 @@ TYPED_TEST(Matrix_Precision, BadArgumentsLeaveTheMatrixAlone) {
     EXPECT_EQ(out_plane.d, 0);
 }
 
+// One finite and one infinite angle: the finite term must not be applied
+// alone.
+TYPED_TEST(Matrix_Precision, AShearWithOneInfiniteAngleChangesNothing) {
+    using Real = Real_Of_Handle<TypeParam>;
+    const Real finite_angle = 0.5;
+    const Real infinite_angle = std::numeric_limits<Real>::infinity();
+    TypeParam m;
+    m.shear_z(finite_angle, infinite_angle);
+    EXPECT_EQ(m.classification(), 0u);
+    EXPECT_EQ(m.body()->m[2][0], 0) << "x += tan(0.5) z was applied";
+    m.shear_x(std::numeric_limits<Real>::quiet_NaN(), finite_angle);
+    EXPECT_EQ(m.classification(), 0u);
+    EXPECT_EQ(m.body()->m[0][2], 0) << "z += tan(0.5) x was applied";
+}
+
+// An all-zero body would be classified as identity: only the class itself
+// may make one.
+template <class Handle>
+concept Allocates_Bodies_In_Public = requires(Handle h) {
+    h.allocate(KT_Precision::Single, false);
+};
+template <class Handle>
+concept Allocates_Fixed_Bodies_In_Public = requires(Handle h) {
+    h.allocate(false);
+};
+static_assert(!Allocates_Bodies_In_Public<KT_Matrix>, "KT_Matrix::allocate is protected");
+static_assert(!Allocates_Fixed_Bodies_In_Public<KT_Matrix_Single>,
+              "KT_Matrix_Single::allocate is protected");
+static_assert(!Allocates_Fixed_Bodies_In_Public<KT_Matrix_Double>,
+              "KT_Matrix_Double::allocate is protected");
+
 TEST(Matrix_Handle, EmptyIsIdentityAndEditingCopiesASharedBody) {
     const KT_Matrix empty;
     const KT_Point_D in[2] = {{1, 2, 3}, {-4, 5, 1e20}};
@@ -469,7 +500,7 @@ TEST(Matrix_Handle, EmptyIsIdentityAndEditingCopiesASharedBody) {
 TEST(Matrix_Handle, MixedPrecisionProductsAreDouble) {
     KT_Matrix a, b, result;
     a.rotate_z(0.25);
-    b.allocate(KT_Precision::Double, true);
+    b.convert_to_double();
     b.translate(1e-9, 2, 0);
     a.multiply(b, result);
     ASSERT_EQ(result.precision(), KT_Precision::Double);
