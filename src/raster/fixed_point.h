@@ -4,7 +4,24 @@
 // 1, 2, 4 or 8) are part of what a drawn picture is, not an optimisation.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+
+namespace detail {
+
+// Reciprocals of the divisors short rows and edges use most, so that
+// setting up a divider costs a load instead of a division.
+inline constexpr int small_inverse_count = 1024;
+constexpr std::array<double, small_inverse_count> small_inverses() {
+    std::array<double, small_inverse_count> table{};
+    for (int i = 1; i < small_inverse_count; ++i)
+        table[i] = 1.0 / i;
+    return table;
+}
+inline constexpr std::array<double, small_inverse_count> small_inverse = small_inverses();
+
+} // namespace detail
 
 // Truncating division by one positive divisor, many times: a reciprocal
 // estimate corrected by its remainder, so the quotient is exactly the
@@ -12,7 +29,9 @@
 class KT_Exact_Divider {
 public:
     explicit KT_Exact_Divider(std::int64_t divisor)
-        : divisor_(divisor), inverse_(1.0 / static_cast<double>(divisor)) {}
+        : divisor_(divisor), inverse_(divisor > 0 && divisor < detail::small_inverse_count
+                                          ? detail::small_inverse[static_cast<std::size_t>(divisor)]
+                                          : 1.0 / static_cast<double>(divisor)) {}
 
     std::int64_t divisor() const { return divisor_; }
     std::int64_t quotient(std::int64_t a) const {

@@ -384,7 +384,8 @@ void KD_Rasterize_DC_Spans_C24_C(const KT_Renderer_Data* renderer, const KT_Rend
 void KD_Rasterize_DC_Spans_C24_G(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,
                                  const KT_Span_Data* data, const KT_Span* spans, int count,
                                  std::int32_t first_y) {
-    rasterize_c24(renderer, rendition, data, spans, count, first_y, false, &fill_gouraud);
+    rasterize_c24(renderer, rendition, data, spans, count, first_y, false,
+                  [](KT_RGB32* row, const KT_Span& span, int n) { fill_gouraud(row, span, n); });
 }
 
 void KD_Rasterize_DC_Spans_C24_R(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,
