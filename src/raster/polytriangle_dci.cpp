@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "appearance/material.h"
+#include "font/shape_engine.h"
 #include "foundation/heap.h"
 #include "raster/complex_clip_cut.h"
 #include "raster/face_fill.h"
@@ -18,6 +19,19 @@ constexpr int max_stack_points = 64;
 
 bool drawable(const KT_Rendition* rendition, int count, const KT_DCI_Point* points) {
     return rendition && *rendition && rendition->renderer() && count >= 3 && points;
+}
+
+// Face pattern 76: the face's shape draws the strip.
+bool handed_to_shape(const KT_Renderer_Data* renderer, const KT_Rendition& rendition, int count,
+                     const KT_DCI_Point* points, const KT_RGB32* colours,
+                     KT_Shape_Color_Choice choice, const KT_Parameter* parameters = nullptr,
+                     int parameter_width = 0, const float* w = nullptr,
+                     const KT_Vector* normals = nullptr) {
+    if (rendition.face().face_pattern != KT_Face_By_Shape) return false;
+    const KT_Shape_Engine_Data& engine = KD_Shape_Engine_Of(rendition.face().face_shape.body());
+    engine.draw_2d_polytriangle(renderer, &rendition, count, points, colours,
+                                KT_Shape_Color(choice), parameters, parameter_width, w, normals);
+    return true;
 }
 
 // A hatch pattern is drawn by the float forms; the scan converter draws
@@ -230,6 +244,8 @@ extern "C" void KD_Standard_Draw_DCI_Polytriangle(const KT_Renderer_Data* render
                                                   const KT_Rendition* rendition, int count,
                                                   const KT_DCI_Point* points) {
     if (!drawable(rendition, count, points)) return;
+    if (handed_to_shape(renderer, *rendition, count, points, nullptr, KT_Shape_Color_Uniform))
+        return;
     if (handed_to_complex_clip(*rendition, count, points,
                                [&](const KT_Rendition* r, int, const KT_Piece_Corner* c) {
                                    const Piece piece(c);
@@ -251,6 +267,9 @@ extern "C" void KD_Standard_Draw_DCI_Colorized_Polytriangle(const KT_Renderer_Da
                                                             int count, const KT_DCI_Point* points,
                                                             const KT_RGB32* colours, bool single) {
     if (!drawable(rendition, count, points)) return;
+    if (handed_to_shape(renderer, *rendition, count, points, colours,
+                        single ? KT_Shape_Color_Uniform : KT_Shape_Color_Per_Piece))
+        return;
     if (handed_to_complex_clip(
             *rendition, count, points, [&](const KT_Rendition* r, int k, const KT_Piece_Corner* c) {
                 const Piece piece(c);
@@ -275,6 +294,8 @@ extern "C" void KD_Standard_Draw_DCI_Gouraud_Polytriangle(const KT_Renderer_Data
                                                           const KT_DCI_Point* points,
                                                           const KT_RGB32* colours) {
     if (!drawable(rendition, count, points)) return;
+    if (handed_to_shape(renderer, *rendition, count, points, colours, KT_Shape_Color_Interpolated))
+        return;
     if (handed_to_complex_clip(*rendition, count, points,
                                [&](const KT_Rendition* r, int k, const KT_Piece_Corner* c) {
                                    const Piece piece(c);
@@ -307,6 +328,9 @@ extern "C" void KD_Standard_Draw_DCI_Phong_Polytriangle(
     const KT_DCI_Point* points, const KT_Vector* normals, const KT_RGB32* colours,
     const KT_Point* positions, const float* parameters) {
     if (!drawable(rendition, count, points)) return;
+    if (handed_to_shape(renderer, *rendition, count, points, colours, KT_Shape_Color_Interpolated,
+                        nullptr, 0, nullptr, normals))
+        return;
     if (handed_to_complex_clip(
             *rendition, count, points, [&](const KT_Rendition* r, int k, const KT_Piece_Corner* c) {
                 const Piece piece(c);
@@ -343,6 +367,9 @@ extern "C" void KD_Standard_Draw_DCI_Textured_Polytriangle(
     const KT_DCI_Point* points, const KT_RGB32* colours, const KT_Parameter* parameters,
     int parameter_width, const float* w, const KT_Vector* vectors) {
     if (!drawable(rendition, count, points)) return;
+    if (handed_to_shape(renderer, *rendition, count, points, colours, KT_Shape_Color_Interpolated,
+                        parameters, parameter_width, w, vectors))
+        return;
     if (handed_to_complex_clip(
             *rendition, count, points, [&](const KT_Rendition* r, int k, const KT_Piece_Corner* c) {
                 const Piece piece(c);

@@ -295,6 +295,21 @@ TEST_F(Triangle_Scan, HatchPatternHandsTheStripToTheFloatForm) {
     EXPECT_TRUE(device.rows.empty());
 }
 
+TEST_F(Triangle_Scan, ShapePatternHandsTheStripToTheShapeEngine) {
+    static int integer_strips = 0;
+    integer_strips = 0;
+    device.set_action<KT_Slot_Draw_2DI_Polytriangle>(
+        [](const KT_Renderer_Data*, const KT_Rendition* r, int, const KT_DCI_Point*) {
+            if (r->face().face_pattern == KT_Face_Solid) ++integer_strips;
+        });
+    rendition.modify_face().face_pattern = KT_Face_By_Shape;
+    const KT_DCI_Point points[3] = {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}};
+    KD_Action_Draw_DCI_Polytriangle(&device, &rendition, 3, points);
+
+    EXPECT_EQ(integer_strips, 1) << "the default shape draws it again with a solid face";
+    EXPECT_TRUE(device.rows.empty());
+}
+
 // Random triangles of one of several kinds, inside a window of the test's
 // size or reaching past it.
 class Random_Triangles {
