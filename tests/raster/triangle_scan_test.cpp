@@ -376,6 +376,33 @@ TEST_F(Triangle_Scan, AgreesWithTheReferenceOnTenThousandRandomTriangles) {
     }
 }
 
+TEST_F(Triangle_Scan, MappedDeviceGetsPaletteIndicesWhereTheReferenceCovers) {
+    capture::Device mapped(width, height, 16, KT_Color_System::Mapped);
+    KT_Rendition indexed(&mapped);
+    const int front_index = 5;
+    indexed.set_front_color_index(front_index, false);
+    Random_Triangles triangles(77);
+    for (int i = 0; i < 500; ++i) {
+        const std::vector<reference::Vertex> strip = triangles.next(i);
+        const KT_DCI_Point points[3] = {strip[0].point, strip[1].point, strip[2].point};
+        mapped.clear();
+        KD_Action_Draw_DCI_Polytriangle(&mapped, &indexed, 3, points);
+        capture::Picture expected_picture(width, height);
+        reference::draw_strip(expected_picture, strip, reference::Shading::Flat, {}, 0);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const capture::Pixel& drawn = mapped.picture.at(x, y);
+                const capture::Pixel& expected_pixel = expected_picture.at(x, y);
+                ASSERT_EQ(drawn.hits, expected_pixel.hits)
+                    << "triangle " << i << " at " << x << "," << y;
+                if (drawn.hits == 0) continue;
+                ASSERT_EQ(drawn.depth, expected_pixel.depth) << "triangle " << i;
+                ASSERT_EQ(drawn.index, front_index) << "triangle " << i;
+            }
+        }
+    }
+}
+
 // Pixels whose centre lies more than a pixel inside every edge of the
 // convex polygon.
 bool deep_inside(const std::vector<KT_DCI_Point>& polygon, int x, int y) {
