@@ -187,16 +187,43 @@ KT_RGB32 pixel_of(const KT_RGBA& c) {
             channel_byte(c.alpha)};
 }
 
-// Float quantities stepped linearly across a row, or, for perspective,
-// as value / w beside 1 / w and divided back per pixel.
+// Float quantities stepped linearly across a row.
 template <int N> class Row_Floats {
 public:
-    Row_Floats(const KT_Float_Interpolant (&left)[N], const KT_Float_Interpolant (&right)[N], int n,
-               float left_w, float right_w, bool perspective) {
-        perspective_ = perspective && left_w > 0.0f && right_w > 0.0f && std::isfinite(left_w) &&
-                       std::isfinite(right_w);
-        const float lw = perspective_ ? 1.0f / left_w : 1.0f;
-        const float rw = perspective_ ? 1.0f / right_w : 1.0f;
+    Row_Floats(const KT_Float_Interpolant (&left)[N], const KT_Float_Interpolant (&right)[N],
+               int n) {
+        const float steps = static_cast<float>(n);
+        for (int k = 0; k < N; ++k) {
+            value_[k] = left[k].value;
+            step_[k] = (right[k].value - value_[k]) / steps;
+        }
+    }
+    void current(float (&out)[N]) const {
+        for (int k = 0; k < N; ++k)
+            out[k] = value_[k];
+    }
+    void step() {
+        for (int k = 0; k < N; ++k)
+            value_[k] += step_[k];
+    }
+
+private:
+    float value_[N];
+    float step_[N];
+};
+
+// Quantities that may be perspective-correct: value / w and 1 / w are
+// linear across the row and divided back per pixel. Without perspective
+// (or without a usable w) 1 / w stays 1, so the same loop serves both.
+template <int N> class Row_Perspective_Floats {
+public:
+    Row_Perspective_Floats(const KT_Float_Interpolant (&left)[N],
+                           const KT_Float_Interpolant (&right)[N], int n, float left_w,
+                           float right_w, bool perspective) {
+        const bool usable = perspective && left_w > 0.0f && right_w > 0.0f &&
+                            std::isfinite(left_w) && std::isfinite(right_w);
+        const float lw = usable ? 1.0f / left_w : 1.0f;
+        const float rw = usable ? 1.0f / right_w : 1.0f;
         const float steps = static_cast<float>(n);
         for (int k = 0; k < N; ++k) {
             value_[k] = left[k].value * lw;
@@ -206,9 +233,8 @@ public:
         inverse_w_step_ = (rw - lw) / steps;
     }
 
-    // The quantities at the current pixel.
     void current(float (&out)[N]) const {
-        const float scale = perspective_ ? 1.0f / inverse_w_ : 1.0f;
+        const float scale = 1.0f / inverse_w_;
         for (int k = 0; k < N; ++k)
             out[k] = value_[k] * scale;
     }
@@ -221,9 +247,8 @@ public:
 private:
     float value_[N];
     float step_[N];
-    float inverse_w_ = 1.0f;
-    float inverse_w_step_ = 0.0f;
-    bool perspective_ = false;
+    float inverse_w_;
+    float inverse_w_step_;
 };
 
 // Colour of an edge as floats from its 16.16 integer parts.
@@ -258,9 +283,10 @@ void fill_phong(const KT_Rendition& rendition, const KT_Span_Data& data, KT_RGB3
                 const KT_Span& span, int n) {
     const KT_Material& material = rendition.color().front_material;
     Row_Colour colour(span, n);
-    Row_Floats<3> position(span.left.position, span.right.position, n, span.left.w.value,
-                           span.right.w.value, has_flag(rendition, KT_Perspective_Positions));
-    Row_Floats<3> normal(span.left.normal, span.right.normal, n, 1.0f, 1.0f, false);
+    Row_Perspective_Floats<3> position(span.left.position, span.right.position, n,
+                                       span.left.w.value, span.right.w.value,
+                                       has_flag(rendition, KT_Perspective_Positions));
+    Row_Floats<3> normal(span.left.normal, span.right.normal, n);
     for (int i = 0; i < n; ++i) {
         float p[3];
         float v[3];
@@ -290,13 +316,13 @@ void fill_textured(const KT_Rendition& rendition, const KT_Span_Data& data, KT_R
     const float lw = span.left.w.value;
     const float rw = span.right.w.value;
     Row_Colour colour(span, n);
-    Row_Floats<3> parameter(span.left.parameter, span.right.parameter, n, lw, rw,
-                            has_flag(rendition, KT_Perspective_Parameters));
-    Row_Floats<3> position(span.left.position, span.right.position, n, lw, rw,
-                           has_flag(rendition, KT_Perspective_Positions));
-    Row_Floats<3> normal(span.left.normal, span.right.normal, n, 1.0f, 1.0f, false);
-    Row_Floats<3> multiplier(span.left.multiplier, span.right.multiplier, n, 1.0f, 1.0f, false);
-    Row_Floats<3> addend(span.left.addend, span.right.addend, n, 1.0f, 1.0f, false);
+    Row_Perspective_Floats<3> parameter(span.left.parameter, span.right.parameter, n, lw, rw,
+                                        has_flag(rendition, KT_Perspective_Parameters));
+    Row_Perspective_Floats<3> position(span.left.position, span.right.position, n, lw, rw,
+                                       has_flag(rendition, KT_Perspective_Positions));
+    Row_Floats<3> normal(span.left.normal, span.right.normal, n);
+    Row_Floats<3> multiplier(span.left.multiplier, span.right.multiplier, n);
+    Row_Floats<3> addend(span.left.addend, span.right.addend, n);
     const int width = carried_width(data);
     for (int i = 0; i < n; ++i) {
         float t[3];
