@@ -2,7 +2,8 @@
 // triangles split at the near limit.
 #include <algorithm>
 
-#include "clip_fixture.h"
+#include "../support/slot_recorder.h"
+#include "draw3d/transform_clip.h"
 #include "math/matrix.h"
 #include "rendition/cutting_plane.h"
 
@@ -22,7 +23,7 @@ const KT_Plane cut_right_of_50 = {1, 0, 0, -50};
 // Keeps y < 20.
 const KT_Plane cut_above_20 = {0, 1, 0, -20};
 
-class Cut_Polyline : public clip_test::Routing {
+class Cut_Polyline : public slots::Routing_Test {
 protected:
     Cut_Polyline() {
         device->record<KT_Slot_Draw_2D_Polyline>();
@@ -103,7 +104,7 @@ TEST_F(Cut_Polyline, SegmentCrossingAPlaneAlmostAlongItIsRemoved) {
     EXPECT_EQ(slots::calls().size(), 1u);
 }
 
-class Cut_Triangle : public clip_test::Routing {
+class Cut_Triangle : public slots::Routing_Test {
 protected:
     Cut_Triangle() {
         device->record<KT_Slot_Draw_2D_Polytriangle>();

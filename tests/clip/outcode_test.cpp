@@ -2,34 +2,35 @@
 #include <cmath>
 #include <limits>
 
-#include "clip_fixture.h"
+#include "../support/slot_recorder.h"
+#include "draw3d/transform_clip.h"
 #include "math/matrix.h"
 
-using clip_test::clip_10_to_90;
+using slots::clip_10_to_90;
 
 namespace {
 
 constexpr float nan_value = std::numeric_limits<float>::quiet_NaN();
 
-TEST(Outcode, EachSideHasItsOwnBit) {
-    const KT_Point points[] = {{5, 50, 0}, {95, 50, 0}, {50, 5, 0}, {50, 95, 0}, {50, 50, 0}};
-    short codes[5];
-    KD_Clip(clip_10_to_90, 5, points, codes);
-    EXPECT_EQ(codes[0], KT_Outcode_Left);
-    EXPECT_EQ(codes[1], KT_Outcode_Right);
-    EXPECT_EQ(codes[2], KT_Outcode_Bottom);
-    EXPECT_EQ(codes[3], KT_Outcode_Top);
-    EXPECT_EQ(codes[4], KT_Outcode_Inside);
-}
-
-TEST(Outcode, CornerRegionsCombineAnXAndAYBit) {
-    const KT_Point below_left{0, 0, 0};
-    const KT_Point above_right{100, 100, 0};
-    short code = 0;
-    KD_Clip(clip_10_to_90, 1, &below_left, &code);
-    EXPECT_EQ(code, KT_Outcode_Left | KT_Outcode_Bottom);
-    KD_Clip(clip_10_to_90, 1, &above_right, &code);
-    EXPECT_EQ(code, KT_Outcode_Right | KT_Outcode_Top);
+TEST(Outcode, EachSideHasItsOwnBitAndCornersCombineTwo) {
+    struct Case {
+        KT_Point point;
+        short code;
+    };
+    const Case cases[] = {
+        {{5, 50, 0}, KT_Outcode_Left},
+        {{95, 50, 0}, KT_Outcode_Right},
+        {{50, 5, 0}, KT_Outcode_Bottom},
+        {{50, 95, 0}, KT_Outcode_Top},
+        {{50, 50, 0}, KT_Outcode_Inside},
+        {{0, 0, 0}, KT_Outcode_Left | KT_Outcode_Bottom},
+        {{100, 100, 0}, KT_Outcode_Right | KT_Outcode_Top},
+    };
+    for (const Case& c : cases) {
+        short code = -1;
+        KD_Clip(clip_10_to_90, 1, &c.point, &code);
+        EXPECT_EQ(code, c.code) << "at " << c.point.x << ", " << c.point.y;
+    }
 }
 
 TEST(Outcode, PointOnTheRightBoundIsInside) {
@@ -82,7 +83,7 @@ TEST(ClipResult, NoPointsOrNoArrayIsRejected) {
 
 // A rendition whose object-to-device matrix makes w = z + 1, so each
 // point's w is chosen through its z, and whose near limit is 0.5.
-class Transform_And_Clip : public clip_test::Routing {
+class Transform_And_Clip : public slots::Routing_Test {
 protected:
     static constexpr double near_limit = 0.5;
 

@@ -3,9 +3,10 @@
 #include <cmath>
 #include <limits>
 
-#include "clip_fixture.h"
+#include "../support/slot_recorder.h"
+#include "draw3d/transform_clip.h"
 
-using clip_test::clip_10_to_90;
+using slots::clip_10_to_90;
 
 namespace {
 
@@ -86,7 +87,7 @@ TEST(Preclip_Segment, BrokenSegmentsAreRejected) {
     EXPECT_FALSE(KD_Preclip_Ends(nullptr, clip_10_to_90, segment, ends, nullptr, nullptr));
 }
 
-using Clipped_Line = clip_test::Routing;
+using Clipped_Line = slots::Routing_Test;
 
 TEST_F(Clipped_Line, PlainLineEndsExactlyOnTheBoundsItCrosses) {
     device->record<KT_Slot_Draw_DC_Polyline>();

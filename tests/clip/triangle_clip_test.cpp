@@ -4,9 +4,10 @@
 #include <limits>
 #include <random>
 
-#include "clip_fixture.h"
+#include "../support/slot_recorder.h"
+#include "draw3d/transform_clip.h"
 
-using clip_test::clip_10_to_90;
+using slots::clip_10_to_90;
 
 namespace {
 
@@ -123,7 +124,7 @@ TEST(Preclip_Triangle, BrokenInputLeavesNothing) {
 }
 
 // The variant KD_Draw_Clipped_2D_Triangle chooses from the data given.
-class Clipped_Triangle : public clip_test::Routing {
+class Clipped_Triangle : public slots::Routing_Test {
 protected:
     Clipped_Triangle() {
         device->record<KT_Slot_Draw_DC_Polytriangle>();
@@ -149,27 +150,35 @@ protected:
     const KT_Vector up[3] = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
 };
 
-TEST_F(Clipped_Triangle, NoDataDrawsPlain) {
-    draw(nullptr, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_EQ(only_slot(), KT_Slot_Draw_DC_Polytriangle);
+TEST_F(Clipped_Triangle, TheDataGivenChoosesTheVariant) {
+    struct Case {
+        const char* data;
+        const KT_RGB32* c0;
+        const KT_RGB32* c1;
+        const KT_RGB32* c2;
+        const KT_Vector* normals;
+        int slot;
+    };
+    const Case cases[] = {
+        {"nothing", nullptr, nullptr, nullptr, nullptr, KT_Slot_Draw_DC_Polytriangle},
+        {"one colour", &red, nullptr, nullptr, nullptr, KT_Slot_Draw_DC_Colorized_Polytriangle},
+        {"three colours", &red, &green, &blue, nullptr, KT_Slot_Draw_DC_Gouraud_Polytriangle},
+        {"normals", &red, &green, &blue, up, KT_Slot_Draw_DC_Phong_Polytriangle},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.data);
+        slots::calls().clear();
+        draw(c.c0, c.c1, c.c2, nullptr, c.normals);
+        EXPECT_EQ(only_slot(), c.slot);
+    }
+    EXPECT_TRUE(slots::calls()[0].normals > 0) << "normals are passed on";
 }
 
-TEST_F(Clipped_Triangle, OneColourDrawsColorizedWithASingleColour) {
+TEST_F(Clipped_Triangle, OneColourIsASingleColour) {
     draw(&red, nullptr, nullptr, nullptr, nullptr);
     ASSERT_EQ(only_slot(), KT_Slot_Draw_DC_Colorized_Polytriangle);
     EXPECT_TRUE(slots::calls()[0].single_color);
     EXPECT_EQ(slots::calls()[0].colors[0].r, 255);
-}
-
-TEST_F(Clipped_Triangle, ThreeColoursDrawGouraud) {
-    draw(&red, &green, &blue, nullptr, nullptr);
-    EXPECT_EQ(only_slot(), KT_Slot_Draw_DC_Gouraud_Polytriangle);
-}
-
-TEST_F(Clipped_Triangle, NormalsDrawPhong) {
-    draw(&red, &green, &blue, nullptr, up);
-    ASSERT_EQ(only_slot(), KT_Slot_Draw_DC_Phong_Polytriangle);
-    EXPECT_GT(slots::calls()[0].normals, 0);
 }
 
 TEST_F(Clipped_Triangle, ParametersDrawTexturedWithTheSingleColourRepeated) {
@@ -189,7 +198,7 @@ TEST_F(Clipped_Triangle, ClippedPolygonIsOneStripInsideTheClip) {
     // Cut by the four bounds the triangle becomes a hexagon... or fewer.
     EXPECT_GE(call.points.size(), 4u);
     for (const KT_Point_D& p : call.points)
-        EXPECT_TRUE(clip_test::inside(hard_clip(), p)) << p.x << ", " << p.y;
+        EXPECT_TRUE(slots::inside(hard_clip(), p)) << p.x << ", " << p.y;
 }
 
 TEST_F(Clipped_Triangle, TriangleOutsideDrawsNothing) {
