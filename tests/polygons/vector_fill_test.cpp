@@ -91,13 +91,13 @@ TEST_F(Vector_Fill, SolidFillDrawsLinesWidthApartThenTheClosedOutline) {
 }
 
 TEST_F(Vector_Fill, HatchLinesLieOnMultiplesOfTheSpacingSoNeighboursLineUp) {
-    const KT_DCI_Point lower[] = {{0, 3, 0}, {40, 3, 0}, {40, 27, 0}, {0, 27, 0}};
-    const KT_DCI_Point upper[] = {{0, 27, 0}, {40, 27, 0}, {40, 53, 0}, {0, 53, 0}};
+    const KT_DCI_Point lower[] = {{20, 13, 0}, {60, 13, 0}, {60, 35, 0}, {20, 35, 0}};
+    const KT_DCI_Point upper[] = {{20, 35, 0}, {60, 35, 0}, {60, 61, 0}, {20, 61, 0}};
     const int width = 2, spacing = 4; // lines 8 apart
     fill(68, 4, lower, width, spacing, true);
     fill(68, 4, upper, width, spacing, true);
     const auto rows = lines_where(true);
-    ASSERT_EQ(rows.size(), 6u) << "rows 8, 16, 24 and 32, 40, 48";
+    ASSERT_EQ(rows.size(), 6u) << "rows 16, 24, 32 and 40, 48, 56";
     for (const slots::Call& c : rows)
         EXPECT_EQ(int(c.points[0].y) % (width * spacing), 0) << "row " << c.points[0].y;
 }
@@ -136,6 +136,15 @@ TEST_F(Vector_Fill, DoubledGridsDrawEachFamilyTwice) {
     const std::size_t doubled = slots::calls().size();
     EXPECT_EQ(close_doubled, 2 * single);
     EXPECT_EQ(doubled, 2 * single);
+}
+
+TEST_F(Vector_Fill, HugePolygonIsFilledOnlyWithinTheHardClip) {
+    const int huge = 1 << 30;
+    const KT_DCI_Point everywhere[] = {
+        {-huge, -huge, 0}, {huge, -huge, 0}, {huge, huge, 0}, {-huge, huge, 0}};
+    fill(KT_Face_Solid, 4, everywhere, 1, 1, true);
+    const int clip_rows = clip_10_to_90.top - clip_10_to_90.bottom + 1;
+    EXPECT_EQ(lines_where(true).size(), std::size_t(clip_rows));
 }
 
 TEST_F(Vector_Fill, OtherPatternsDrawNothing) {
