@@ -216,6 +216,40 @@ TEST_F(Polygon_Routing, HatchFollowsTheFacesLineFamilies) {
     }
 }
 
+TEST_F(Polygon_Routing, DashedHatchDrawsItsDashesStaggeredFromLineToLine) {
+    device->record<KT_Slot_Draw_DC_Polyline>();
+    // Horizontal lines 30 apart through y = 0, dashes of 10 drawn and 5
+    // skipped from x = 0, each line's pattern shifted 5 further along.
+    const float drawn_and_skipped[] = {10, 5};
+    const KT_Parallel_Line_Set dashed(0, 0, 0, 5, 30, 2, drawn_and_skipped);
+    KT_Face_Data& face = rendition.modify_face();
+    face.face_pattern = KT_Face_Hatch;
+    face.hatch_pattern = KT_Hatch_Pattern(1, &dashed, true);
+    const KT_Point square[] = {{20, 20, 0}, {80, 20, 0}, {80, 80, 0}, {20, 80, 0}};
+    KD_Next_Action<KT_Slot_Draw_DC_Polygon>(&rendition, 4, square,
+                                            static_cast<const KT_RGB32*>(nullptr));
+    std::vector<std::pair<double, double>> line_30, line_60;
+    for (const slots::Call& c : slots::calls_to(KT_Slot_Draw_DC_Polyline)) {
+        const auto dash = std::make_pair(std::min(c.points[0].x, c.points[1].x),
+                                         std::max(c.points[0].x, c.points[1].x));
+        (c.points[0].y < 45 ? line_30 : line_60).push_back(dash);
+    }
+    // Line 1 (y = 30) starts its pattern at x = 5: dashes 5-15, 20-30, ...
+    const std::vector<std::pair<double, double>> expected_30 = {
+        {20, 30}, {35, 45}, {50, 60}, {65, 75}};
+    // Line 2 (y = 60) at x = 10: dashes 10-20, 25-35, ...
+    const std::vector<std::pair<double, double>> expected_60 = {
+        {25, 35}, {40, 50}, {55, 65}, {70, 80}};
+    ASSERT_EQ(line_30.size(), expected_30.size());
+    ASSERT_EQ(line_60.size(), expected_60.size());
+    for (std::size_t i = 0; i < expected_30.size(); ++i) {
+        EXPECT_NEAR(line_30[i].first, expected_30[i].first, 1e-3) << "dash " << i << " at y 30";
+        EXPECT_NEAR(line_30[i].second, expected_30[i].second, 1e-3) << "dash " << i << " at y 30";
+        EXPECT_NEAR(line_60[i].first, expected_60[i].first, 1e-3) << "dash " << i << " at y 60";
+        EXPECT_NEAR(line_60[i].second, expected_60[i].second, 1e-3) << "dash " << i << " at y 60";
+    }
+}
+
 } // namespace
 
 namespace {
