@@ -179,6 +179,26 @@ TEST_F(Polygon_Routing, BadInputDrawsNothing) {
     EXPECT_TRUE(slots::calls().empty());
 }
 
+TEST_F(Polygon_Routing, HugeCoordinatesReachTheDcSlotsOnlyInsideTheClip) {
+    const float huge = 1e30f;
+    const KT_Point enormous_concave[] = {
+        {-huge, -huge, 0}, {50, 0, 0}, {huge, -huge, 0}, {huge, huge, 0}, {-huge, huge, 0}};
+    const KT_DCI_Point near_the_limits[] = {{INT32_MIN, INT32_MIN, 0},
+                                            {INT32_MAX, INT32_MIN, 0},
+                                            {INT32_MAX, INT32_MAX, 0},
+                                            {INT32_MIN, INT32_MAX, 0}};
+    KD_Next_Action<KT_Slot_Draw_2D_Polygon>(&rendition, 5, enormous_concave,
+                                            static_cast<const KT_RGB32*>(nullptr));
+    KD_Next_Action<KT_Slot_Draw_2DI_Polygon>(&rendition, 4, near_the_limits,
+                                             static_cast<const KT_RGB32*>(nullptr));
+    // Both cover the whole clip, which is 80 by 80.
+    const double clip_area = 80.0 * 80.0;
+    EXPECT_NEAR(strip_area2(slots::calls()), 2.0 * 2.0 * clip_area, 1e-3);
+    for (const slots::Call& c : slots::calls())
+        for (const KT_Point_D& p : c.points)
+            EXPECT_TRUE(inside(hard_clip(), p)) << c.name() << " " << p.x << ", " << p.y;
+}
+
 TEST_F(Polygon_Routing, HatchedPolygonIsDrawnAsLinesInsideIt) {
     device->record<KT_Slot_Draw_DC_Polyline>();
     rendition.modify_face().face_pattern = KT_Face_Hatch;
