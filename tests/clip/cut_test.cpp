@@ -59,14 +59,6 @@ TEST_F(Cut_Polyline, OnePlaneCuttingAllAwayWinsOverTheOthers) {
     EXPECT_TRUE(slots::calls().empty());
 }
 
-TEST_F(Cut_Polyline, WithoutPlanesEverySegmentIsDrawnWhole) {
-    KD_Cut_2DW_Polyline(device.body(), &rendition, nullptr, 2, line, nullptr, false, nullptr, 0,
-                        nullptr, nullptr);
-    const auto drawn = slots::calls_to(KT_Slot_Draw_2D_Polyline);
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_NEAR(drawn[0].points[1].x, 100.0, 1e-4);
-}
-
 TEST_F(Cut_Polyline, ColoursTruncateAtTheCut) {
     const KT_RGB32 colors[] = {{0, 0, 0, 0}, {0, 0, 101, 0}};
     cut(planes_of({cut_right_of_50}), colors);
@@ -134,16 +126,6 @@ TEST_F(Cut_Triangle, TriangleCutAwayDrawsNothing) {
     KD_Cut_2DW_Triangle(device.body(), &rendition, &planes, &a, &b, &c, 1, 1, 1, nullptr, nullptr,
                         nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr);
     EXPECT_TRUE(slots::calls().empty());
-}
-
-TEST_F(Cut_Triangle, ThreeColoursGoToTheGouraudSlot) {
-    const KT_RGB32 red{0, 0, 255, 255}, green{0, 255, 0, 255}, blue{255, 0, 0, 255};
-    const KT_Cutting_Plane_Set planes = planes_of({cut_right_of_50});
-    KD_Cut_2DW_Triangle(device.body(), &rendition, &planes, &a, &b, &c, 1, 1, 1, &red, &green,
-                        &blue, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr);
-    const auto drawn = slots::calls_to(KT_Slot_Draw_2D_Gouraud_Polytriangle);
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_EQ(drawn[0].colors.size(), drawn[0].points.size());
 }
 
 // The near split: a rendition whose near limit is 0.5.

@@ -141,16 +141,6 @@ TEST_F(Clipped_Line, LateEntryIsClippedFromTheOtherEndUnlessDirectionIsKept) {
     EXPECT_DOUBLE_EQ(drawn[1].points[1].x, 50.0);
 }
 
-TEST_F(Clipped_Line, IntegerEndsAreClippedLikeFloatOnes) {
-    device->record<KT_Slot_Draw_DC_Polyline>();
-    const KT_DCI_Point from{50, 0, 0}, to{50, 200, 0};
-    KD_Draw_Clipped_2D_Line(device.body(), &rendition, &from, &to, nullptr, nullptr, true);
-    const auto drawn = slots::calls_to(KT_Slot_Draw_DC_Polyline);
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_DOUBLE_EQ(drawn[0].points[0].y, 10.0);
-    EXPECT_DOUBLE_EQ(drawn[0].points[1].y, 90.0);
-}
-
 TEST_F(Clipped_Line, BadInputDrawsNothing) {
     device->record<KT_Slot_Draw_DC_Polyline>();
     const float infinity = std::numeric_limits<float>::infinity();

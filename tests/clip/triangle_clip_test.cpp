@@ -45,16 +45,6 @@ bool has_point(const Preclip_Result& r, int x, int y) {
     return false;
 }
 
-TEST(Preclip_Triangle, TriangleInsideIsKeptWhole) {
-    const KT_Point triangle[] = {{20, 20, 1}, {80, 20, 2}, {50, 70, 3}};
-    const Preclip_Result r = preclip(triangle);
-    ASSERT_TRUE(r.kept);
-    ASSERT_EQ(r.count, 3);
-    EXPECT_TRUE(has_point(r, 20, 20));
-    EXPECT_TRUE(has_point(r, 80, 20));
-    EXPECT_TRUE(has_point(r, 50, 70));
-}
-
 TEST(Preclip_Triangle, TriangleCoveringTheRectangleGivesItsFourCorners) {
     const KT_Point huge[] = {{-1000, -1000, 0}, {3000, -1000, 0}, {-1000, 3000, 0}};
     const Preclip_Result r = preclip(huge);
@@ -189,24 +179,6 @@ TEST_F(Clipped_Triangle, ParametersDrawTexturedWithTheSingleColourRepeated) {
     ASSERT_EQ(call.colors.size(), call.points.size());
     for (const KT_RGB32& colour : call.colors)
         EXPECT_EQ(colour.r, 255);
-}
-
-TEST_F(Clipped_Triangle, ClippedPolygonIsOneStripInsideTheClip) {
-    draw(nullptr, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_EQ(slots::calls().size(), 1u);
-    const slots::Call& call = slots::calls()[0];
-    // Cut by the four bounds the triangle becomes a hexagon... or fewer.
-    EXPECT_GE(call.points.size(), 4u);
-    for (const KT_Point_D& p : call.points)
-        EXPECT_TRUE(slots::inside(hard_clip(), p)) << p.x << ", " << p.y;
-}
-
-TEST_F(Clipped_Triangle, TriangleOutsideDrawsNothing) {
-    const KT_Point far_a{200, 200, 0}, far_b{300, 200, 0}, far_c{250, 300, 0};
-    KD_Draw_Clipped_2D_Triangle(device.body(), &rendition, &far_a, &far_b, &far_c, nullptr, nullptr,
-                                nullptr, nullptr, nullptr, nullptr, 0, 1, 1, 1, nullptr, nullptr,
-                                nullptr);
-    EXPECT_TRUE(slots::calls().empty());
 }
 
 // Seeded random triangles against random clips: whatever is drawn lies in
