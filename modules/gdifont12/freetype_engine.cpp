@@ -194,8 +194,10 @@ bool FreeType_Engine::lay_out(const KT_Rendition& rendition, const std::vector<c
             m = g ? &g->metrics : nullptr;
         }
         if (!m) continue;
+        // Coverage is placed on whole pixels, so its extent is measured there.
+        const float x = outlines ? pen : std::round(pen);
         glyphs.push_back({index, pen});
-        grow(extent, *m, pen);
+        grow(extent, *m, x);
         pen += m->advance;
         previous = index;
     }
