@@ -271,7 +271,8 @@ void FreeType_Engine::fill_outlines(const KT_Rendition& rendition, const KT_DCI_
     for (const Laid_Glyph& laid : glyphs) {
         const Outline_Glyph* glyph = cache.outline(laid.index);
         if (!glyph) continue;
-        const float x = float(position.x) + shift + laid.x, y = float(position.y);
+        const float x = float(position.x) + shift + laid.x;
+        const float y = float(position.y);
         const std::vector<KT_Point>& corners = glyph->triangles;
         for (std::size_t i = 0; i + 2 < corners.size(); i += 3) {
             const KT_Point triangle[3] = {{corners[i].x + x, corners[i].y + y, z},

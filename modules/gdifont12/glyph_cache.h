@@ -61,8 +61,9 @@ private:
     std::unordered_map<unsigned, Coverage_Glyph> coverages_;
 };
 
-// The flags the outline path loads glyphs with: unhinted, so outlines scale
-// exactly and agree with FreeType's own rendering of the same load.
-inline constexpr FT_Int32 outline_load_flags = FT_LOAD_NO_BITMAP | FT_LOAD_NO_HINTING;
+// The flags the outline path loads glyphs with: hinted for monochrome, so
+// stems and extremes sit on whole pixels, where the integer device points
+// the polygons end in can hold them exactly.
+inline constexpr FT_Int32 outline_load_flags = FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_MONO;
 
 } // namespace gdifont
