@@ -9,7 +9,6 @@
 #include "draw2d/image_clip.h"
 #include "draw2d/image_convert.h"
 #include "foundation/heap.h"
-#include "foundation/shared.h"
 #include "image/image_data.h"
 #include "renderer/next_action.h"
 #include "rendition/rendition.h"
@@ -18,6 +17,8 @@ namespace {
 
 constexpr int stack_units = 1280; // four-byte units of converted pixels kept on the stack
 constexpr float largest_device_coordinate = 2.0e9f;
+// Levels per channel of pixels whose action carries no resolution.
+constexpr std::int32_t full_resolution = 256;
 
 // A rendition that draws for some renderer: the one whose table every next
 // step is looked up in.
@@ -51,7 +52,7 @@ KT_Pixel_Rectangle rectangle_of(KT_Image_Format format, const KT_DCI_Point* star
                             row_bytes,
                             0,
                             0,
-                            256,
+                            full_resolution,
                             KT_Packing(),
                             KT_Bitonal_Format()};
     if (!start || !end) return r;
