@@ -231,15 +231,16 @@ TEST(TrueColour, RepackingIsExactBetweenEveryPairOfPackings) {
 TEST(TrueColour, SixteenLevelPixelsSpreadOverTheWholeRange) {
     Stage stage(KT_Color_System::True_Color);
     const int sixteen_levels = 16;
+    const int step = 255 / (sixteen_levels - 1); // one source level in device levels
     const KT_RGB32 top_levels[2] = {{15, 15, 15, 15}, {1, 7, 0, 15}};
     const KT_DCI_Point start = {0, 0, 0}, end = {1, 0, 0};
     const KT_Packing canonical;
     KD_Action_Draw_DCI_RGB32_Image(stage.device, &stage.rendition, &start, &end, 0, top_levels,
                                    sixteen_levels, &canonical);
     const Stored_Pixel white = stage.device->at(0, 0);
-    EXPECT_EQ(white, (Stored_Pixel{255, 255, 255, 255}));
+    EXPECT_EQ(white, (Stored_Pixel{255, 255, 255, 255})) << "the top level is the top level";
     const Stored_Pixel mixed = stage.device->at(1, 0);
-    EXPECT_EQ(mixed, (Stored_Pixel{17, 7 * 17, 0, 255})) << "each level becomes 17 levels of 256";
+    EXPECT_EQ(mixed, (Stored_Pixel{1 * step, 7 * step, 0, 255}));
 }
 
 TEST(TrueColour, FullGrayBecomesWhiteWithAFullFourthByte) {
