@@ -67,6 +67,13 @@ std::vector<std::uint8_t> convert(const Case& c, KT_Image_Format from, const KT_
 
 constexpr int rounds = 60;
 
+// Calls check(column, row, threshold) for every pixel of the case.
+template <class Check> void each_pixel(const Case& c, Check check) {
+    for (int i = 0; i < c.height; ++i)
+        for (int x = 0; x < c.width; ++x)
+            check(x, i, dither_at(c.left + x, c.top - i));
+}
+
 TEST(ConversionReference, RGB32RescaledToRGB32) {
     std::mt19937 random(11);
     for (int round = 0; round < rounds; ++round) {
@@ -74,14 +81,13 @@ TEST(ConversionReference, RGB32RescaledToRGB32) {
         const auto out = convert(c, KT_Image_Format::RGB32,
                                  device(KT_Color_System::True_Color, c.device_levels));
         const std::int32_t k = scale(c.device_levels, c.source_levels);
-        for (int i = 0; i < c.height; ++i)
-            for (int x = 0; x < c.width; ++x)
-                for (int b = 0; b < 4; ++b) {
-                    const int at = 4 * (i * c.width + x) + b;
-                    const std::int32_t d = dither_at(c.left + x, c.top - i);
-                    ASSERT_EQ(out[at], (d + c.bytes[at] * k) >> 16)
-                        << "round " << round << " pixel " << x << "," << i << " byte " << b;
-                }
+        each_pixel(c, [&](int x, int i, std::int32_t d) {
+            for (int b = 0; b < 4; ++b) {
+                const int at = 4 * (i * c.width + x) + b;
+                ASSERT_EQ(out[at], (d + c.bytes[at] * k) >> 16)
+                    << "round " << round << " pixel " << x << "," << i << " byte " << b;
+            }
+        });
     }
 }
 
@@ -95,14 +101,11 @@ TEST(ConversionReference, RGB32ToGray8) {
         const auto green = std::int32_t(k * 0.5), red = std::int32_t(k * 0.3125),
                    blue = std::int32_t(k * 0.1875);
         const int row_bytes = KD_Converted_Row_Bytes(KT_Image_Format::Gray8, c.width, c.height);
-        for (int i = 0; i < c.height; ++i)
-            for (int x = 0; x < c.width; ++x) {
-                const std::uint8_t* p = &c.bytes[4 * (i * c.width + x)]; // blue, green, red, alpha
-                const std::int32_t d = dither_at(c.left + x, c.top - i);
-                ASSERT_EQ(out[i * row_bytes + x],
-                          (d + p[1] * green + p[2] * red + p[0] * blue) >> 16)
-                    << "round " << round << " pixel " << x << "," << i;
-            }
+        each_pixel(c, [&](int x, int i, std::int32_t d) {
+            const std::uint8_t* p = &c.bytes[4 * (i * c.width + x)]; // blue, green, red, alpha
+            ASSERT_EQ(out[i * row_bytes + x], (d + p[1] * green + p[2] * red + p[0] * blue) >> 16)
+                << "round " << round << " pixel " << x << "," << i;
+        });
     }
 }
 
@@ -115,26 +118,24 @@ TEST(ConversionReference, RGB32ToCMYK32) {
         const auto out =
             convert(c, KT_Image_Format::RGB32, device(KT_Color_System::CMYK, resolution));
         const std::int32_t k = scale(c.device_levels, c.source_levels);
-        for (int i = 0; i < c.height; ++i)
-            for (int x = 0; x < c.width; ++x) {
-                const int at = 4 * (i * c.width + x);
-                const std::uint8_t* p = &c.bytes[at];
-                const std::int32_t d = dither_at(c.left + x, c.top - i);
-                const auto ink = [&](std::uint8_t v) {
-                    return static_cast<std::uint8_t>((resolution - v * k - d) >> 16);
-                };
-                std::uint8_t cyan = ink(p[2]), magenta = ink(p[1]), yellow = ink(p[0]), black = 0;
-                if (with_black) {
-                    black = std::min({cyan, magenta, yellow});
-                    cyan = std::uint8_t(cyan - black);
-                    magenta = std::uint8_t(magenta - black);
-                    yellow = std::uint8_t(yellow - black);
-                }
-                const std::uint8_t expected[4] = {cyan, magenta, yellow, black};
-                for (int b = 0; b < 4; ++b)
-                    ASSERT_EQ(out[at + b], expected[b])
-                        << "round " << round << " pixel " << x << "," << i << " ink " << b;
+        each_pixel(c, [&](int x, int i, std::int32_t d) {
+            const int at = 4 * (i * c.width + x);
+            const std::uint8_t* p = &c.bytes[at];
+            const auto ink = [&](std::uint8_t v) {
+                return static_cast<std::uint8_t>((resolution - v * k - d) >> 16);
+            };
+            std::uint8_t cyan = ink(p[2]), magenta = ink(p[1]), yellow = ink(p[0]), black = 0;
+            if (with_black) {
+                black = std::min({cyan, magenta, yellow});
+                cyan = std::uint8_t(cyan - black);
+                magenta = std::uint8_t(magenta - black);
+                yellow = std::uint8_t(yellow - black);
             }
+            const std::uint8_t expected[4] = {cyan, magenta, yellow, black};
+            for (int b = 0; b < 4; ++b)
+                ASSERT_EQ(out[at + b], expected[b])
+                    << "round " << round << " pixel " << x << "," << i << " ink " << b;
+        });
     }
 }
 
@@ -145,16 +146,14 @@ TEST(ConversionReference, Gray8ToRGB32) {
         const auto out = convert(c, KT_Image_Format::Gray8,
                                  device(KT_Color_System::True_Color, c.device_levels));
         const std::int32_t k = scale(c.device_levels, c.source_levels);
-        for (int i = 0; i < c.height; ++i)
-            for (int x = 0; x < c.width; ++x) {
-                const std::int32_t gray = c.bytes[i * c.width + x];
-                const std::int32_t d = dither_at(c.left + x, c.top - i);
-                const int at = 4 * (i * c.width + x);
-                for (int b = 0; b < 3; ++b)
-                    ASSERT_EQ(out[at + b], (d + gray * k) >> 16)
-                        << "round " << round << " pixel " << x << "," << i << " byte " << b;
-                ASSERT_EQ(out[at + 3], c.device_levels - 1) << "round " << round;
-            }
+        each_pixel(c, [&](int x, int i, std::int32_t d) {
+            const std::int32_t gray = c.bytes[i * c.width + x];
+            const int at = 4 * (i * c.width + x);
+            for (int b = 0; b < 3; ++b)
+                ASSERT_EQ(out[at + b], (d + gray * k) >> 16)
+                    << "round " << round << " pixel " << x << "," << i << " byte " << b;
+            ASSERT_EQ(out[at + 3], c.device_levels - 1) << "round " << round;
+        });
     }
 }
 
@@ -167,16 +166,14 @@ TEST(ConversionReference, Gray8ToBitonalInEveryDeviceFormat) {
             convert(c, KT_Image_Format::Gray8, device(KT_Color_System::Bitonal, 2, format));
         const std::int32_t step = unit / (c.source_levels - 1);
         const int row_bytes = KD_Converted_Row_Bytes(KT_Image_Format::Bitonal, c.width, c.height);
-        for (int i = 0; i < c.height; ++i)
-            for (int x = 0; x < c.width; ++x) {
-                const std::int32_t gray = c.bytes[i * c.width + x];
-                const bool bright = dither_at(c.left + x, c.top - i) + gray * step >= unit;
-                const int bit = format.leftmost_is_msb() ? 7 - (x & 7) : x & 7;
-                const bool set = (out[i * row_bytes + (x >> 3)] >> bit) & 1;
-                ASSERT_EQ(set, bright != format.set_bit_is_dark())
-                    << "round " << round << " format " << format.value() << " pixel " << x << ","
-                    << i;
-            }
+        each_pixel(c, [&](int x, int i, std::int32_t d) {
+            const std::int32_t gray = c.bytes[i * c.width + x];
+            const bool bright = d + gray * step >= unit;
+            const int bit = format.leftmost_is_msb() ? 7 - (x & 7) : x & 7;
+            const bool set = (out[i * row_bytes + (x >> 3)] >> bit) & 1;
+            ASSERT_EQ(set, bright != format.set_bit_is_dark())
+                << "round " << round << " format " << format.value() << " pixel " << x << "," << i;
+        });
     }
 }
 
