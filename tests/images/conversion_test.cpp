@@ -228,21 +228,6 @@ TEST(TrueColour, RepackingIsExactBetweenEveryPairOfPackings) {
         }
 }
 
-TEST(TrueColour, SixteenLevelPixelsSpreadOverTheWholeRange) {
-    Stage stage(KT_Color_System::True_Color);
-    const int sixteen_levels = 16;
-    const int step = 255 / (sixteen_levels - 1); // one source level in device levels
-    const KT_RGB32 top_levels[2] = {{15, 15, 15, 15}, {1, 7, 0, 15}};
-    const KT_DCI_Point start = {0, 0, 0}, end = {1, 0, 0};
-    const KT_Packing canonical;
-    KD_Action_Draw_DCI_RGB32_Image(stage.device, &stage.rendition, &start, &end, 0, top_levels,
-                                   sixteen_levels, &canonical);
-    const Stored_Pixel white = stage.device->at(0, 0);
-    EXPECT_EQ(white, (Stored_Pixel{255, 255, 255, 255})) << "the top level is the top level";
-    const Stored_Pixel mixed = stage.device->at(1, 0);
-    EXPECT_EQ(mixed, (Stored_Pixel{1 * step, 7 * step, 0, 255}));
-}
-
 TEST(TrueColour, FullGrayBecomesWhiteWithAFullFourthByte) {
     Stage stage(KT_Color_System::True_Color);
     const unsigned char gray = 255;
@@ -304,17 +289,6 @@ TEST(Dithering, FlatGrayOnASixteenLevelDeviceMixesTheTwoNearestLevels) {
     const int lower = static_cast<int>(level);
     EXPECT_NEAR(upper_share(*stage.device, -5, 30, block, lower, lower + 1), level - lower,
                 dither_granularity);
-}
-
-TEST(Dithering, QuarterGrayOnABitonalDeviceSetsAQuarterOfTheBits) {
-    Stage stage(KT_Color_System::Bitonal);
-    const int block = 8;
-    const unsigned char quarter = 64;
-    std::vector<unsigned char> flat(block * block, quarter);
-    const KT_DCI_Point start = {8, 8, 0}, end = {15, 1, 0};
-    KD_Action_Draw_DCI_Gray8_Image(stage.device, &stage.rendition, &start, &end, block, flat.data(),
-                                   256);
-    EXPECT_NEAR(upper_share(*stage.device, 8, 8, block, 0, 1), quarter / 255.0, dither_granularity);
 }
 
 TEST(Dithering, AGradientOnAFourLevelDeviceKeepsItsMean) {
