@@ -40,6 +40,7 @@ public:
         o.set_window_size({window, window});
         o.set_buffer_depth(16);
         o.set_pixel_aspect(1.0f);
+        o.set_color_system(KT_Color_System::True_Color);
         set_action<KT_Slot_Draw_DCI_RGB32_Image>(&count_row);
     }
     int establish_driver() override { return 0; }
