@@ -112,6 +112,24 @@ TEST(RenderStackTest, RowsDrawnThroughTheRendererLandInTheImage) {
     EXPECT_TRUE(same(image_pixel(*stack.image_data(), 6, 0), untouched));
 }
 
+TEST(RenderStackTest, ImagesDrawnThroughTheRendererLandInTheImage) {
+    szb_render_stack stack;
+    KT_Int_XY origin = {0, 0}, size = {16, 16};
+    ASSERT_TRUE(stack.configure(origin, size));
+    KT_Shared_Image picture(2, 2, KT_Image_Format::RGB32, 4, nullptr, true);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            reinterpret_cast<KT_RGB32*>(picture->row(y))[x] = blue;
+    const KT_Renderer_Data* top = stack.renderer().body();
+    KT_Rendition rendition(top);
+    const KT_Point top_left = {3.0f, 12.0f, 0.0f};
+    KD_Action_Draw_2D_Image(top, &rendition, &top_left, &picture);
+    // Device row 12 is image row 3 from the top.
+    EXPECT_TRUE(same(image_pixel(*stack.image_data(), 3, 3), blue));
+    EXPECT_TRUE(same(image_pixel(*stack.image_data(), 4, 4), blue));
+    EXPECT_TRUE(same(image_pixel(*stack.image_data(), 5, 4), untouched));
+}
+
 // Bytes a new stack takes from the heap to be built and configured for
 // size (the modules are already loaded by then).
 std::size_t configured_bytes(KT_Int_XY size) {
