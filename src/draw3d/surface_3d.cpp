@@ -225,13 +225,11 @@ private:
 
     const KT_Vector* face_normal(int r) const {
         if (d_.segment_normals) {
-            const int at = KT_Complex_Segment_Set_Data::select(d_.segment_normal_indices, r,
-                                                               d_.segment_normal_count);
+            const int at = d_.segment_normal_of(r, d_.segment_normal_count);
             return at >= 0 ? d_.segment_normals + at : nullptr;
         }
         if (!d_.generated_segment_normals) return nullptr;
-        const int at = KT_Complex_Segment_Set_Data::select(d_.segment_normal_indices, r,
-                                                           d_.generated_normal_count);
+        const int at = d_.segment_normal_of(r, d_.generated_normal_count);
         return at >= 0 ? d_.generated_segment_normals + at : nullptr;
     }
 
@@ -239,8 +237,7 @@ private:
     // came with (the private rendition holds the last face's).
     const KT_Material& face_material(int r) const {
         if (d_.materials) {
-            const int at =
-                KT_Complex_Segment_Set_Data::select(d_.material_indices, r, d_.material_count);
+            const int at = d_.material_of(r);
             if (at >= 0) return d_.materials[at];
         }
         return rendition_material_;
@@ -281,8 +278,7 @@ private:
         side_ = facing >= facing_tolerance ? Back : Front;
         face_colour_ = nullptr;
         if (switches_.face_colours) {
-            const int at = KT_Complex_Segment_Set_Data::select(d_.segment_color_indices, r,
-                                                               d_.segment_color_count);
+            const int at = d_.segment_color_of(r);
             face_colour_ = at >= 0 ? d_.segment_rgb32 + at : nullptr;
         }
         world_face_normal_ = {0, 0, 0};
