@@ -13,6 +13,7 @@
 #include "depth_rows.h"
 #include "foundation/heap.h"
 #include "image/image_data.h"
+#include "raster/frame_buffer_mask.h"
 #include "renderer/module_contract.h"
 #include "rendition/rendition.h"
 #include "select/selector.h"
@@ -33,6 +34,29 @@ struct Window_Span {
     int count;         // pixels per row
     int lowest_row;    // window row of the bottom source row drawn
     int highest_row;   // window row of the top source row drawn
+};
+
+// The depths a row carries at its two ends and how many pixels lie from one
+// to the other.
+struct Row_Ends {
+    std::int32_t first_z;
+    std::int32_t last_z;
+    std::int64_t count;
+
+    template <class Stepper> Stepper from(std::int64_t index) const {
+        return Stepper::of(first_z, last_z, count, index);
+    }
+    bool fixed_point() const { return count - 1 <= szb::fixed_point_steps; }
+};
+
+// How the incoming pixels are laid out; other than canonical RGB32 at 256
+// levels, they are converted a piece at a time.
+struct Row_Format {
+    int resolution;
+    KT_Packing packing;
+    bool converted() const {
+        return !packing.is_canonical() || (resolution >= 2 && resolution < 256);
+    }
 };
 
 class Z_Buffer_Renderer : public KT_Renderer_Data {
@@ -94,14 +118,25 @@ private:
     }
 
     void draw_rows(const KT_RGB32* pixels, std::int64_t row_stride, const Window_Span& span,
-                   szb::Row_Depth z, int resolution, KT_Packing packing) const;
-    void pick_rows(const Window_Span& span, szb::Row_Depth z) const;
+                   const Row_Ends& ends, const Row_Format& format,
+                   const Frame_Buffer_Mask* mask) const;
+    template <class Stepper>
+    void draw_rows_with(const KT_RGB32* pixels, std::int64_t row_stride, const Window_Span& span,
+                        const Row_Ends& ends, const Row_Format& format,
+                        const Frame_Buffer_Mask* mask) const;
+    template <class Stepper, class Mask>
+    void draw_row(const KT_RGB32* source, int row, const Window_Span& span, const Row_Ends& ends,
+                  const Row_Format& format, Mask mask) const;
+    const Frame_Buffer_Mask* mask_for(const KT_Rendition* rendition) const;
+    template <class Stepper> bool test_rows(const Window_Span& span, const Row_Ends& ends) const;
+    void pick_rows(const Window_Span& span, const Row_Ends& ends) const;
     template <class Value>
     void store_depths(const KT_DCI_Point* start, const KT_DCI_Point* end, int row_bytes,
                       const Value* values, int shift) const;
     void read(const KT_DCI_Point* a, const KT_DCI_Point* b, KT_Image_Format format,
               KT_Shared_Image* out) const;
     bool size_depth_buffer();
+    void forget_stale_mask();
     void fill_depth(const KT_Int_Rectangle& r, szb::Depth value) const;
 
     KT_Int_XY origin_ = {0, 0};
@@ -112,6 +147,7 @@ private:
     KT_Selector_Data* selector_ = nullptr; // set while picking
     bool blending_ = false;
     bool use_mask_ = false;
+    mutable Frame_Buffer_Mask mask_; // the complex clip, when "Use Mask" is on
 };
 
 template <class T> T option_element(const KT_Option_Table& table, const wchar_t* name) {
@@ -145,6 +181,7 @@ int Z_Buffer_Renderer::establish_driver() {
     blending_ = o.alpha_blending();
     use_mask_ = option_element<bool>(current_options, use_mask_option);
     if (!size_depth_buffer()) return 1;
+    forget_stale_mask();
     fill_depth({0, size_.x - 1, 0, size_.y - 1}, szb::far_depth);
     return size_.x > 0 ? 0 : 1;
 }
@@ -159,6 +196,16 @@ bool Z_Buffer_Renderer::size_depth_buffer() {
     depth_words_ = depths_ ? words : 0;
     if (!depths_) size_ = {0, 0};
     return depths_ != nullptr;
+}
+
+// The mask is made when a complex clip first needs it. One made for another
+// window is dropped (a mask of the same size would keep its old origin).
+void Z_Buffer_Renderer::forget_stale_mask() {
+    const KT_Image_Data* image = mask_.mask.body();
+    if (!image) return;
+    const bool same_window = mask_.origin_x == origin_.x && mask_.origin_y == origin_.y &&
+                             image->width() == size_.x && image->height() == size_.y;
+    if (!same_window) mask_.mask.reset();
 }
 
 void Z_Buffer_Renderer::fill_depth(const KT_Int_Rectangle& r, szb::Depth value) const {
@@ -198,36 +245,79 @@ void normalise(const KT_RGB32* source, KT_RGB32* out, int count, int resolution,
     }
 }
 
-void Z_Buffer_Renderer::draw_rows(const KT_RGB32* pixels, std::int64_t row_stride,
-                                  const Window_Span& span, szb::Row_Depth z, int resolution,
-                                  KT_Packing packing) const {
-    const bool convert = !packing.is_canonical() || (resolution >= 2 && resolution < 256);
-    const auto kernel = blending_ ? &szb::blend_row : &szb::write_row;
+template <class Stepper, class Mask>
+void Z_Buffer_Renderer::draw_row(const KT_RGB32* source, int row, const Window_Span& span,
+                                 const Row_Ends& ends, const Row_Format& format, Mask mask) const {
+    const auto kernel = blending_ ? &szb::blend_row<Stepper, Mask> : &szb::write_row<Stepper, Mask>;
+    KT_RGB32* colour = colour_row_at(row) + span.column;
+    szb::Depth* depth = depth_row_at(row) + span.column;
+    if (!format.converted())
+        return kernel(source, colour, depth, span.count, ends.from<Stepper>(span.skip), mask);
+    KT_RGB32 piece[chunk_pixels];
+    for (int done = 0; done < span.count; done += chunk_pixels) {
+        const int n = std::min(chunk_pixels, span.count - done);
+        normalise(source + done, piece, n, format.resolution, format.packing);
+        kernel(piece, colour + done, depth + done, n, ends.from<Stepper>(span.skip + done),
+               mask.advanced(done));
+    }
+}
+
+template <class Stepper>
+void Z_Buffer_Renderer::draw_rows_with(const KT_RGB32* pixels, std::int64_t row_stride,
+                                       const Window_Span& span, const Row_Ends& ends,
+                                       const Row_Format& format,
+                                       const Frame_Buffer_Mask* mask) const {
     const auto* base = reinterpret_cast<const std::uint8_t*>(pixels + span.skip);
     for (int row = span.highest_row, index = 0; row >= span.lowest_row; --row, ++index) {
         const auto* source = reinterpret_cast<const KT_RGB32*>(base + index * row_stride);
-        KT_RGB32* colour = colour_row_at(row) + span.column;
-        szb::Depth* depth = depth_row_at(row) + span.column;
-        if (!convert) {
-            kernel(source, colour, depth, span.count, z);
-            continue;
-        }
-        KT_RGB32 piece[chunk_pixels];
-        for (int done = 0; done < span.count; done += chunk_pixels) {
-            const int n = std::min(chunk_pixels, span.count - done);
-            normalise(source + done, piece, n, resolution, packing);
-            kernel(piece, colour + done, depth + done, n, {z.start + done * z.step, z.step});
-        }
+        if (mask)
+            draw_row<Stepper>(source, row, span, ends, format,
+                              szb::Mask_Row{mask->mask->reversed_rows()[row], span.column});
+        else
+            draw_row<Stepper>(source, row, span, ends, format, szb::No_Mask{});
     }
+}
+
+void Z_Buffer_Renderer::draw_rows(const KT_RGB32* pixels, std::int64_t row_stride,
+                                  const Window_Span& span, const Row_Ends& ends,
+                                  const Row_Format& format, const Frame_Buffer_Mask* mask) const {
+    if (ends.fixed_point())
+        draw_rows_with<szb::Fixed_Point_Depth>(pixels, row_stride, span, ends, format, mask);
+    else
+        draw_rows_with<szb::Error_Term_Depth>(pixels, row_stride, span, ends, format, mask);
+}
+
+// The mask for the rendition's complex clip, rebuilt when the clip changed;
+// null when no mask is asked for or there is no complex clip.
+const Frame_Buffer_Mask* Z_Buffer_Renderer::mask_for(const KT_Rendition* rendition) const {
+    if (!use_mask_ || !rendition || rendition->empty()) return nullptr;
+    if (rendition->transform().complex_clip.empty()) return nullptr;
+    const KT_Contour_Set clip = rendition->shifted_complex_clip();
+    if (clip.empty() || size_.x <= 0) return nullptr;
+    if (!mask_.mask) {
+        mask_.establish_configuration(size_.x, size_.y, origin_.x, origin_.y);
+    }
+    if (mask_.clip_serial != clip->change_serial()) mask_.clear_and_rasterize_mask(clip);
+    return mask_.mask && !mask_.mask->is_empty() ? &mask_ : nullptr;
+}
+
+template <class Stepper>
+bool Z_Buffer_Renderer::test_rows(const Window_Span& span, const Row_Ends& ends) const {
+    const Stepper z = ends.from<Stepper>(span.skip);
+    bool passed = false;
+    for (int row = span.lowest_row; row <= span.highest_row; ++row)
+        passed |= szb::test_row(depth_row_at(row) + span.column, span.count, z);
+    return passed;
 }
 
 // Depth is linear along a row, so the nearest pixel in the window is one of
 // the two ends drawn.
-void Z_Buffer_Renderer::pick_rows(const Window_Span& span, szb::Row_Depth z) const {
-    bool passed = false;
-    for (int row = span.lowest_row; row <= span.highest_row; ++row)
-        passed |= szb::test_row(depth_row_at(row) + span.column, span.count, z);
-    const std::uint32_t nearest = std::min(z.at(0), z.at(span.count - 1));
+void Z_Buffer_Renderer::pick_rows(const Window_Span& span, const Row_Ends& ends) const {
+    const bool passed = ends.fixed_point() ? test_rows<szb::Fixed_Point_Depth>(span, ends)
+                                           : test_rows<szb::Error_Term_Depth>(span, ends);
+    const std::uint32_t nearest =
+        std::min(szb::depth_at(ends.first_z, ends.last_z, ends.count, span.skip),
+                 szb::depth_at(ends.first_z, ends.last_z, ends.count, span.skip + span.count - 1));
     const float hit_z = static_cast<float>(nearest) / static_cast<float>(szb::far_depth);
     KT_Selector_Data& s = *selector_;
     if (!s.hit) {
@@ -240,7 +330,7 @@ void Z_Buffer_Renderer::pick_rows(const Window_Span& span, szb::Row_Depth z) con
     s.hit_z = std::min(s.hit_z, hit_z);
 }
 
-void Z_Buffer_Renderer::draw_rgb32(const KT_Renderer_Data* owner, const KT_Rendition*,
+void Z_Buffer_Renderer::draw_rgb32(const KT_Renderer_Data* owner, const KT_Rendition* rendition,
                                    const KT_DCI_Point* start, const KT_DCI_Point* end,
                                    int row_bytes, const KT_RGB32* pixels, int resolution,
                                    const KT_Packing* packing) {
@@ -248,15 +338,16 @@ void Z_Buffer_Renderer::draw_rgb32(const KT_Renderer_Data* owner, const KT_Rendi
     Window_Span span;
     if (!start || !end || !r.depths_ || !r.visible(*start, *end, span)) return;
     const std::int64_t width = std::int64_t{end->x} - start->x + 1;
-    const szb::Row_Depth z = szb::Row_Depth::of(start->z, end->z, width, span.skip);
-    if (r.selector_) return r.pick_rows(span, z);
+    const Row_Ends ends = {start->z, end->z, width};
+    if (r.selector_) return r.pick_rows(span, ends);
     if (!pixels || !r.colour_) return;
     const std::int64_t stride = row_bytes != 0 ? row_bytes : width * 4;
     // Rows above the window are skipped in the source.
     const std::int64_t rows_above = std::int64_t{start->y} - r.origin_.y - span.highest_row;
     const auto* first = reinterpret_cast<const std::uint8_t*>(pixels) + rows_above * stride;
-    r.draw_rows(reinterpret_cast<const KT_RGB32*>(first), stride, span, z, resolution,
-                packing ? *packing : KT_Packing());
+    const Row_Format format = {resolution, packing ? *packing : KT_Packing()};
+    r.draw_rows(reinterpret_cast<const KT_RGB32*>(first), stride, span, ends, format,
+                r.mask_for(rendition));
 }
 
 // Depth images replace the stored depth in their rectangle; 32-bit depths

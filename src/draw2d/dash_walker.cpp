@@ -32,17 +32,13 @@ KT_Dash_Walker::KT_Dash_Walker(const std::int16_t* table, double scale, bool fit
     if (!table || !std::isfinite(scale) || !(scale > 0)) return;
     const int count = table[1];
     double sum = 0;
-    for (int i = 0; i < count; ++i) {
-        const std::int16_t dash = table[2 + i];
-        if (dash == table_end) break;
-        if (dash < 0) return;
-        sum += dash;
-        ++count_;
+    int dashes = 0;
+    for (; dashes < count && table[2 + dashes] != table_end; ++dashes) {
+        if (table[2 + dashes] < 0) return;
+        sum += table[2 + dashes];
     }
-    if (!(sum > 0)) {
-        count_ = 0;
-        return;
-    }
+    if (!(sum > 0)) return;
+    count_ = dashes;
     dashes_ = table + 2;
     dash_sum_ = sum;
     pattern_length_ = table[0] > 0 ? table[0] : sum;

@@ -11,7 +11,7 @@
 #include "foundation/heap.h"
 #include "foundation/shared.h"
 #include "image/image_data.h"
-#include "renderer/renderer_data.h"
+#include "renderer/next_action.h"
 #include "rendition/rendition.h"
 
 namespace {
@@ -19,8 +19,10 @@ namespace {
 constexpr int stack_units = 1280; // four-byte units of converted pixels kept on the stack
 constexpr float largest_device_coordinate = 2.0e9f;
 
-const KT_Renderer_Data* top_of(const KT_Rendition* rendition) {
-    return rendition && !rendition->empty() ? rendition->renderer() : nullptr;
+// A rendition that draws for some renderer: the one whose table every next
+// step is looked up in.
+bool draws(const KT_Rendition* rendition) {
+    return rendition && rendition->renderer();
 }
 
 // Device rounding of a point that has a device position at all.
@@ -107,38 +109,40 @@ void with_window(const KT_Pixel_Rectangle& pixels, std::int32_t column, std::int
 // Hands pixels to the top renderer's per-format action of their format.
 void draw_by_format(const KT_Rendition* rendition, const KT_Pixel_Rectangle& p,
                     const KT_DCI_Point& start) {
-    const KT_Renderer_Data* top = top_of(rendition);
-    if (!top) return;
+    if (!draws(rendition)) return;
     const KT_DCI_Point end = {start.x + p.width - 1, start.y - p.height + 1, start.z};
     switch (p.format) {
     case KT_Image_Format::Bitonal:
-        KD_Action_Draw_DCI_Bitonal_Image(top, rendition, &start, &end, p.row_bytes, p.top_row,
-                                         &p.bitonal_format);
+        KD_Next_Action<KT_Slot_Draw_DCI_Bitonal_Image>(rendition, &start, &end, p.row_bytes,
+                                                       p.top_row, &p.bitonal_format);
         break;
     case KT_Image_Format::Index8:
-        KD_Action_Draw_DCI_Index8_Image(top, rendition, &start, &end, p.row_bytes, p.top_row);
+        KD_Next_Action<KT_Slot_Draw_DCI_Index8_Image>(rendition, &start, &end, p.row_bytes,
+                                                      p.top_row);
         break;
     case KT_Image_Format::RGB32:
-        KD_Action_Draw_DCI_RGB32_Image(top, rendition, &start, &end, p.row_bytes,
-                                       reinterpret_cast<const KT_RGB32*>(p.top_row), p.resolution,
-                                       &p.packing);
+        KD_Next_Action<KT_Slot_Draw_DCI_RGB32_Image>(rendition, &start, &end, p.row_bytes,
+                                                     reinterpret_cast<const KT_RGB32*>(p.top_row),
+                                                     p.resolution, &p.packing);
         break;
     case KT_Image_Format::Depth16:
-        KD_Action_Draw_DCI_Depth16_Image(top, rendition, &start, &end, p.row_bytes,
-                                         reinterpret_cast<const unsigned short*>(p.top_row));
+        KD_Next_Action<KT_Slot_Draw_DCI_Depth16_Image>(
+            rendition, &start, &end, p.row_bytes,
+            reinterpret_cast<const unsigned short*>(p.top_row));
         break;
     case KT_Image_Format::Depth32:
-        KD_Action_Draw_DCI_Depth32_Image(top, rendition, &start, &end, p.row_bytes,
-                                         reinterpret_cast<const std::uint32_t*>(p.top_row));
+        KD_Next_Action<KT_Slot_Draw_DCI_Depth32_Image>(
+            rendition, &start, &end, p.row_bytes,
+            reinterpret_cast<const std::uint32_t*>(p.top_row));
         break;
     case KT_Image_Format::Gray8:
-        KD_Action_Draw_DCI_Gray8_Image(top, rendition, &start, &end, p.row_bytes, p.top_row,
-                                       p.resolution);
+        KD_Next_Action<KT_Slot_Draw_DCI_Gray8_Image>(rendition, &start, &end, p.row_bytes,
+                                                     p.top_row, p.resolution);
         break;
     case KT_Image_Format::CMYK32:
-        KD_Action_Draw_DCI_CMYK32_Image(top, rendition, &start, &end, p.row_bytes,
-                                        reinterpret_cast<const KT_CMYK32*>(p.top_row),
-                                        p.resolution);
+        KD_Next_Action<KT_Slot_Draw_DCI_CMYK32_Image>(rendition, &start, &end, p.row_bytes,
+                                                      reinterpret_cast<const KT_CMYK32*>(p.top_row),
+                                                      p.resolution);
         break;
     default:
         break;
@@ -197,47 +201,38 @@ bool is_native(const KT_Pixel_Rectangle& p, const KT_Device_Pixels& device) {
 void draw_native(const KT_Rendition* rendition, const KT_Device_Pixels& device,
                  const KT_DCI_Point* start, const KT_DCI_Point* end, int row_bytes,
                  const std::uint8_t* pixels) {
-    const KT_Renderer_Data* top = top_of(rendition);
     switch (device.native_format()) {
     case KT_Image_Format::RGB32:
-        KD_Action_Draw_DCI_RGB32_Image(top, rendition, start, end, row_bytes,
-                                       reinterpret_cast<const KT_RGB32*>(pixels), device.resolution,
-                                       &device.packing);
+        KD_Next_Action<KT_Slot_Draw_DCI_RGB32_Image>(rendition, start, end, row_bytes,
+                                                     reinterpret_cast<const KT_RGB32*>(pixels),
+                                                     device.resolution, &device.packing);
         break;
     case KT_Image_Format::Index8:
-        KD_Action_Draw_DCI_Index8_Image(top, rendition, start, end, row_bytes, pixels);
+        KD_Next_Action<KT_Slot_Draw_DCI_Index8_Image>(rendition, start, end, row_bytes, pixels);
         break;
     case KT_Image_Format::Gray8:
-        KD_Action_Draw_DCI_Gray8_Image(top, rendition, start, end, row_bytes, pixels,
-                                       device.resolution);
+        KD_Next_Action<KT_Slot_Draw_DCI_Gray8_Image>(rendition, start, end, row_bytes, pixels,
+                                                     device.resolution);
         break;
     case KT_Image_Format::Bitonal:
-        KD_Action_Draw_DCI_Bitonal_Image(top, rendition, start, end, row_bytes, pixels,
-                                         &device.bitonal_format);
+        KD_Next_Action<KT_Slot_Draw_DCI_Bitonal_Image>(rendition, start, end, row_bytes, pixels,
+                                                       &device.bitonal_format);
         break;
     case KT_Image_Format::CMYK32:
-        KD_Action_Draw_DCI_CMYK32_Image(top, rendition, start, end, row_bytes,
-                                        reinterpret_cast<const KT_CMYK32*>(pixels),
-                                        device.resolution);
+        KD_Next_Action<KT_Slot_Draw_DCI_CMYK32_Image>(rendition, start, end, row_bytes,
+                                                      reinterpret_cast<const KT_CMYK32*>(pixels),
+                                                      device.resolution);
         break;
     default:
         break;
     }
 }
 
-// The work of every per-format DCI action: clip, leave native pixels to
-// the device's own action, convert the rest.
-void draw_pixels(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,
-                 const KT_Pixel_Rectangle& pixels, const KT_DCI_Point* start,
-                 const KT_DCI_Point* end) {
-    if (!renderer || !top_of(rendition) || !KD_Is_Drawable(pixels)) return;
-    if (pixels.format == KT_Image_Format::CMYK32) return; // no colour system takes inks
-    if (has_complex_clip(rendition)) {
-        draw_through_complex_clip(rendition, pixels, *start);
-        return;
-    }
-    const KT_Device_Pixels device = KD_Device_Pixels(renderer->current_renderer_options);
-    if (is_native(pixels, device)) return;
+// Converts pixels into the device's native format and hands them to the
+// device's action for it.
+void convert_and_draw(const KT_Rendition* rendition, const KT_Pixel_Rectangle& pixels,
+                      const KT_Device_Pixels& device, const KT_DCI_Point* start,
+                      const KT_DCI_Point* end) {
     const std::int32_t row_bytes =
         KD_Converted_Row_Bytes(device.native_format(), pixels.width, pixels.height);
     const std::int64_t size = std::int64_t{row_bytes} * pixels.height;
@@ -249,6 +244,52 @@ void draw_pixels(const KT_Renderer_Data* renderer, const KT_Rendition* rendition
     draw_native(rendition, device, start, end, row_bytes, bytes);
 }
 
+// RGB32 pixels that a device without colour channels of its own is to
+// blend: what is drawn is read back through the top renderer.
+bool blends(const KT_Pixel_Rectangle& pixels, const KT_Device_Pixels& device) {
+    const KT_Image_Format to = device.native_format();
+    return device.alpha_blending && pixels.format == KT_Image_Format::RGB32 &&
+           (to == KT_Image_Format::Index8 || to == KT_Image_Format::Gray8 ||
+            to == KT_Image_Format::CMYK32);
+}
+
+// A device that cannot read back gets the pixels opaque.
+void draw_blended(const KT_Rendition* rendition, const KT_Pixel_Rectangle& pixels,
+                  const KT_Device_Pixels& device, const KT_DCI_Point* start,
+                  const KT_DCI_Point* end) {
+    KT_Shared_Image drawn;
+    const KT_Image_Format wanted = KT_Image_Format::RGB32;
+    KD_Next_Action<KT_Slot_Read_DCI_Color_Image>(rendition, start, end, &wanted, &drawn);
+    const std::size_t count = static_cast<std::size_t>(pixels.width) * pixels.height;
+    KT_Stack_Scratch<KT_RGB32, stack_units> mixed(count);
+    if (!mixed) return;
+    KD_Blend_Over(pixels, drawn.body(), mixed.get());
+    KT_Pixel_Rectangle over = pixels;
+    over.top_row = reinterpret_cast<const std::uint8_t*>(mixed.get());
+    over.row_bytes = 4 * pixels.width;
+    over.packing = KT_Packing();
+    convert_and_draw(rendition, over, device, start, end);
+}
+
+// The work of every per-format DCI action: clip, leave native pixels to
+// the device's own action, convert the rest.
+void draw_pixels(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,
+                 const KT_Pixel_Rectangle& pixels, const KT_DCI_Point* start,
+                 const KT_DCI_Point* end) {
+    if (!renderer || !draws(rendition) || !KD_Is_Drawable(pixels)) return;
+    if (pixels.format == KT_Image_Format::CMYK32) return; // no colour system takes inks
+    if (has_complex_clip(rendition)) {
+        draw_through_complex_clip(rendition, pixels, *start);
+        return;
+    }
+    const KT_Device_Pixels device = KD_Device_Pixels(renderer->current_renderer_options);
+    if (is_native(pixels, device)) return;
+    if (blends(pixels, device))
+        draw_blended(rendition, pixels, device, start, end);
+    else
+        convert_and_draw(rendition, pixels, device, start, end);
+}
+
 bool misses(const KT_Int_Rectangle& clip, std::int64_t left, std::int64_t right,
             std::int64_t bottom, std::int64_t top) {
     return clip.left > right || left > clip.right || clip.bottom > top || bottom > clip.top;
@@ -258,37 +299,34 @@ bool misses(const KT_Int_Rectangle& clip, std::int64_t left, std::int64_t right,
 
 void KD_Standard_Draw_2D_Image(const KT_Renderer_Data*, const KT_Rendition* rendition,
                                const KT_Point* position, const KT_Shared_Image* image) {
-    const KT_Renderer_Data* top = top_of(rendition);
     KT_DCI_Point at;
-    if (!top || !position || !has_pixels(image) || !to_device(*position, &at)) return;
+    if (!draws(rendition) || !position || !has_pixels(image) || !to_device(*position, &at)) return;
     const KT_Image_Data& body = **image;
     const KT_Int_Rectangle& clip = rendition->transform().hard_clip;
     const double x = position->x, y = position->y;
     if (clip.left > x + body.width() - 1 || x > clip.right || clip.bottom > y ||
         y - body.height() + 1 > clip.top)
         return;
-    KD_Action_Draw_2DI_Image(top, rendition, &at, image);
+    KD_Next_Action<KT_Slot_Draw_2DI_Image>(rendition, &at, image);
 }
 
 void KD_Standard_Draw_DC_Image(const KT_Renderer_Data*, const KT_Rendition* rendition,
                                const KT_Point* position, const KT_Shared_Image* image) {
-    const KT_Renderer_Data* top = top_of(rendition);
     KT_DCI_Point at;
-    if (!top || !position || !to_device(*position, &at)) return;
-    KD_Action_Draw_DCI_Image(top, rendition, &at, image);
+    if (!draws(rendition) || !position || !to_device(*position, &at)) return;
+    KD_Next_Action<KT_Slot_Draw_DCI_Image>(rendition, &at, image);
 }
 
 void KD_Standard_Draw_2DI_Image(const KT_Renderer_Data*, const KT_Rendition* rendition,
                                 const KT_DCI_Point* position, const KT_Shared_Image* image) {
-    const KT_Renderer_Data* top = top_of(rendition);
-    if (!top || !position || !has_pixels(image)) return;
+    if (!draws(rendition) || !position || !has_pixels(image)) return;
     const KT_Image_Data& body = **image;
     const KT_Int_Rectangle& clip = rendition->transform().hard_clip;
     const std::int64_t left = position->x, top_row = position->y;
     const std::int64_t right = left + body.width() - 1, bottom = top_row - body.height() + 1;
     if (misses(clip, left, right, bottom, top_row)) return;
     if (left >= clip.left && right <= clip.right && bottom >= clip.bottom && top_row <= clip.top) {
-        KD_Action_Draw_DCI_Image(top, rendition, position, image);
+        KD_Next_Action<KT_Slot_Draw_DCI_Image>(rendition, position, image);
         return;
     }
     const std::int64_t skip_columns = std::max<std::int64_t>(clip.left - left, 0);
@@ -321,7 +359,7 @@ namespace {
 // Both corners in device integers, or false for corners with no position.
 bool corners(const KT_Rendition* rendition, const KT_Point* start, const KT_Point* end,
              KT_DCI_Point* s, KT_DCI_Point* e) {
-    return top_of(rendition) && start && end && to_device(*start, s) && to_device(*end, e);
+    return draws(rendition) && start && end && to_device(*start, s) && to_device(*end, e);
 }
 } // namespace
 
@@ -331,8 +369,8 @@ void KD_Standard_Draw_DC_RGB32_Image(const KT_Renderer_Data*, const KT_Rendition
                                      const KT_Packing* packing) {
     KT_DCI_Point s, e;
     if (!corners(rendition, start, end, &s, &e)) return;
-    KD_Action_Draw_DCI_RGB32_Image(top_of(rendition), rendition, &s, &e, row_bytes, pixels,
-                                   resolution, packing);
+    KD_Next_Action<KT_Slot_Draw_DCI_RGB32_Image>(rendition, &s, &e, row_bytes, pixels, resolution,
+                                                 packing);
 }
 
 void KD_Standard_Draw_DC_CMYK32_Image(const KT_Renderer_Data* renderer,
@@ -342,8 +380,7 @@ void KD_Standard_Draw_DC_CMYK32_Image(const KT_Renderer_Data* renderer,
     KT_DCI_Point s, e;
     if (!renderer || !renderer->current_renderer_options.color_system().is_cmyk()) return;
     if (!corners(rendition, start, end, &s, &e)) return;
-    KD_Action_Draw_DCI_CMYK32_Image(top_of(rendition), rendition, &s, &e, row_bytes, pixels,
-                                    resolution);
+    KD_Next_Action<KT_Slot_Draw_DCI_CMYK32_Image>(rendition, &s, &e, row_bytes, pixels, resolution);
 }
 
 void KD_Standard_Draw_DC_Index8_Image(const KT_Renderer_Data*, const KT_Rendition* rendition,
@@ -351,7 +388,7 @@ void KD_Standard_Draw_DC_Index8_Image(const KT_Renderer_Data*, const KT_Renditio
                                       const unsigned char* pixels) {
     KT_DCI_Point s, e;
     if (!corners(rendition, start, end, &s, &e)) return;
-    KD_Action_Draw_DCI_Index8_Image(top_of(rendition), rendition, &s, &e, row_bytes, pixels);
+    KD_Next_Action<KT_Slot_Draw_DCI_Index8_Image>(rendition, &s, &e, row_bytes, pixels);
 }
 
 void KD_Standard_Draw_DC_Gray8_Image(const KT_Renderer_Data*, const KT_Rendition* rendition,
@@ -359,8 +396,7 @@ void KD_Standard_Draw_DC_Gray8_Image(const KT_Renderer_Data*, const KT_Rendition
                                      const unsigned char* pixels, int resolution) {
     KT_DCI_Point s, e;
     if (!corners(rendition, start, end, &s, &e)) return;
-    KD_Action_Draw_DCI_Gray8_Image(top_of(rendition), rendition, &s, &e, row_bytes, pixels,
-                                   resolution);
+    KD_Next_Action<KT_Slot_Draw_DCI_Gray8_Image>(rendition, &s, &e, row_bytes, pixels, resolution);
 }
 
 void KD_Standard_Draw_DC_Bitonal_Image(const KT_Renderer_Data*, const KT_Rendition* rendition,
@@ -369,8 +405,7 @@ void KD_Standard_Draw_DC_Bitonal_Image(const KT_Renderer_Data*, const KT_Renditi
                                        const KT_Bitonal_Format* format) {
     KT_DCI_Point s, e;
     if (!corners(rendition, start, end, &s, &e)) return;
-    KD_Action_Draw_DCI_Bitonal_Image(top_of(rendition), rendition, &s, &e, row_bytes, pixels,
-                                     format);
+    KD_Next_Action<KT_Slot_Draw_DCI_Bitonal_Image>(rendition, &s, &e, row_bytes, pixels, format);
 }
 
 void KD_Standard_Draw_DC_Depth16_Image(const KT_Renderer_Data*, const KT_Rendition* rendition,
@@ -378,7 +413,7 @@ void KD_Standard_Draw_DC_Depth16_Image(const KT_Renderer_Data*, const KT_Renditi
                                        const unsigned short* depths) {
     KT_DCI_Point s, e;
     if (!corners(rendition, start, end, &s, &e)) return;
-    KD_Action_Draw_DCI_Depth16_Image(top_of(rendition), rendition, &s, &e, row_bytes, depths);
+    KD_Next_Action<KT_Slot_Draw_DCI_Depth16_Image>(rendition, &s, &e, row_bytes, depths);
 }
 
 void KD_Standard_Draw_DC_Depth32_Image(const KT_Renderer_Data*, const KT_Rendition* rendition,
@@ -386,7 +421,7 @@ void KD_Standard_Draw_DC_Depth32_Image(const KT_Renderer_Data*, const KT_Renditi
                                        const std::uint32_t* depths) {
     KT_DCI_Point s, e;
     if (!corners(rendition, start, end, &s, &e)) return;
-    KD_Action_Draw_DCI_Depth32_Image(top_of(rendition), rendition, &s, &e, row_bytes, depths);
+    KD_Next_Action<KT_Slot_Draw_DCI_Depth32_Image>(rendition, &s, &e, row_bytes, depths);
 }
 
 void KD_Standard_Draw_DCI_RGB32_Image(const KT_Renderer_Data* renderer,
@@ -440,7 +475,7 @@ void KD_Standard_Read_DC_Color_Image(const KT_Renderer_Data*, const KT_Rendition
                                      const KT_Image_Format* format, KT_Shared_Image* image) {
     KT_DCI_Point s, e;
     if (!corners(rendition, a, b, &s, &e)) return;
-    KD_Action_Read_DCI_Color_Image(top_of(rendition), rendition, &s, &e, format, image);
+    KD_Next_Action<KT_Slot_Read_DCI_Color_Image>(rendition, &s, &e, format, image);
 }
 
 void KD_Standard_Read_DC_Depth_Image(const KT_Renderer_Data*, const KT_Rendition* rendition,
@@ -448,7 +483,7 @@ void KD_Standard_Read_DC_Depth_Image(const KT_Renderer_Data*, const KT_Rendition
                                      const KT_Image_Format* format, KT_Shared_Image* image) {
     KT_DCI_Point s, e;
     if (!corners(rendition, a, b, &s, &e)) return;
-    KD_Action_Read_DCI_Depth_Image(top_of(rendition), rendition, &s, &e, format, image);
+    KD_Next_Action<KT_Slot_Read_DCI_Depth_Image>(rendition, &s, &e, format, image);
 }
 
 // Reading back needs a device that keeps its pixels; without one the

@@ -1,6 +1,7 @@
 #include "draw2d/image_convert.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "foundation/heap.h"
@@ -343,6 +344,30 @@ void write_grays(const KT_Pixel_Rectangle& source, const KT_Device_Pixels& devic
         writer.row(source.row(i), source.width, dither_row(top - i), left, out);
 }
 
+// Equal resolutions between RGB32 packings: each stored byte of a device
+// pixel is one stored byte of the source pixel, moved within the word.
+void repack(const KT_Pixel_Rectangle& source, KT_Packing to, std::uint8_t* out) {
+    static_assert(std::endian::native == std::endian::little, "byte i of a word is stored byte i");
+    std::uint32_t shift[4]; // where device byte j sits in the source word
+    for (int channel = 0; channel < 4; ++channel)
+        shift[to.index_of(channel)] =
+            8 * static_cast<std::uint32_t>(source.packing.index_of(channel));
+    const std::uint32_t s0 = shift[0], s1 = shift[1], s2 = shift[2], s3 = shift[3];
+    const std::int32_t out_row_bytes =
+        KD_Converted_Row_Bytes(KT_Image_Format::RGB32, source.width, source.height);
+    const int width = source.width; // out may alias anything: keep the bound in a register
+    for (int i = 0; i < source.height; ++i, out += out_row_bytes) {
+        const std::uint8_t* in = source.row(i);
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t w;
+            std::memcpy(&w, in + 4 * x, 4);
+            const std::uint32_t v = ((w >> s0) & 0xFF) | ((w >> s1) & 0xFF) << 8 |
+                                    ((w >> s2) & 0xFF) << 16 | ((w >> s3) & 0xFF) << 24;
+            std::memcpy(out + 4 * x, &v, 4);
+        }
+    }
+}
+
 void convert_bitonal(const KT_Pixel_Rectangle& source, KT_Bitonal_Format target,
                      std::uint8_t* out) {
     const std::int32_t out_row_bytes =
@@ -386,8 +411,8 @@ KT_Image_Format KT_Device_Pixels::native_format() const {
 }
 
 KT_Device_Pixels KD_Device_Pixels(const KT_Renderer_Options& options) {
-    return {options.color_system(), options.color_resolution(), options.packing_order(),
-            options.bitonal_format(), &options.palette()};
+    return {options.color_system(),   options.color_resolution(), options.packing_order(),
+            options.bitonal_format(), &options.palette(),         options.alpha_blending()};
 }
 
 bool KD_Is_Drawable(const KT_Pixel_Rectangle& pixels) {
@@ -436,6 +461,11 @@ bool KD_Convert_Pixels(const KT_Pixel_Rectangle& source, const KT_Device_Pixels&
         convert_bitonal(source, device.bitonal_format, out);
         return true;
     }
+    if (from == KT_Image_Format::RGB32 && to == KT_Image_Format::RGB32 &&
+        source.resolution == device.resolution) {
+        repack(source, device.packing, out);
+        return true;
+    }
     if (from == KT_Image_Format::Gray8 && to == KT_Image_Format::Gray8) {
         write_grays<Gray8_Writer>(source, device, left, top, out);
         return true;
@@ -457,5 +487,32 @@ bool KD_Convert_Pixels(const KT_Pixel_Rectangle& source, const KT_Device_Pixels&
         return write_colours<Index8_Writer>(source, device, left, top, out);
     default:
         return false;
+    }
+}
+
+void KD_Blend_Over(const KT_Pixel_Rectangle& source, const KT_Image_Data* drawn, KT_RGB32* out) {
+    const std::int32_t top = source.resolution - 1; // full alpha and full channel
+    const bool usable = drawn && !drawn->is_empty() && drawn->format() == KT_Image_Format::RGB32 &&
+                        drawn->width() == source.width && drawn->height() == source.height &&
+                        is_resolution(drawn->color_resolution()) && is_packing(drawn->packing());
+    const std::int32_t drawn_top = usable ? drawn->color_resolution() - 1 : 1;
+    const auto own_levels = [&](std::uint8_t v) { return (v * top + drawn_top / 2) / drawn_top; };
+    const auto mix = [&](std::int32_t s, std::int32_t d, std::int32_t a) {
+        return static_cast<std::uint8_t>((s * a + d * (top - a) + top / 2) / top);
+    };
+    const auto opaque = static_cast<std::uint8_t>(top);
+    for (int i = 0; i < source.height; ++i) {
+        const std::uint8_t* in = source.row(i);
+        for (int x = 0; x < source.width; ++x, ++out) {
+            const KT_RGB32 s = source.packing.to_canonical(in + 4 * x);
+            if (!usable) {
+                *out = {s.b, s.g, s.r, opaque};
+                continue;
+            }
+            const KT_RGB32 d = drawn->packing().to_canonical(drawn->row(i) + 4 * x);
+            const std::int32_t a = std::min<std::int32_t>(s.a, top);
+            *out = {mix(s.b, own_levels(d.b), a), mix(s.g, own_levels(d.g), a),
+                    mix(s.r, own_levels(d.r), a), opaque};
+        }
     }
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "image/image_data.h"
 #include "image/palette.h"
 #include "image/pixel_format.h"
 #include "options/renderer_options.h"
@@ -18,6 +19,8 @@ struct KT_Device_Pixels {
     // Maps Index8 pixels to colours, and colours to the indices of a mapped
     // device.
     const KT_Palette* palette;
+    // RGB32 pixels are to be mixed with what is drawn by their alpha.
+    bool alpha_blending = false;
 
     KT_Image_Format native_format() const;
 };
@@ -57,3 +60,9 @@ std::int32_t KD_Converted_Row_Bytes(KT_Image_Format format, std::int32_t width,
 // writing nothing, when the pair of formats has no conversion.
 bool KD_Convert_Pixels(const KT_Pixel_Rectangle& source, const KT_Device_Pixels& device,
                        std::int32_t left, std::int32_t top, std::uint8_t* out);
+
+// Mixes the RGB32 pixels of source over drawn (an RGB32 image of the same
+// size, read back from the device) by each source pixel's alpha, into
+// opaque canonical colours at the source's resolution. Without a usable
+// drawn image the source colours are made opaque as they are.
+void KD_Blend_Over(const KT_Pixel_Rectangle& source, const KT_Image_Data* drawn, KT_RGB32* out);

@@ -28,8 +28,10 @@ inline constexpr double KD_Most_Lines = 1 << 20;
 
 // For every line n.p = first + k * step (k = 0, 1, ...) within the
 // polygon's extent across the lines, hands each piece inside the polygon
-// (even-odd) to emit(a, b). Each edge counts half-open, so a line through
-// a vertex crosses exactly the edges that really pass it.
+// (even-odd) to emit(a, b). Each edge is half-open, holding its lower end
+// (across the lines) and not its upper one, so a line through a vertex
+// crosses exactly the edges that pass it, and of an area the lowest line
+// is drawn but not the highest.
 template <class Emit>
 void KD_Each_Line_Piece(int count, const KT_Point_D* points, const Line_Frame& f, double phase,
                         double step, Emit&& emit) {
@@ -54,15 +56,17 @@ void KD_Each_Line_Piece(int count, const KT_Point_D* points, const Line_Frame& f
             const KT_Point_D& b = points[i + 1 == count ? 0 : i + 1];
             const double sa = f.nx * a.x + f.ny * a.y - offset;
             const double sb = f.nx * b.x + f.ny * b.y - offset;
-            if ((sa < 0.0) == (sb < 0.0)) continue;
+            if ((sa <= 0.0) == (sb <= 0.0)) continue;
             const double t = sa / (sa - sb);
             const KT_Point_D p{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
             crossings[found++] = {f.dx * p.x + f.dy * p.y, p};
         }
         std::sort(crossings.get(), crossings.get() + found,
                   [](const Line_Crossing& l, const Line_Crossing& r) { return l.along < r.along; });
+        // A line touching a corner enters and leaves at once: no piece.
         for (int j = 0; j + 1 < found; j += 2)
-            emit(crossings[j].point, crossings[j + 1].point);
+            if (crossings[j].along < crossings[j + 1].along)
+                emit(crossings[j].point, crossings[j + 1].point);
     }
 }
 

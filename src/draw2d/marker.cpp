@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "draw2d/device_point.h"
+#include "draw2d/marker_glyph.h"
 #include "font/shape_engine.h"
 #include "renderer/next_action.h"
 #include "rendition/marker_glyphs.h"
@@ -130,10 +131,12 @@ void arc_points(const KT_Point& a, const KT_Point& b, const KT_Point& c, Add add
     add(c);
 }
 
-// Draws one marker of the rendition's symbol at position.
-void draw_glyph(const KT_Rendition& rendition, const KT_Point& position, const KT_RGB32* colour,
-                bool clipping) {
-    const std::int8_t* program = KD_Marker_Glyph(rendition.marker().marker_symbol);
+} // namespace
+
+void KD_Draw_Marker_Glyph(const KT_Rendition* r, const KT_Point& position,
+                          const std::int8_t* program, const KT_RGB32* colour, bool clipping) {
+    if (!drawable(r) || !KD_Is_Finite_Point(position)) return;
+    const KT_Rendition& rendition = *r;
     KT_Marker_Glyph_Reader glyph(program);
     const int size = std::min(rendition.marker().marker_size, largest_marker_size);
     if (!glyph.valid() || size <= 0) return;
@@ -206,6 +209,15 @@ void draw_glyph(const KT_Rendition& rendition, const KT_Point& position, const K
         }
     }
     if (!collection.empty()) collection.fill(out, current);
+}
+
+namespace {
+
+// Draws one marker of the rendition's symbol at position.
+void draw_glyph(const KT_Rendition& rendition, const KT_Point& position, const KT_RGB32* colour,
+                bool clipping) {
+    KD_Draw_Marker_Glyph(&rendition, position, KD_Marker_Glyph(rendition.marker().marker_symbol),
+                         colour, clipping);
 }
 
 double marker_extent(const KT_Rendition& rendition) {

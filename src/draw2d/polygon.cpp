@@ -10,6 +10,7 @@
 #include "draw3d/clip_polygon.h"
 #include "draw3d/clip_strip.h"
 #include "draw3d/transform_clip.h"
+#include "font/shape_engine.h"
 #include "foundation/heap.h"
 #include "renderer/next_action.h"
 
@@ -28,8 +29,18 @@ constexpr float KD_Default_Hatch_Angle = 0.7853981633974483f;
 constexpr double KD_Least_Hatch_Spacing = 1.0;
 
 bool drawable(const KT_Rendition* rendition, int count, const void* points) {
-    return rendition && !rendition->empty() && count >= 3 && points &&
-           rendition->face().face_pattern != KT_Face_By_Shape;
+    return rendition && !rendition->empty() && count >= 3 && points;
+}
+
+// Face pattern 76: the face's shape draws the polygon.
+template <class P>
+bool drawn_by_shape(const KT_Renderer_Data* renderer, const KT_Rendition* rendition, int count,
+                    const P* points, const KT_RGB32* color) {
+    const KT_Face_Data& face = rendition->face();
+    if (face.face_pattern != KT_Face_By_Shape) return false;
+    KD_Shape_Engine_Of(face.face_shape.body())
+        .draw_2d_polygon(renderer, rendition, count, points, color);
+    return true;
 }
 
 template <class P> bool all_finite(int count, const P* points) {
@@ -196,10 +207,12 @@ void route_clipped_polygon(const KT_Rendition* rendition, int count,
 
 } // namespace
 
-extern "C" void KD_Standard_Draw_DC_Polygon(const KT_Renderer_Data*, const KT_Rendition* rendition,
-                                            int count, const KT_Point* points,
-                                            const KT_RGB32* color) {
-    if (!drawable(rendition, count, points) || !all_finite(count, points)) return;
+extern "C" void KD_Standard_Draw_DC_Polygon(const KT_Renderer_Data* renderer,
+                                            const KT_Rendition* rendition, int count,
+                                            const KT_Point* points, const KT_RGB32* color) {
+    if (!drawable(rendition, count, points) || !all_finite(count, points) ||
+        drawn_by_shape(renderer, rendition, count, points, color))
+        return;
     if (rendition->face().face_pattern == KT_Face_Hatch) {
         hatch_polygon(rendition, count, points, color);
         return;
@@ -219,10 +232,12 @@ extern "C" void KD_Standard_Draw_DC_Polygon(const KT_Renderer_Data*, const KT_Re
     draw_triangulated<KT_Family::DC>(rendition, count, points, color);
 }
 
-extern "C" void KD_Standard_Draw_DCI_Polygon(const KT_Renderer_Data*, const KT_Rendition* rendition,
-                                             int count, const KT_DCI_Point* points,
-                                             const KT_RGB32* color) {
-    if (!drawable(rendition, count, points)) return;
+extern "C" void KD_Standard_Draw_DCI_Polygon(const KT_Renderer_Data* renderer,
+                                             const KT_Rendition* rendition, int count,
+                                             const KT_DCI_Point* points, const KT_RGB32* color) {
+    if (!drawable(rendition, count, points) ||
+        drawn_by_shape(renderer, rendition, count, points, color))
+        return;
     if (count == 3 && rendition->transform().complex_clip.empty() &&
         rendition->face().face_pattern != KT_Face_Hatch) {
         draw_triangle<KT_Family::DCI>(rendition, points, color);
@@ -235,16 +250,20 @@ extern "C" void KD_Standard_Draw_DCI_Polygon(const KT_Renderer_Data*, const KT_R
     KD_Next_Action<KT_Slot_Draw_DC_Polygon>(rendition, count, converted.get(), color);
 }
 
-extern "C" void KD_Standard_Draw_2D_Polygon(const KT_Renderer_Data*, const KT_Rendition* rendition,
-                                            int count, const KT_Point* points,
-                                            const KT_RGB32* color) {
-    if (!drawable(rendition, count, points) || !all_finite(count, points)) return;
+extern "C" void KD_Standard_Draw_2D_Polygon(const KT_Renderer_Data* renderer,
+                                            const KT_Rendition* rendition, int count,
+                                            const KT_Point* points, const KT_RGB32* color) {
+    if (!drawable(rendition, count, points) || !all_finite(count, points) ||
+        drawn_by_shape(renderer, rendition, count, points, color))
+        return;
     route_clipped_polygon<KT_Family::F2D>(rendition, count, points, color);
 }
 
-extern "C" void KD_Standard_Draw_2DI_Polygon(const KT_Renderer_Data*, const KT_Rendition* rendition,
-                                             int count, const KT_DCI_Point* points,
-                                             const KT_RGB32* color) {
-    if (!drawable(rendition, count, points)) return;
+extern "C" void KD_Standard_Draw_2DI_Polygon(const KT_Renderer_Data* renderer,
+                                             const KT_Rendition* rendition, int count,
+                                             const KT_DCI_Point* points, const KT_RGB32* color) {
+    if (!drawable(rendition, count, points) ||
+        drawn_by_shape(renderer, rendition, count, points, color))
+        return;
     route_clipped_polygon<KT_Family::F2DI>(rendition, count, points, color);
 }

@@ -1,8 +1,9 @@
-// Polylines in the 2D, 2DD and DC families: they bring their points to
-// device integers and go on to the 2DI or DCI family.
+// Polylines in the 2D, 2DD, 2DI and DC families: they bring their points
+// to device integers inside the hard clip and go on to the DCI family.
 #include <algorithm>
 
 #include "draw2d/polyline_routing.h"
+#include "draw3d/transform_clip.h"
 
 namespace {
 
@@ -116,7 +117,67 @@ void draw_dc(const KT_Rendition* rendition, int count, const KT_Point* points,
     variant.template call<Variant::slot_DCI>(rendition, count, device.get());
 }
 
+// Runs of points inside the hard clip go whole to the DCI slot; segments
+// with an end outside are clipped one by one.
+template <class Variant>
+void draw_2di(const KT_Rendition* rendition, int count, const KT_DCI_Point* points,
+              const Variant& variant) {
+    if (count < 2 || !points || !drawable(rendition)) return;
+    if (drawn_by_shape(rendition, count, points, variant)) return;
+    if (drawn_patterned(rendition, count, points, variant, KT_Piece_Route::Clipping)) return;
+    KT_Stack_Scratch<short, stack_vertices> codes(static_cast<std::size_t>(count));
+    if (!codes) return;
+    const KT_Int_Rectangle& clip = rendition->transform().hard_clip;
+    const int inside = KD_Clip(clip, count, points, codes.get());
+    if (inside == count) {
+        variant.template call<Variant::slot_DCI>(rendition, count, points);
+        return;
+    }
+    if (inside == 0) return;
+    int run_start = 0;
+    for (int k = 0; k < count; ++k) {
+        if (codes[k] != 0) {
+            run_start = k + 1;
+            continue;
+        }
+        const bool run_ends = k + 1 == count || codes[k + 1] != 0;
+        if (run_ends && k > run_start)
+            variant.from(run_start).template call<Variant::slot_DCI>(rendition, k - run_start + 1,
+                                                                     points + run_start);
+    }
+    for (int k = 0; k + 1 < count; ++k) {
+        if ((codes[k] == 0 && codes[k + 1] == 0) || (codes[k] & codes[k + 1]) != 0) continue;
+        KD_Draw_Clipped_2D_Line(rendition->renderer(), rendition, &points[k], &points[k + 1],
+                                variant.start_colour(k), variant.end_colour(k), false);
+    }
+}
+
 } // namespace
+
+extern "C" void KD_Standard_Draw_2DI_Polyline(const KT_Renderer_Data*, const KT_Rendition* r,
+                                              int count, const KT_DCI_Point* points) {
+    draw_2di(r, count, points, KT_Plain_Polyline{});
+}
+extern "C" void KD_Standard_Draw_2DI_Colorized_Polyline(const KT_Renderer_Data*,
+                                                        const KT_Rendition* r, int count,
+                                                        const KT_DCI_Point* points,
+                                                        const KT_RGB32* colours, bool single) {
+    draw_2di(r, count, points, KT_Colorized_Polyline{colours, single});
+}
+extern "C" void KD_Standard_Draw_2DI_Gouraud_Polyline(const KT_Renderer_Data*,
+                                                      const KT_Rendition* r, int count,
+                                                      const KT_DCI_Point* points,
+                                                      const KT_RGB32* colours) {
+    draw_2di(r, count, points, KT_Gouraud_Polyline{{colours}});
+}
+extern "C" void KD_Standard_Draw_2DI_Phong_Polyline(const KT_Renderer_Data*, const KT_Rendition* r,
+                                                    int count, const KT_DCI_Point* points,
+                                                    const KT_Vector* normals,
+                                                    const KT_RGB32* colours,
+                                                    const KT_Point* positions,
+                                                    const float* parameters) {
+    draw_2di(r, count, points, KT_Phong_Polyline{{colours}, normals, positions, parameters});
+}
 
 extern "C" void KD_Standard_Draw_2D_Polyline(const KT_Renderer_Data*, const KT_Rendition* r,
                                              int count, const KT_Point* points) {

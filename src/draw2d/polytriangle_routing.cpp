@@ -8,6 +8,7 @@
 
 #include "draw3d/clip_strip.h"
 #include "draw3d/transform_clip.h"
+#include "font/shape_engine.h"
 #include "foundation/heap.h"
 
 using namespace detail;
@@ -36,10 +37,36 @@ bool drawable(const KT_Rendition* rendition, int count, const void* points) {
     return rendition && !rendition->empty() && count >= 3 && points;
 }
 
-bool drawn_by_shape(const KT_Rendition* rendition) {
-    // The face's shape draws such strips; without a shape engine there is
-    // nothing to draw them with.
-    return rendition->face().face_pattern == KT_Face_By_Shape;
+KT_Shape_Color shape_color_choice(const KT_Strip_Data& d) {
+    if (d.shading == KT_Shading::Colorized && !d.single_color)
+        return KT_Shape_Color(KT_Shape_Color_Per_Piece);
+    if (d.shading == KT_Shading::Plain || d.shading == KT_Shading::Colorized)
+        return KT_Shape_Color(KT_Shape_Color_Uniform);
+    return KT_Shape_Color(KT_Shape_Color_Interpolated);
+}
+
+// Face pattern 76: the face's shape draws the strip (its engine works on
+// float or integer points, so double points are narrowed).
+template <class P>
+bool drawn_by_shape(const KT_Renderer_Data* renderer, const KT_Rendition* rendition, int count,
+                    const P* points, const KT_Strip_Data& d) {
+    if (rendition->face().face_pattern != KT_Face_By_Shape) return false;
+    const KT_Shape_Engine_Data& engine = KD_Shape_Engine_Of(rendition->face().face_shape.body());
+    const KT_Vector* normals = d.shading == KT_Shading::Phong ? d.normals : d.vectors;
+    const auto draw = [&](const auto* shape_points) {
+        engine.draw_2d_polytriangle(renderer, rendition, count, shape_points, d.colors,
+                                    shape_color_choice(d), d.parameters, d.width, d.w, normals);
+    };
+    if constexpr (std::is_same_v<P, KT_Point_D>) {
+        KT_Stack_Scratch<KT_Point, KD_Stack_Vertices> narrowed(count);
+        if (!narrowed) return true;
+        for (int i = 0; i < count; ++i)
+            narrowed[i] = {float(points[i].x), float(points[i].y), float(points[i].z)};
+        draw(narrowed.get());
+    } else {
+        draw(points);
+    }
+    return true;
 }
 
 // Depth is not bounded by the guard rectangle, so it saturates.
@@ -89,9 +116,11 @@ void walk_strip(int count, const short* codes, Clip&& clip, Run&& run) {
 }
 
 template <class P>
-void route_float_strip(const KT_Rendition* rendition, int count, const P* points,
-                       const KT_Strip_Data& data) {
-    if (!drawable(rendition, count, points) || drawn_by_shape(rendition)) return;
+void route_float_strip(const KT_Renderer_Data* renderer, const KT_Rendition* rendition, int count,
+                       const P* points, const KT_Strip_Data& data) {
+    if (!drawable(rendition, count, points) ||
+        drawn_by_shape(renderer, rendition, count, points, data))
+        return;
     KT_Stack_Scratch<short, KD_Stack_Vertices> codes(count);
     if (!codes) return;
     if (KD_Clip(KD_Guard_Rectangle, count, points, codes.get()) == count) {
@@ -107,9 +136,11 @@ void route_float_strip(const KT_Rendition* rendition, int count, const P* points
         [&](int first, int last) { send_rounded_run(rendition, points, first, last, data); });
 }
 
-void route_integer_strip(const KT_Rendition* rendition, int count, const KT_DCI_Point* points,
-                         const KT_Strip_Data& data) {
-    if (!drawable(rendition, count, points) || drawn_by_shape(rendition)) return;
+void route_integer_strip(const KT_Renderer_Data* renderer, const KT_Rendition* rendition, int count,
+                         const KT_DCI_Point* points, const KT_Strip_Data& data) {
+    if (!drawable(rendition, count, points) ||
+        drawn_by_shape(renderer, rendition, count, points, data))
+        return;
     KT_Stack_Scratch<short, KD_Stack_Vertices> codes(count);
     if (!codes) return;
     const KT_Int_Rectangle& clip = rendition->transform().hard_clip;
@@ -148,9 +179,11 @@ void hatch_strip(const KT_Rendition* rendition, int count, const KT_DCI_Point* p
     }
 }
 
-void route_dc_strip(const KT_Rendition* rendition, int count, const KT_Point* points,
-                    const KT_Strip_Data& data) {
-    if (!drawable(rendition, count, points) || drawn_by_shape(rendition)) return;
+void route_dc_strip(const KT_Renderer_Data* renderer, const KT_Rendition* rendition, int count,
+                    const KT_Point* points, const KT_Strip_Data& data) {
+    if (!drawable(rendition, count, points) ||
+        drawn_by_shape(renderer, rendition, count, points, data))
+        return;
     // The family promises points inside the hard clip; anything that could
     // not even be converted is bad input.
     for (int i = 0; i < count; ++i)
@@ -212,34 +245,36 @@ KT_Strip_Data textured(const KT_RGB32* colors, const KT_Parameter* parameters, i
 
 // Each family's five variants differ only in the data they carry.
 #define KAVRI_POLYTRIANGLE_FAMILY(Family, Point, route)                                            \
-    extern "C" void KD_Standard_Draw_##Family##_Polytriangle(                                      \
-        const KT_Renderer_Data*, const KT_Rendition* rendition, int count, const Point* points) {  \
-        route(rendition, count, points, plain());                                                  \
+    extern "C" void KD_Standard_Draw_##Family##_Polytriangle(const KT_Renderer_Data* renderer,     \
+                                                             const KT_Rendition* rendition,        \
+                                                             int count, const Point* points) {     \
+        route(renderer, rendition, count, points, plain());                                        \
     }                                                                                              \
     extern "C" void KD_Standard_Draw_##Family##_Colorized_Polytriangle(                            \
-        const KT_Renderer_Data*, const KT_Rendition* rendition, int count, const Point* points,    \
-        const KT_RGB32* colors, bool single) {                                                     \
+        const KT_Renderer_Data* renderer, const KT_Rendition* rendition, int count,                \
+        const Point* points, const KT_RGB32* colors, bool single) {                                \
         if (!colors) return;                                                                       \
-        route(rendition, count, points, colorized(colors, single));                                \
+        route(renderer, rendition, count, points, colorized(colors, single));                      \
     }                                                                                              \
     extern "C" void KD_Standard_Draw_##Family##_Gouraud_Polytriangle(                              \
-        const KT_Renderer_Data*, const KT_Rendition* rendition, int count, const Point* points,    \
-        const KT_RGB32* colors) {                                                                  \
+        const KT_Renderer_Data* renderer, const KT_Rendition* rendition, int count,                \
+        const Point* points, const KT_RGB32* colors) {                                             \
         if (!colors) return;                                                                       \
-        route(rendition, count, points, gouraud(colors));                                          \
+        route(renderer, rendition, count, points, gouraud(colors));                                \
     }                                                                                              \
     extern "C" void KD_Standard_Draw_##Family##_Phong_Polytriangle(                                \
-        const KT_Renderer_Data*, const KT_Rendition* rendition, int count, const Point* points,    \
-        const KT_Vector* normals, const KT_RGB32* colors, const KT_Point* positions,               \
-        const float* parameters) {                                                                 \
+        const KT_Renderer_Data* renderer, const KT_Rendition* rendition, int count,                \
+        const Point* points, const KT_Vector* normals, const KT_RGB32* colors,                     \
+        const KT_Point* positions, const float* parameters) {                                      \
         if (!normals) return;                                                                      \
-        route(rendition, count, points, phong(normals, colors, positions, parameters));            \
+        route(renderer, rendition, count, points, phong(normals, colors, positions, parameters));  \
     }                                                                                              \
     extern "C" void KD_Standard_Draw_##Family##_Textured_Polytriangle(                             \
-        const KT_Renderer_Data*, const KT_Rendition* rendition, int count, const Point* points,    \
-        const KT_RGB32* colors, const KT_Parameter* parameters, int width, const float* w,         \
-        const KT_Vector* vectors) {                                                                \
-        route(rendition, count, points, textured(colors, parameters, width, w, vectors));          \
+        const KT_Renderer_Data* renderer, const KT_Rendition* rendition, int count,                \
+        const Point* points, const KT_RGB32* colors, const KT_Parameter* parameters, int width,    \
+        const float* w, const KT_Vector* vectors) {                                                \
+        route(renderer, rendition, count, points,                                                  \
+              textured(colors, parameters, width, w, vectors));                                    \
     }
 
 KAVRI_POLYTRIANGLE_FAMILY(2D, KT_Point, route_float_strip)

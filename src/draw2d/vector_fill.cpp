@@ -143,6 +143,8 @@ void fill_float_polygon(const KT_Renderer_Data* renderer, const KT_Rendition* re
                         const KT_Point* points, int width, int spacing, bool horizontal,
                         bool shrink) {
     if (count < 3 || !points) return;
+    for (int i = 0; i < count; ++i)
+        if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y)) return;
     KT_Stack_Scratch<KT_Point, KD_Stack_Vertices> shrunk(count);
     KT_Stack_Scratch<KT_DCI_Point, KD_Stack_Vertices> rounded(count);
     if (!shrunk || !rounded) return;

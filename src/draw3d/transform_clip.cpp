@@ -100,11 +100,11 @@ double end_parameter(short code, bool head, const KT_Int_Rectangle& r, Real x0, 
                      double dy) {
     double t = head ? 0.0 : 1.0;
     if (code & KT_Outcode_Left)
-        t = (r.left - x0) / dx;
+        t = (double(r.left) - x0) / dx;
     else if (code & KT_Outcode_Right)
-        t = (r.right - x0) / dx;
+        t = (double(r.right) - x0) / dx;
     if (code & (KT_Outcode_Bottom | KT_Outcode_Top)) {
-        const double ty = (((code & KT_Outcode_Bottom) ? r.bottom : r.top) - y0) / dy;
+        const double ty = (double((code & KT_Outcode_Bottom) ? r.bottom : r.top) - y0) / dy;
         t = head ? std::max(t, ty) : std::min(t, ty);
     }
     return t;
@@ -267,36 +267,28 @@ bool clip_to_rectangle(Clip_Polygon& polygon, const KT_Int_Rectangle& r, const P
 }
 
 // The polygon's vertices in strip order, as points of family F with their
-// data, handed to F's slot of the variant.
-template <KT_Family F>
-void draw_polygon_strip(const KT_Rendition* rendition, const KT_Int_Rectangle& r,
-                        const Clip_Polygon& polygon, KT_Shading shading,
-                        const KT_RGB32* flat_color) {
-    using Out = KT_Family_Point_T<F>;
+// data, handed to F's slot of the variant. point(v) makes F's point from a
+// vertex's channels.
+template <KT_Family F, class Make_Point>
+void draw_polygon_strip(const KT_Rendition* rendition, const Clip_Polygon& polygon,
+                        KT_Shading shading, const KT_RGB32* flat_color, Make_Point&& point) {
+    constexpr int on_stack = 16;
     const Clip_Layout& l = polygon.layout();
     const int n = polygon.count();
-    Out points[KD_Preclip_Capacity];
-    KT_RGB32 colors[KD_Preclip_Capacity];
-    KT_Vector normals[KD_Preclip_Capacity];
-    KT_Point positions[KD_Preclip_Capacity];
-    float phong[KD_Preclip_Capacity];
-    float w[KD_Preclip_Capacity];
-    KT_Vector vectors[KD_Preclip_Capacity];
-    KT_Stack_Scratch<KT_Parameter, 8 * KD_Preclip_Capacity> parameters(
-        static_cast<std::size_t>(l.width) * KD_Preclip_Capacity);
-    if (l.width > 0 && !parameters) return;
+    KT_Stack_Scratch<KT_Family_Point_T<F>, on_stack> points(n);
+    KT_Stack_Scratch<KT_RGB32, on_stack> colors(n);
+    KT_Stack_Scratch<KT_Vector, on_stack> normals(n);
+    KT_Stack_Scratch<KT_Point, on_stack> positions(n);
+    KT_Stack_Scratch<float, on_stack> phong(n);
+    KT_Stack_Scratch<float, on_stack> w(n);
+    KT_Stack_Scratch<KT_Vector, on_stack> vectors(n);
+    KT_Stack_Scratch<KT_Parameter, 8 * on_stack> parameters(static_cast<std::size_t>(n) * l.width);
+    if (!points || !colors || !normals || !positions || !phong || !w || !vectors ||
+        (l.width > 0 && !parameters))
+        return;
     for (int i = 0; i < n; ++i) {
         const double* v = polygon.vertex(KD_Strip_Position(n, i));
-        if constexpr (std::is_same_v<Out, KT_DCI_Point>) {
-            points[i] = {
-                clamp_to(KD_Round_Saturated(v[0], KD_Triangle_Round_Bias), r.left, r.right),
-                clamp_to(KD_Round_Saturated(v[1], KD_Triangle_Round_Bias), r.bottom, r.top),
-                KD_Round_Saturated(v[2], KD_Triangle_Round_Bias)};
-        } else {
-            points[i] = {std::clamp(static_cast<float>(v[0]), float(r.left), float(r.right)),
-                         std::clamp(static_cast<float>(v[1]), float(r.bottom), float(r.top)),
-                         static_cast<float>(v[2])};
-        }
+        points[i] = point(v);
         KD_Read_Clip_Vertex(l, v, &colors[i], &normals[i], &positions[i], &phong[i],
                             parameters.get() + static_cast<std::size_t>(i) * l.width, &w[i],
                             &vectors[i]);
@@ -307,18 +299,34 @@ void draw_polygon_strip(const KT_Rendition* rendition, const KT_Int_Rectangle& r
         data.colors = flat_color;
         data.single_color = true;
     } else if (l.color >= 0) {
-        data.colors = colors;
+        data.colors = colors.get();
     }
-    if (l.normal >= 0) data.normals = normals;
-    if (l.position >= 0) data.positions = positions;
-    if (l.phong_parameter >= 0) data.phong_parameters = phong;
+    if (l.normal >= 0) data.normals = normals.get();
+    if (l.position >= 0) data.positions = positions.get();
+    if (l.phong_parameter >= 0) data.phong_parameters = phong.get();
     if (l.parameters >= 0) {
         data.parameters = parameters.get();
         data.width = l.width;
     }
-    if (l.w >= 0) data.w = w;
-    if (l.vector >= 0) data.vectors = vectors;
-    KD_Draw_Strip<F>(rendition, n, points, data);
+    if (l.w >= 0) data.w = w.get();
+    if (l.vector >= 0) data.vectors = vectors.get();
+    KD_Draw_Strip<F>(rendition, n, points.get(), data);
+}
+
+// What rectangle clips hand on: integers rounded as triangle corners are,
+// or floats; either kept within the rectangle against rounding drift.
+template <KT_Family F> auto point_within(const KT_Int_Rectangle& r) {
+    return [&r](const double* v) {
+        if constexpr (std::is_same_v<KT_Family_Point_T<F>, KT_DCI_Point>)
+            return KT_DCI_Point{
+                clamp_to(KD_Round_Saturated(v[0], KD_Triangle_Round_Bias), r.left, r.right),
+                clamp_to(KD_Round_Saturated(v[1], KD_Triangle_Round_Bias), r.bottom, r.top),
+                KD_Round_Saturated(v[2], KD_Triangle_Round_Bias)};
+        else
+            return KT_Point{std::clamp(static_cast<float>(v[0]), float(r.left), float(r.right)),
+                            std::clamp(static_cast<float>(v[1]), float(r.bottom), float(r.top)),
+                            static_cast<float>(v[2])};
+    };
 }
 
 template <KT_Family F, class P>
@@ -331,7 +339,8 @@ void clip_strip_triangle(const KT_Rendition* rendition, const KT_Int_Rectangle& 
                                            KD_Strip_Vertex_Source(data, c)};
     Clip_Polygon polygon(KD_Clip_Layout_For(sources[0], data.width), KD_Preclip_Capacity);
     if (!clip_to_rectangle(polygon, r, v, sources)) return;
-    draw_polygon_strip<F>(rendition, r, polygon, data.shading, data.triangle_color(triangle));
+    draw_polygon_strip<F>(rendition, polygon, data.shading, data.triangle_color(triangle),
+                          point_within<F>(r));
 }
 
 template <class P>
@@ -441,45 +450,6 @@ int plane_count(const KT_Cutting_Plane_Set* planes) {
     return n;
 }
 
-template <KT_Family F>
-void draw_cut_polygon(const KT_Rendition* rendition, const Clip_Polygon& polygon,
-                      KT_Shading shading, const KT_RGB32* flat_color) {
-    using Out = KT_Family_Point_T<F>;
-    const Clip_Layout& l = polygon.layout();
-    const int n = polygon.count();
-    KT_Stack_Scratch<Out, 16> points(n);
-    KT_Stack_Scratch<KT_RGB32, 16> colors(n);
-    KT_Stack_Scratch<KT_Vector, 16> normals(n);
-    KT_Stack_Scratch<float, 16> w(n);
-    KT_Stack_Scratch<KT_Vector, 16> vectors(n);
-    KT_Stack_Scratch<KT_Parameter, 64> parameters(static_cast<std::size_t>(n) * l.width);
-    if (!points || !colors || !normals || !w || !vectors || (l.width > 0 && !parameters)) return;
-    for (int i = 0; i < n; ++i) {
-        const double* v = polygon.vertex(KD_Strip_Position(n, i));
-        using Real = decltype(Out{}.x);
-        points[i] = {static_cast<Real>(v[0]), static_cast<Real>(v[1]), static_cast<Real>(v[2])};
-        KD_Read_Clip_Vertex(l, v, &colors[i], &normals[i], nullptr, nullptr,
-                            parameters.get() + static_cast<std::size_t>(i) * l.width, &w[i],
-                            &vectors[i]);
-    }
-    KT_Strip_Data data;
-    data.shading = shading;
-    if (shading == KT_Shading::Colorized) {
-        data.colors = flat_color;
-        data.single_color = true;
-    } else if (l.color >= 0) {
-        data.colors = colors.get();
-    }
-    if (l.normal >= 0) data.normals = normals.get();
-    if (l.parameters >= 0) {
-        data.parameters = parameters.get();
-        data.width = l.width;
-    }
-    if (l.w >= 0) data.w = w.get();
-    if (l.vector >= 0) data.vectors = vectors.get();
-    KD_Draw_Strip<F>(rendition, n, points.get(), data);
-}
-
 template <class P> constexpr KT_Family KD_Cut_Family = KT_Family::F2D;
 template <> constexpr KT_Family KD_Cut_Family<KT_Point_D> = KT_Family::F2DD;
 
@@ -493,7 +463,11 @@ void cut_and_draw(const KT_Rendition* rendition, const KT_Cutting_Plane_Set* pla
                     true, KD_Cut_Tolerance, -1, 0.0);
     });
     if (polygon.count() < 3) return;
-    draw_cut_polygon<KD_Cut_Family<P>>(rendition, polygon, t.shading, t.flat_color);
+    using Real = decltype(P{}.x);
+    draw_polygon_strip<KD_Cut_Family<P>>(
+        rendition, polygon, t.shading, t.flat_color, [](const double* v) {
+            return P{static_cast<Real>(v[0]), static_cast<Real>(v[1]), static_cast<Real>(v[2])};
+        });
 }
 
 template <class P>
@@ -539,36 +513,22 @@ void clip_near_triangle(const KT_Rendition* rendition, const KT_Cutting_Plane_Se
                 limit);
     const int n = polygon.count();
     if (n < 3) return;
-    P points[4];
-    float ws[4];
     for (int i = 0; i < n; ++i) {
-        const double* p = polygon.vertex(i);
+        double* p = polygon.vertex(i);
         const double pw = p[layout.w];
         if (!(pw > 0.0)) return;
-        using Real = decltype(P{}.x);
-        points[i] = {static_cast<Real>(p[0] / pw), static_cast<Real>(p[1] / pw),
-                     static_cast<Real>(p[2] / pw)};
-        ws[i] = static_cast<float>(pw);
+        p[0] /= pw;
+        p[1] /= pw;
+        p[2] /= pw;
     }
-    // Each piece of the fan is cut with the planes in turn, carrying the
+    // Each triangle of the fan is cut with the planes in turn, carrying the
     // interpolated data of its corners.
     for (int first = 1; first + 1 < n; ++first) {
-        const int corner[3] = {0, first, first + 1};
-        Clip_Polygon piece(KD_Clip_Layout_For(sources[0], t.width),
-                           KD_Cut_Base_Capacity + plane_count(planes));
+        Clip_Polygon piece(layout, KD_Cut_Base_Capacity + plane_count(planes));
         if (!piece.valid()) return;
-        for (int k = 0; k < 3; ++k) {
-            const double* p = polygon.vertex(corner[k]);
-            double channels[512];
-            if (layout.stride > 512) return;
-            for (int c = 0; c < layout.stride; ++c)
-                channels[c] = p[c];
-            channels[0] = points[corner[k]].x;
-            channels[1] = points[corner[k]].y;
-            channels[2] = points[corner[k]].z;
-            channels[layout.w] = ws[corner[k]];
-            piece.add_raw(channels);
-        }
+        piece.add_raw(polygon.vertex(0));
+        piece.add_raw(polygon.vertex(first));
+        piece.add_raw(polygon.vertex(first + 1));
         cut_and_draw<P>(rendition, planes, piece, t);
     }
 }
@@ -824,7 +784,8 @@ void KD_Draw_Clipped_2D_Triangle(const KT_Renderer_Data*, const KT_Rendition* re
     const KT_Int_Rectangle& r = rendition->transform().hard_clip;
     Clip_Polygon polygon(KD_Clip_Layout_For(t.source[0], t.width), KD_Preclip_Capacity);
     if (!clip_to_rectangle(polygon, r, v, t.source)) return;
-    draw_polygon_strip<KT_Family::DC>(rendition, r, polygon, t.shading, t.flat_color);
+    draw_polygon_strip<KT_Family::DC>(rendition, polygon, t.shading, t.flat_color,
+                                      point_within<KT_Family::DC>(r));
 }
 
 void KD_Draw_Clipped_2D_Line(const KT_Renderer_Data*, const KT_Rendition* rendition,

@@ -5,7 +5,7 @@
 
 #include "draw2d/image_convert.h"
 #include "image/image_data.h"
-#include "renderer/renderer_data.h"
+#include "renderer/next_action.h"
 #include "rendition/rendition.h"
 
 namespace {
@@ -40,8 +40,7 @@ void KD_Standard_Clear_Drawing_Buffer(const KT_Renderer_Data*, const KT_Renditio
                                    {clip.right + 1, clip.bottom, 0},
                                    {clip.right + 1, clip.top + 1, 0}};
     const KT_RGB32 background = rendition->color().background.rgb;
-    KD_Action_Draw_DCI_Colorized_Polytriangle(rendition->renderer(), rendition, 4, strip,
-                                              &background, true);
+    KD_Next_Action<KT_Slot_Draw_DCI_Colorized_Polytriangle>(rendition, 4, strip, &background, true);
 }
 
 void KD_Standard_Display_Frame_Buffer(const KT_Renderer_Data* renderer,
@@ -60,5 +59,5 @@ void KD_Standard_Display_Frame_Buffer(const KT_Renderer_Data* renderer,
     const std::int64_t y = std::int64_t{top_left->y} + source_y;
     if (x < INT32_MIN || x > INT32_MAX || y < INT32_MIN || y > INT32_MAX) return;
     const KT_DCI_Point at = {static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), 0};
-    KD_Action_Draw_2DI_Image(renderer, &rendition, &at, image);
+    KD_Next_Action<KT_Slot_Draw_2DI_Image>(&rendition, &at, image);
 }

@@ -6,9 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <utility>
 
+#include "image/image_data.h"
 #include "image/palette.h"
 #include "renderer/device_data.h"
 #include "rendition/rendition.h"
@@ -56,6 +58,31 @@ public:
 
     bool has(int x, int y) const { return pixels.count({x, y}) != 0; }
     const Stored_Pixel& at(int x, int y) const { return pixels.at({x, y}); }
+
+    // The colour a stored pixel shows; opaque black where nothing is drawn.
+    KT_RGB32 colour_at(int x, int y) const {
+        if (!has(x, y)) return {0, 0, 0, 255};
+        const Stored_Pixel& p = at(x, y);
+        const KT_Color_System s = system();
+        if (s.is_cmyk())
+            return {static_cast<std::uint8_t>(255 - p[2] - p[3]),
+                    static_cast<std::uint8_t>(255 - p[1] - p[3]),
+                    static_cast<std::uint8_t>(255 - p[0] - p[3]), 255};
+        switch (s) {
+        case KT_Color_System::True_Color:
+            return current_renderer_options.packing_order().to_canonical(p.data());
+        case KT_Color_System::Mapped:
+            return current_renderer_options.palette().color(p[0]);
+        case KT_Color_System::Bitonal:
+            return p[0] ? KT_RGB32{255, 255, 255, 255} : KT_RGB32{0, 0, 0, 255};
+        default:
+            return {p[0], p[0], p[0], 255};
+        }
+    }
+
+    // Answers colour reads with what is stored, as a device with a frame
+    // buffer does.
+    void enable_read_back() { set_action<KT_Slot_Read_DCI_Color_Image>(&read_colour); }
 
 private:
     static Capture_Device* self(const KT_Renderer_Data* r) {
@@ -143,6 +170,19 @@ private:
         d->store(rendition, start, end, row_bytes, in, [](const std::uint8_t* row, int i) {
             return Stored_Pixel{row[4 * i], row[4 * i + 1], row[4 * i + 2], row[4 * i + 3]};
         });
+    }
+
+    static void read_colour(const KT_Renderer_Data* r, const KT_Rendition*,
+                            const KT_DCI_Point* start, const KT_DCI_Point* end,
+                            const KT_Image_Format*, KT_Shared_Image* image) {
+        const Capture_Device* d = self(r);
+        const int width = end->x - start->x + 1, height = start->y - end->y + 1;
+        *image = KT_Shared_Image(width, height, KT_Image_Format::RGB32, 0, nullptr, false);
+        for (int row = 0; row < height; ++row)
+            for (int x = 0; x < width; ++x) {
+                const KT_RGB32 c = d->colour_at(start->x + x, start->y - row);
+                std::memcpy((*image)->row(row) + 4 * x, &c, 4);
+            }
     }
 
     static Stored_Pixel one_byte(const std::uint8_t* row, int i) { return {row[i], 0, 0, 0}; }

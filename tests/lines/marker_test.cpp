@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "draw2d/marker_glyph.h"
 #include "font/shape_engine.h"
 #include "slot_recorder.h"
 
@@ -265,6 +266,75 @@ TEST_F(Markers, HugeSizeIsClampedToFiniteGeometry) {
             EXPECT_TRUE(std::isfinite(p.x));
             EXPECT_LE(std::fabs(p.x), 1 << 21);
         }
+}
+
+// Programs beyond the built-in glyphs, drawn at size 64 so that glyph units
+// are pixels.
+class Glyph_Programs : public Markers {
+protected:
+    Glyph_Programs() { rendition.modify_marker().marker_size = 64; }
+
+    void draw(const std::vector<std::int8_t>& program, const KT_RGB32* colour = nullptr) {
+        KD_Draw_Marker_Glyph(&rendition, at, program.data(), colour, false);
+    }
+
+    const KT_Point at = {100, 100, 0};
+};
+
+TEST_F(Glyph_Programs, ArcThroughThreePointsFollowsItsCircleEveryFiveDegrees) {
+    draw({1, 0, 0, 64, 64, -5, 64, 0, 0, 64, -64, 0, 0});
+    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Polyline"});
+    const std::vector<KT_Point_D>& p = recorder.calls[0].points;
+    ASSERT_EQ(p.size(), 38u) << "37 points from 0 to 180 degrees and the end";
+    for (const KT_Point_D& q : p)
+        EXPECT_NEAR(std::hypot(q.x - 100, q.y - 100), 64, 1e-3);
+    EXPECT_NEAR(p[18].x, 100, 1e-3) << "the arc passes over the top";
+    EXPECT_NEAR(p[18].y, 164, 1e-3);
+    EXPECT_NEAR(p.back().x, 36, 1e-3);
+}
+
+TEST_F(Glyph_Programs, CollinearArcIsItsThreePoints) {
+    draw({1, 0, 0, 64, 64, -5, 0, 0, 10, 0, 20, 0, 0});
+    ASSERT_EQ(recorder.calls.size(), 1u);
+    EXPECT_EQ(recorder.calls[0].points.size(), 3u);
+}
+
+TEST_F(Glyph_Programs, ContrastOperationSwitchesColourUntilTheMarkerColourReturns) {
+    const KT_RGB32 red = {0, 0, 255, 255};
+    rendition.set_contrast_color({255, 0, 0, 255}, false);
+    draw({1, 0, 0, 64, 64, 2, -64, 0, 64, 0, -6, 2, 0, -64, 0, 64, -7, 1, 0, 0, 0}, &red);
+    ASSERT_EQ(recorder.calls.size(), 3u);
+    EXPECT_EQ(recorder.calls[0].colour.r, 255);
+    EXPECT_EQ(recorder.calls[1].colour.b, 255) << "the contrast colour";
+    EXPECT_EQ(recorder.calls[2].slot, "Draw_DC_Dot");
+    EXPECT_EQ(recorder.calls[2].colour.r, 255);
+}
+
+TEST_F(Glyph_Programs, CollectionsOfMoreThanTwoPointsAreFilled) {
+    draw({1, 0, 0, 64, 64, -1, 3, 0, 0, 10, 0, 0, 10, -2, 2, 0, 0, 5, 5, -3, 0});
+    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Polygon"});
+    EXPECT_EQ(recorder.calls[0].points.size(), 3u);
+}
+
+TEST_F(Glyph_Programs, EndFillsWhatIsStillCollectedWithoutItsClosingPoint) {
+    draw({1, 0, 0, 64, 64, -1, 4, 0, 0, 10, 0, 0, 10, 0, 0, 0});
+    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Polygon"});
+    EXPECT_EQ(recorder.calls[0].points.size(), 3u);
+}
+
+TEST_F(Glyph_Programs, EllipseWithAFlatBoxIsSkipped) {
+    draw({1, 0, 0, 64, 64, -4, 5, -10, 5, 10, -4, -10, 3, 10, 3, 0});
+    EXPECT_TRUE(recorder.calls.empty());
+}
+
+TEST_F(Glyph_Programs, MalformedProgramsStopWhereTheyStopMakingSense) {
+    draw({2, 0, 0, 64, 64, 1, 0, 0, 0});
+    EXPECT_TRUE(recorder.calls.empty()) << "unknown format";
+    draw({1, 0, 0, 64, 64, 1, 0, 0, -9, 1, 5, 5, 0});
+    EXPECT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Dot"}) << "unknown operation";
+    recorder.calls.clear();
+    KD_Draw_Marker_Glyph(&rendition, at, nullptr, nullptr, false);
+    EXPECT_TRUE(recorder.calls.empty());
 }
 
 } // namespace

@@ -88,6 +88,48 @@ TEST_F(Polyline_Routing, SegmentCrossingTheGuardWithBothEndsOutsideIsDrawnClippe
     EXPECT_EQ(recorder.calls[0].points[1].x, guard);
 }
 
+TEST_F(Polyline_Routing, IntegerPolylineInsideTheClipGoesWholeToTheDeviceFamily) {
+    const KT_DCI_Point points[3] = {{0, 0, 0}, {639, 479, 0}, {320, 0, 0}};
+    KD_Standard_Draw_2DI_Polyline(&recorder, &rendition, 3, points);
+    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DCI_Polyline"});
+    EXPECT_EQ(recorder.calls[0].points.size(), 3u);
+}
+
+TEST_F(Polyline_Routing, IntegerPolylineOfOnePointDrawsNothing) {
+    const KT_DCI_Point point = {10, 10, 0};
+    KD_Standard_Draw_2DI_Polyline(&recorder, &rendition, 1, &point);
+    EXPECT_TRUE(recorder.calls.empty());
+}
+
+TEST_F(Polyline_Routing, PointOutsideTheClipSplitsTheRunsAndItsSegmentsAreClipped) {
+    const KT_DCI_Point points[6] = {{10, 10, 0},  {20, 10, 0}, {30, 10, 0},
+                                    {700, 10, 0}, {40, 20, 0}, {50, 20, 0}};
+    KD_Standard_Draw_2DI_Polyline(&recorder, &rendition, 6, points);
+    const std::vector<Call> runs = recorder.of("Draw_DCI_Polyline");
+    const std::vector<Call> clipped = recorder.of("Draw_DC_Polyline");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].points.size(), 3u);
+    EXPECT_EQ(runs[1].points.size(), 2u);
+    EXPECT_EQ(runs[1].points[0].x, 40);
+    ASSERT_EQ(clipped.size(), 2u);
+    for (const Call& piece : clipped)
+        for (const KT_Point_D& p : piece.points)
+            EXPECT_LE(p.x, 639) << "clipped pieces end at the clip";
+}
+
+TEST_F(Polyline_Routing, TwoDPolylineWithItsMiddlePointOutsideIsTwoClippedPieces) {
+    const KT_Point points[3] = {{100, 100, 0}, {100, 900, 0}, {200, 100, 0}};
+    recorder.set_action<KT_Slot_Draw_2DI_Polyline>(&KD_Standard_Draw_2DI_Polyline);
+    KD_Standard_Draw_2D_Polyline(&recorder, &rendition, 3, points);
+    EXPECT_EQ(recorder.slots(), (std::vector<std::string>{"Draw_DC_Polyline", "Draw_DC_Polyline"}));
+}
+
+TEST_F(Polyline_Routing, SegmentsBesideTheClipAreSkipped) {
+    const KT_DCI_Point beside[3] = {{-10, 10, 0}, {-20, 300, 0}, {-5, 400, 0}};
+    KD_Standard_Draw_2DI_Polyline(&recorder, &rendition, 3, beside);
+    EXPECT_TRUE(recorder.calls.empty());
+}
+
 TEST_F(Polyline_Routing, EachVariantReachesItsOwnSlot) {
     const KT_Point points[2] = {{1, 1, 0}, {20, 30, 0}};
     const KT_RGB32 colours[2] = {{9, 8, 7, 255}, {1, 2, 3, 255}};

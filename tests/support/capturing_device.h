@@ -6,6 +6,7 @@
 // capture::row_depth; a reference that predicts pictures uses the same rule.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -160,6 +161,22 @@ private:
         return true;
     }
 
+    // Pixels [first, last) of a row of n from start lie in the window; the
+    // others are counted as outside without being visited.
+    struct Span_Inside {
+        std::int64_t first;
+        std::int64_t last;
+    };
+    Span_Inside inside(const KT_DCI_Point& start, std::int64_t n) {
+        Span_Inside s = {0, 0};
+        if (start.y >= 0 && start.y < picture.height()) {
+            s.first = std::clamp<std::int64_t>(-std::int64_t(start.x), 0, n);
+            s.last = std::clamp<std::int64_t>(picture.width() - std::int64_t(start.x), s.first, n);
+        }
+        outside += int(n - (s.last - s.first));
+        return s;
+    }
+
     void put(std::int64_t x, std::int64_t y, const Pixel& value) {
         if (!picture.put(x, y, value)) ++outside;
     }
@@ -170,7 +187,8 @@ private:
         Device& d = self(owner);
         if (!pixels || !d.accept(start, end, false)) return;
         const std::int64_t n = std::int64_t(end->x) - start->x + 1;
-        for (std::int64_t i = 0; i < n; ++i)
+        const Span_Inside inside = d.inside(*start, n);
+        for (std::int64_t i = inside.first; i < inside.last; ++i)
             d.put(start->x + i, start->y,
                   {pixels[i], -1, row_depth(std::uint32_t(start->z), std::uint32_t(end->z), n, i),
                    0});
@@ -182,7 +200,8 @@ private:
         Device& d = self(owner);
         if (!pixels || !d.accept(start, end, true)) return;
         const std::int64_t n = std::int64_t(end->x) - start->x + 1;
-        for (std::int64_t i = 0; i < n; ++i)
+        const Span_Inside inside = d.inside(*start, n);
+        for (std::int64_t i = inside.first; i < inside.last; ++i)
             d.put(start->x + i, start->y,
                   {{0, 0, 0, 0},
                    pixels[i],

@@ -85,42 +85,59 @@ inline std::uint8_t float_byte(float v) {
     return std::uint8_t(v * 255.99f);
 }
 
-// The colour of pixel i of a row of n pixels between two edges.
-inline KT_RGB32 row_colour(Shading shading, const KT_RGB32& flat, const Edge_At& left,
-                           const Edge_At& right, std::int64_t n, std::int64_t i) {
-    int channel[4];
-    switch (shading) {
-    case Shading::Flat:
-        return flat;
-    case Shading::Gouraud:
-        for (int c = 0; c < 4; ++c)
-            channel[c] = int(fixed_at(left.channel[c], right.channel[c], n, i) >> 16);
-        return {std::uint8_t(channel[2]), std::uint8_t(channel[1]), std::uint8_t(channel[0]),
-                std::uint8_t(channel[3])};
-    case Shading::Float_Colour: {
-        // Stepped by repeated addition, as per-pixel shading defines it.
-        float value[4];
+// The colours of one row of n pixels between two edges, asked for pixel by
+// pixel from left to right.
+class Row_Colours {
+public:
+    Row_Colours(Shading shading, const KT_RGB32& flat, const Edge_At& left, const Edge_At& right,
+                std::int64_t n)
+        : shading_(shading), flat_(flat), left_(left), right_(right), n_(n) {
         for (int c = 0; c < 4; ++c) {
             const float a = float(left.channel[c]) * (1.0f / 255.0f);
             const float b = float(right.channel[c]) * (1.0f / 255.0f);
-            const float step = (b - a) / float(n);
-            value[c] = a;
-            for (std::int64_t k = 0; k < i; ++k)
-                value[c] += step;
+            value_[c] = a;
+            step_[c] = (b - a) / float(n);
         }
-        return {float_byte(value[2]), float_byte(value[1]), float_byte(value[0]),
-                float_byte(value[3])};
     }
+
+    KT_RGB32 at(std::int64_t i) {
+        int channel[4];
+        switch (shading_) {
+        case Shading::Flat:
+            return flat_;
+        case Shading::Gouraud:
+            for (int c = 0; c < 4; ++c)
+                channel[c] = int(fixed_at(left_.channel[c], right_.channel[c], n_, i) >> 16);
+            return {std::uint8_t(channel[2]), std::uint8_t(channel[1]), std::uint8_t(channel[0]),
+                    std::uint8_t(channel[3])};
+        case Shading::Float_Colour:
+            // Stepped by repeated addition, as per-pixel shading defines it.
+            for (; stepped_ < i; ++stepped_)
+                for (int c = 0; c < 4; ++c)
+                    value_[c] += step_[c];
+            return {float_byte(value_[2]), float_byte(value_[1]), float_byte(value_[0]),
+                    float_byte(value_[3])};
+        }
+        return flat_;
     }
-    return flat;
-}
+
+private:
+    Shading shading_;
+    KT_RGB32 flat_;
+    Edge_At left_;
+    Edge_At right_;
+    std::int64_t n_;
+    float value_[4];
+    float step_[4];
+    std::int64_t stepped_ = 0;
+};
 
 // Draws one triangle into picture as the DCI scan converter should.
 inline void draw_triangle(capture::Picture& picture, const Vertex& a, const Vertex& b,
                           const Vertex& c, Shading shading, KT_RGB32 flat,
                           std::int32_t depth_offset) {
     for (const Vertex* v : {&a, &b, &c})
-        if (std::abs(v->point.x) > coordinate_limit || std::abs(v->point.y) > coordinate_limit)
+        if (std::llabs(v->point.x) > coordinate_limit || std::llabs(v->point.y) > coordinate_limit)
             return;
     // Stable: on equal rows the earlier vertex stays lower.
     std::vector<const Vertex*> order = {&a, &b, &c};
@@ -132,7 +149,10 @@ inline void draw_triangle(capture::Picture& picture, const Vertex& a, const Vert
     if (top.point.y == bottom.point.y) return;
     const auto depth = [&](const Vertex& v) { return std::int64_t(v.point.z) + depth_offset; };
 
-    for (std::int64_t y = bottom.point.y; y < top.point.y; ++y) {
+    // Rows and columns outside the picture are never evaluated.
+    const std::int64_t first_row = std::max<std::int64_t>(bottom.point.y, 0);
+    const std::int64_t end_row = std::min<std::int64_t>(top.point.y, picture.height());
+    for (std::int64_t y = first_row; y < end_row; ++y) {
         const Edge_At along_long = edge_at(bottom, top, depth(bottom), depth(top), y);
         const Edge_At along_short = y < middle.point.y
                                         ? edge_at(bottom, middle, depth(bottom), depth(middle), y)
@@ -142,12 +162,14 @@ inline void draw_triangle(capture::Picture& picture, const Vertex& a, const Vert
         const Edge_At& right = long_is_left ? along_short : along_long;
         const std::int64_t first = left.x16 >> 16;
         const std::int64_t n = (right.x16 >> 16) - first;
-        for (std::int64_t x = first; x < first + n; ++x) {
-            if (!picture.contains(x, y)) continue;
+        Row_Colours colours(shading, flat, left, right, n);
+        const std::int64_t from = std::max<std::int64_t>(first, 0);
+        const std::int64_t to = std::min<std::int64_t>(first + n, picture.width());
+        for (std::int64_t x = from; x < to; ++x) {
             const std::int64_t i = x - first;
             const std::uint32_t z =
                 capture::row_depth(std::uint32_t(left.depth), std::uint32_t(right.depth), n, i);
-            picture.put(x, y, {row_colour(shading, flat, left, right, n, i), -1, z, 0});
+            picture.put(x, y, {colours.at(i), -1, z, 0});
         }
     }
 }

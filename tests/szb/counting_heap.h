@@ -2,6 +2,8 @@
 // passing each on to the functions installed before it.
 #pragma once
 
+#include <cstddef>
+
 #include "foundation/heap.h"
 
 class Counting_Heap {
@@ -9,6 +11,7 @@ public:
     Counting_Heap() : saved_(KD_Heap_Functions()) {
         previous() = saved_;
         allocations() = releases() = 0;
+        bytes() = 0;
         KD_Set_Heap_Functions(saved_.create_heap, saved_.destroy_heap, allocate, release);
     }
     ~Counting_Heap() { KD_Restore_Default_Heap_Functions(); }
@@ -17,6 +20,11 @@ public:
 
     static int& allocations() {
         static int n = 0;
+        return n;
+    }
+    // Sum of the sizes asked for.
+    static std::size_t& bytes() {
+        static std::size_t n = 0;
         return n;
     }
     static int& releases() {
@@ -31,6 +39,7 @@ private:
     }
     static void* allocate(std::size_t size, void* heap) {
         ++allocations();
+        bytes() += size;
         return previous().allocate(size, heap);
     }
     static void release(void* p, void* heap) {

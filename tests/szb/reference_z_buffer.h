@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "../support/capturing_device.h"
 #include "foundation/basic_types.h"
 
 namespace szb_test {
@@ -21,12 +22,11 @@ public:
           depth_(static_cast<std::size_t>(size.x * size.y), 0xFFFF) {}
 
     // Depth of pixel i of a row of n pixels from depth a to depth b, both
-    // clamped into 16 bits: the 16.16 line through the two ends.
+    // clamped into 16 bits: the row rule of the capturing test device.
     static std::uint32_t depth_at(std::int64_t i, std::int64_t n, std::int64_t a, std::int64_t b) {
         a = std::clamp<std::int64_t>(a, 0, 0xFFFF);
         b = std::clamp<std::int64_t>(b, 0, 0xFFFF);
-        const std::int64_t step = n > 1 ? (b - a) * 65536 / (n - 1) : 0;
-        return static_cast<std::uint32_t>(((a * 65536 + 0x8000) + i * step) >> 16);
+        return capture::row_depth(std::uint32_t(a), std::uint32_t(b), n, i);
     }
 
     static std::uint8_t mix(int source, int target, int alpha) {

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <thread>
 
+#include "counting_heap.h"
 #include "renderer/dynamic_load.h"
 #include "renderer/render_stack.h"
 #include "z_buffer_stack.h"
@@ -109,6 +110,28 @@ TEST(RenderStackTest, RowsDrawnThroughTheRendererLandInTheImage) {
     EXPECT_TRUE(same(image_pixel(*stack.image_data(), 2, 0), red))
         << "device row 59 is the window's top row";
     EXPECT_TRUE(same(image_pixel(*stack.image_data(), 6, 0), untouched));
+}
+
+// Bytes a new stack takes from the heap to be built and configured for
+// size (the modules are already loaded by then).
+std::size_t configured_bytes(KT_Int_XY size) {
+    szb_render_stack loader;
+    Counting_Heap heap;
+    szb_render_stack stack;
+    KT_Int_XY origin = {0, 0};
+    EXPECT_TRUE(stack.configure(origin, size));
+    return Counting_Heap::bytes();
+}
+
+TEST(RenderStackMemoryTest, HoldsTheColourAndDepthBuffersAndAFixedAmount) {
+    const std::size_t per_pixel = 4 + 2;           // RGB32 colour and 16-bit depth
+    const std::size_t per_row = 2 * sizeof(void*); // the image's two row tables
+    const std::size_t fixed_limit = 64 * 1024;     // layers, options, engine
+    const std::size_t small = configured_bytes({64, 64});
+    const std::size_t large = configured_bytes({512, 256});
+    EXPECT_LE(small, per_pixel * 64 * 64 + per_row * 64 + fixed_limit);
+    EXPECT_LE(large, per_pixel * 512 * 256 + per_row * 256 + fixed_limit);
+    EXPECT_GE(large - small, per_pixel * (512 * 256 - 64 * 64)) << "both buffers grow with size";
 }
 
 // Each thread draws its own picture through its own stack under that

@@ -143,6 +143,35 @@ void expect_same_as_reference(bool blending, std::uint32_t seed) {
         }
 }
 
+// Rows far wider than any window step depth with an error term; their
+// visible part must still follow the rule exactly.
+TEST(ZBufferReferenceTest, VeryWideRowsMatchThePerPixelReference) {
+    const Window odd_window = {{5, -3}, {64, 8}};
+    Z_Buffer_Stack stack(odd_window);
+    Reference_Z_Buffer reference(odd_window.origin, odd_window.size, false);
+    std::mt19937 random(97531);
+    auto between = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (int y = -3; y < 5; ++y) {
+        // The first row climbs one depth step every two pixels, so the
+        // error term reaches the step count exactly at every other pixel.
+        const bool halving = y == -3;
+        const int width = halving ? 2 * 65535 + 1 : between(70000, 300000);
+        const int left = halving ? -65000 : between(-width + 10, 60);
+        const std::vector<KT_RGB32> pixels(std::size_t(width),
+                                           KT_RGB32{0, 0, std::uint8_t(y + 3), 255});
+        const KT_DCI_Point start = {left, y, halving ? 0 : between(0, 65535)};
+        const KT_DCI_Point end = {left + width - 1, y, halving ? 65535 : between(0, 65535)};
+        stack.image(start, end, pixels.data());
+        reference.image(start, end, pixels.data(), 0);
+    }
+    for (int y = -3; y < 5; ++y)
+        for (int x = 5; x < 69; ++x)
+            ASSERT_EQ(stack.depth(x, y), reference.depth(x, y))
+                << "depth at (" << x << ", " << y << ")";
+}
+
 TEST(ZBufferReferenceTest, OpaqueRowsMatchThePerPixelReference) {
     expect_same_as_reference(false, 1234);
 }
