@@ -291,11 +291,11 @@ private:
     KT_RGB32 shaded(int i, const KT_Vector& normal) {
         KT_RGB32& cached = v_.lit[side_][i];
         if (!unset(cached)) return cached;
-        // The side is told by the vertex normal turned to the face's side,
-        // not by the face normal, so that the colour depends on nothing but
-        // the vertex and the side and one cached colour serves every face.
-        const KT_Vector side = side_ == Back ? -normal : normal;
-        cached = shade_vertex(i, normal, side);
+        // The material lights the side the viewer sees; handing it the
+        // vertex normal to decide by, rather than the face normal, makes the
+        // colour depend on the vertex alone, so one cached colour serves
+        // every face on that side.
+        cached = shade_vertex(i, normal, normal);
         return cached;
     }
 

@@ -24,6 +24,7 @@ protected:
     void SetUp() override { r.modify_color().front_material = material; }
     void light_with(int interpolation) {
         draw_log::light(r);
+        r.modify_color().front_material = material;
         r.modify_misc().lighting_interpolation = interpolation;
     }
 
