@@ -57,7 +57,7 @@ private:
         }
     }
 
-    KT_Stack_Scratch<KT_RGB32, detail::stack_vertices> colours_;
+    KT_Stack_Scratch<KT_RGB32, detail::vertex_stack_capacity> colours_;
     bool present_ = false;
 };
 
@@ -70,8 +70,8 @@ void lattice(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,
     int longest = 0;
     for (int r = 0; r < d.run_count; ++r)
         longest = std::max(longest, d.run_lengths[r]);
-    KT_Stack_Scratch<P, detail::stack_vertices> row(std::size_t(std::max(longest, 0)));
-    KT_Stack_Scratch<KT_RGB32, detail::stack_vertices> row_colours(
+    KT_Stack_Scratch<P, detail::vertex_stack_capacity> row(std::size_t(std::max(longest, 0)));
+    KT_Stack_Scratch<KT_RGB32, detail::vertex_stack_capacity> row_colours(
         std::size_t(std::max(longest, 0)));
     Device_Vertices<P> v(std::max(longest, 0));
     if (!row || !row_colours || !v.ok()) return;
