@@ -61,6 +61,14 @@ TEST_F(Primitives, DoublePrecisionPolylineUsesTheDoubleSlot) {
     EXPECT_EQ(calls()[0].name(), "Draw_2DD_Polyline");
 }
 
+TEST_F(Primitives, DoublePrecisionPolylineThroughTheEyeIsTwoDoubleRuns) {
+    const KT_Point_D points[3] = {{-0.5, 0, 0}, {0, 0, behind_eye}, {0.5, 0, 0}};
+    draw<KT_Polyline, KT_Slot_Draw_3D_Polyline>(r, KT_Polyline(3, points, false));
+    ASSERT_EQ(calls().size(), 2u);
+    EXPECT_EQ(calls()[0].name(), "Draw_2DD_Polyline");
+    EXPECT_EQ(calls()[0].points[1].z, 0.0) << "first run ends at depth 0";
+}
+
 TEST_F(Primitives, PolylineOnTheCutSideOfACuttingPlaneIsNotDrawn) {
     // Keeps x < 0 in world space.
     r.modify_misc().cutting_planes = KT_Cutting_Plane_Set(KT_Cutting_Plane(KT_Plane{1, 0, 0, 0}));
@@ -92,6 +100,16 @@ TEST_F(Primitives, ThinMarkersAreOnePointPolymarkers) {
     draw<KT_Polymarker, KT_Slot_Draw_3D_Polymarker>(r, KT_Polymarker(2, at, false));
     ASSERT_EQ(calls().size(), 1u) << "the marker behind the eye is skipped";
     EXPECT_EQ(calls()[0].name(), "Draw_2D_Polymarker");
+}
+
+TEST_F(Primitives, MarkersOnTheCutSideOfACuttingPlaneAreNotDrawn) {
+    // Keeps x < 0 in world space.
+    r.modify_misc().cutting_planes = KT_Cutting_Plane_Set(KT_Cutting_Plane(KT_Plane{1, 0, 0, 0}));
+    const KT_Point at[2] = {{-0.5f, 0, 0}, {0.5f, 0, 0}};
+    draw<KT_Polymarker, KT_Slot_Draw_3D_Polymarker>(r, KT_Polymarker(2, at, false));
+    ASSERT_EQ(calls().size(), 1u);
+    expect_device_point(calls()[0].points[0], centre_x - 0.5f * pixels_per_unit, centre_y,
+                        "the kept marker");
 }
 
 TEST_F(Primitives, PolygonOfFourPointsIsTwoTriangles) {
