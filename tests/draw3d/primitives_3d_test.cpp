@@ -122,6 +122,17 @@ TEST_F(Primitives, PolygonOfFourPointsIsTwoTriangles) {
     }
 }
 
+TEST_F(Primitives, PolygonStandingEdgeOnToTheScreenPlaneIsStillTriangulated) {
+    // In the plane y = 0, seen from slightly above by a turned model.
+    KT_Matrix tilt;
+    tilt.rotate_x(0.3);
+    r.set_modelling_matrix(tilt, false);
+    const KT_Point flat_on_floor[5] = {
+        {0, 0, 0}, {0.5f, 0, 0}, {0.6f, 0, 0.4f}, {0.25f, 0, 0.6f}, {-0.1f, 0, 0.4f}};
+    draw<KT_Polygon, KT_Slot_Draw_3D_Polygon>(r, KT_Polygon(5, flat_on_floor, false));
+    EXPECT_EQ(calls().size(), 3u) << "a pentagon is three triangles";
+}
+
 TEST_F(Primitives, PolygonOfTwoPointsDrawsNothing) {
     const KT_Point two[2] = {{0, 0, 0}, {0.5f, 0, 0}};
     draw<KT_Polygon, KT_Slot_Draw_3D_Polygon>(r, KT_Polygon(2, two, false));
