@@ -88,9 +88,10 @@ protected:
 
     Transform_And_Clip() {
         KT_Transform_Data& t = rendition.modify_transform();
-        const float w_from_z[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 1}, {0, 0, 0, 1}};
-        t.object_to_device.allocate(KT_Precision::Double, true);
-        t.object_to_device.set_as_4x4(w_from_z);
+        const double w_from_z[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 1}, {0, 0, 0, 1}};
+        KT_Matrix_Double matrix;
+        matrix.set_as_4x4(w_from_z);
+        t.object_to_device = matrix;
         t.scaled_wlimit = near_limit;
     }
 };
