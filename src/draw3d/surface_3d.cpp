@@ -266,8 +266,9 @@ private:
             if (indices[c] < 0 || indices[c] >= d_.count) return;
         const KT_Vector* normal = face_normal(r);
         float facing = 0.0f;
+        const KT_Vector none = {0, 0, 0};
         if (switches_.needs_facing() && normal && detail::all_points_finite(1, normal) &&
-            KD_Length(*normal) > 0.0f) {
+            !(*normal == none)) {
             facing = to_projected_.transform_z(normal_for<P>(*normal), in_[indices[0]]);
         } else if (switches_.cull_back || switches_.cull_front) {
             return; // a face without a direction cannot be told to face either way
@@ -281,8 +282,10 @@ private:
             const int at = d_.segment_color_of(r);
             face_colour_ = at >= 0 ? d_.segment_rgb32 + at : nullptr;
         }
+        // Only flat lighting shades with the face normal.
         world_face_normal_ = {0, 0, 0};
-        if (normal) normals_to_world_.transform(*normal, world_face_normal_);
+        if (normal && switches_.lighting == Lighting::Flat)
+            normals_to_world_.transform(*normal, world_face_normal_);
         gather(indices, length, run);
         walk(indices, length, run);
     }
