@@ -121,7 +121,7 @@ Sweep_Workspace* sweep_region(const KT_Contour_Set_Data& set, const Output<P>& o
     if (!load_contours(w, set, points_of<P>(set), projection<P>(set), 0)) return nullptr;
     w.build(true);
     Region_Rule rule;
-    rule.fill_rule[0] = set.fill_rule == 0 ? 0 : 1;
+    rule.fill_rule[0] = sweep_rule(set.fill_rule);
     w.classify(rule);
     return &w;
 }
@@ -201,12 +201,12 @@ template <class P> void triangulate_set(const KT_Contour_Set_Data& set, const Ou
         });
         return;
     }
-    if (set.fill_rule == 1) {
+    if (set.fill_rule == KT_Fill_Non_Zero) {
         if (const KT_Contour_Set_Data* resolved = set.resolved_form())
             triangulate_set(*resolved, through_resolved(out, *resolved));
         return;
     }
-    if (set.fill_rule == 2 && triangulate_separately(set, out)) return;
+    if (set.fill_rule == KT_Fill_Resolved && triangulate_separately(set, out)) return;
     Sweep_Workspace* w = sweep_region<P>(set, out);
     if (!w) return;
     const bool reverse = set.contour_count == 1 &&
@@ -250,7 +250,7 @@ void polygonize_set(const KT_Contour_Set_Data& set, const Output<P>& out, int ma
         triangulate_set(set, as_triangles);
         return;
     }
-    if (set.fill_rule == 1) {
+    if (set.fill_rule == KT_Fill_Non_Zero) {
         if (const KT_Contour_Set_Data* resolved = set.resolved_form())
             polygonize_set(*resolved, through_resolved(out, *resolved), max_points);
         return;

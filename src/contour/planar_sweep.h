@@ -23,6 +23,7 @@
 
 #include <cstdint>
 
+#include "contour/contour_rules.h"
 #include "contour/exact_predicates.h"
 #include "contour/sweep_containers.h"
 #include "foundation/basic_types.h"
@@ -57,15 +58,25 @@ struct Boundary {
 };
 
 // Inside tests for the two operands and how they combine.
+// Each operand is read odd-even or by non-zero winding.
 struct Region_Rule {
-    std::int32_t fill_rule[2] = {1, 1};
-    std::int32_t operation = 1; // the boolean operations of process()
+    KT_Contour_Fill_Rule fill_rule[2] = {KT_Fill_Non_Zero, KT_Fill_Non_Zero};
+    KT_Contour_Operation operation = KT_Contour_Union;
     bool has_b = false;
     bool inside(std::int32_t winding, int operand) const {
-        return fill_rule[operand] == 0 ? (winding & 1) != 0 : winding != 0;
+        return fill_rule[operand] == KT_Fill_Odd_Even ? (winding & 1) != 0 : winding != 0;
     }
     bool keep(bool in_a, bool in_b) const;
+    bool line_operation() const {
+        return has_b &&
+               (operation == KT_Contour_Lines_Inside || operation == KT_Contour_Lines_Outside);
+    }
 };
+
+// How a set's fill rule reads its winding numbers in the sweep.
+inline KT_Contour_Fill_Rule sweep_rule(KT_Contour_Fill_Rule rule) {
+    return rule == KT_Fill_Odd_Even ? KT_Fill_Odd_Even : KT_Fill_Non_Zero;
+}
 
 // How build() looks for crossings: a sweep that handles each crossing as it
 // meets it, or the plain test of every pair of overlapping edges kept as
@@ -86,6 +97,8 @@ public:
     // rounding of a point already there becomes that point, so the passes
     // settle, and a pass that finds nothing proves there is nothing.
     void build(bool find_crossings, Crossing_Search search = Crossing_Search::sweep);
+    // Whether the last build() found edges crossing (not merely touching).
+    bool crossings_found() const { return crossings_found_; }
     void classify(const Region_Rule& rule);
     // The boundary of a region is split into y-monotone pieces, each
     // triangulated as the sweep passes; every triangle turns counter-clockwise.
@@ -125,6 +138,8 @@ private:
     void sweep_crossings();
     void test_pair(std::int32_t e, std::int32_t f);
     void split_at_crossing(std::int32_t e, std::int32_t f);
+    bool within_reach_of_edge(std::int32_t q, std::int32_t e, double reach) const;
+    int nearest_end(const std::int32_t ends[4], double u, double v) const;
     void join_coincident_edges();
     void apply_splits();
     void make_segments();
@@ -138,6 +153,8 @@ private:
         double along;
     };
     Vector<Split> splits_;
+    bool crossings_found_ = false;
+    std::int64_t new_point_budget_ = 0; // crossing points the passes may still create
     Vector<std::int32_t> order_;
     Vector<std::int32_t> remap_;
     Vector<Edge> scratch_edges_;
