@@ -64,13 +64,20 @@ void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
     crossings_found_ = false;
     for (int pass = 0; find_crossings && pass < max_passes; ++pass) {
         splits_.clear();
-        if (search == Crossing_Search::sweep)
+        if (search == Crossing_Search::sweep) {
+            // After the first pass only edges near where splits moved them
+            // can cross anew; the rest were checked against each other.
+            const bool restricted = pass > 0;
+            if (restricted) park_edges_away_from_moved_points();
             sweep_crossings();
-        else
+            if (restricted) unpark_edges();
+        } else {
             test_all_overlapping_pairs();
+        }
         if (splits_.empty()) break;
         apply_splits();
         merge_equal_points();
+        note_moved_points();
         join_coincident_edges();
         // Later passes only settle what rounding moved. Nearly concurrent
         // crossings may create many points there that merge again, but
@@ -81,6 +88,63 @@ void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
             new_point_budget_ = later_points_per_point * static_cast<std::int64_t>(points.size());
     }
     make_segments();
+}
+
+// Every split bends an edge through its point, by at most the rounding of
+// a crossing (and of snapping it to a point nearby).
+void Sweep_Workspace::note_moved_points() {
+    moved_.clear();
+    for (const Split& s : splits_)
+        moved_.push_back(remap_[s.point]);
+    // Ids follow sweep order, so sorted ids are sorted by v.
+    std::sort(moved_.begin(), moved_.end());
+    moved_.erase(std::unique(moved_.begin(), moved_.end()), moved_.end());
+}
+
+// A piece that rounding bent crosses only edges passing within that
+// rounding of the point it was bent through.
+bool Sweep_Workspace::near_moved_point(const Edge& e) const {
+    const Point& a = points[e.a];
+    const Point& b = points[e.b];
+    const double lo_u = std::min(a.u, b.u), hi_u = std::max(a.u, b.u);
+    const double lo_v = std::min(a.v, b.v), hi_v = std::max(a.v, b.v);
+    constexpr double bends = 4; // the crossing's rounding, snapping, and margin
+    const double reach = bends * rounding_reach(std::max(std::fabs(lo_u), std::fabs(hi_u)),
+                                                std::max(std::fabs(lo_v), std::fabs(hi_v)));
+    auto first = std::lower_bound(moved_.begin(), moved_.end(), lo_v - reach,
+                                  [this](std::int32_t p, double v) { return points[p].v < v; });
+    for (auto it = first; it != moved_.end() && points[*it].v <= hi_v + reach; ++it)
+        if (points[*it].u >= lo_u - reach && points[*it].u <= hi_u + reach) return true;
+    return false;
+}
+
+void Sweep_Workspace::park_edges_away_from_moved_points() {
+    parked_.clear();
+    std::size_t kept = 0;
+    for (const Edge& e : edges) {
+        if (near_moved_point(e))
+            edges[kept++] = e;
+        else
+            parked_.push_back(e);
+    }
+    edges.resize(kept);
+}
+
+void Sweep_Workspace::unpark_edges() {
+    edges.insert(edges.end(), parked_.begin(), parked_.end());
+}
+
+bool Sweep_Workspace::build_if_simple() {
+    const std::size_t loaded = points.size();
+    merge_equal_points();
+    if (points.size() != loaded || all_collinear()) return false;
+    splits_.clear();
+    stop_at_first_split_ = true;
+    sweep_crossings();
+    stop_at_first_split_ = false;
+    if (!splits_.empty()) return false;
+    make_segments();
+    return true;
 }
 
 bool Sweep_Workspace::all_collinear() const {
@@ -426,7 +490,7 @@ void Sweep_Workspace::classify(const Region_Rule& rule) {
     Span_Events events;
     events.build(*this, spans.data(), count, static_cast<std::int32_t>(points.size()));
     Vector<std::int32_t> left_winding(2 * static_cast<std::size_t>(count));
-    Active_Line line(Span_Order(this, spans.data()));
+    Active_Line line = make_active_line(this, spans.data());
     Vector<Active_Line::iterator> where(count);
 
     for (std::int32_t p = 0; p < static_cast<std::int32_t>(points.size()); ++p) {

@@ -97,6 +97,10 @@ public:
     // rounding of a point already there becomes that point, so the passes
     // settle, and a pass that finds nothing proves there is nothing.
     void build(bool find_crossings, Crossing_Search search = Crossing_Search::sweep);
+    // Builds the arrangement at the cost of one crossing search when no
+    // point repeats and no two edges cross or touch; false as soon as one
+    // does, and the workspace must then be loaded again.
+    bool build_if_simple();
     // Whether the last build() found edges crossing (not merely touching).
     bool crossings_found() const { return crossings_found_; }
     void classify(const Region_Rule& rule);
@@ -109,6 +113,9 @@ public:
     // Operand B's segments kept by the line operations, joined into
     // polylines following B's direction.
     void link_lines(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const;
+
+    // Where the sweeps' active lines take their nodes.
+    Node_Pool& node_pool() const { return node_pool_; }
 
     int orient(std::int32_t a, std::int32_t b, std::int32_t c) const {
         const Point& p = points[a];
@@ -141,6 +148,10 @@ private:
     bool within_reach_of_edge(std::int32_t q, std::int32_t e, double reach) const;
     int nearest_end(const std::int32_t ends[4], double u, double v) const;
     void join_coincident_edges();
+    void note_moved_points();
+    bool near_moved_point(const Edge& e) const;
+    void park_edges_away_from_moved_points();
+    void unpark_edges();
     void apply_splits();
     void make_segments();
     std::int32_t next_clockwise(std::int32_t e, const Vector<std::int32_t>& first,
@@ -152,12 +163,16 @@ private:
         std::int32_t point;
         double along;
     };
+    mutable Node_Pool node_pool_;
     Vector<Split> splits_;
     bool crossings_found_ = false;
+    bool stop_at_first_split_ = false;
     std::int64_t new_point_budget_ = 0; // crossing points the passes may still create
     Vector<std::int32_t> order_;
     Vector<std::int32_t> remap_;
     Vector<Edge> scratch_edges_;
+    Vector<std::int32_t> moved_; // points the last pass bent edges through, in sweep order
+    Vector<Edge> parked_;        // edges a restricted pass leaves out
 };
 
 } // namespace kavri_contour
