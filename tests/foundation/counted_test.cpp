@@ -126,8 +126,13 @@ protected:
     void SetUp() override {
         reports.clear();
         kdiSetDebugOutputSink([](const wchar_t* text) { reports.emplace_back(text); });
+        kdiSetDialogCallback(
+            [](const wchar_t*, const wchar_t*, std::uint32_t) { return KDI_IDOK; });
     }
-    void TearDown() override { kdiSetDebugOutputSink(nullptr); }
+    void TearDown() override {
+        kdiSetDebugOutputSink(nullptr);
+        kdiSetDialogCallback(nullptr);
+    }
 };
 
 TEST_F(FailedCopy, KeepsTheSharedBodySoTheHandleStaysUsable) {
