@@ -43,6 +43,14 @@ KT_Distant_Light distant_at(float theta) {
     return KT_Distant_Light({0, std::sin(theta), -std::cos(theta)});
 }
 
+// A point light 4 in front of the origin, falling with the square of the
+// distance: 1/16 diffuse and 1/16 highlight at the origin.
+KT_Point_Light point_light_at_4() {
+    KT_Point_Light light({0, 0, -4});
+    light.set_attenuation(KT_Lighting_Attenuation::Inverse_Square);
+    return light;
+}
+
 KT_Distant_Light distant_of(float level) {
     KT_Distant_Light light({0, 0, -1});
     light.set_colour({level, level, level});
@@ -99,9 +107,7 @@ TEST(BasicMaterial, ALightAtSixtyDegreesHalvesTheDiffuseTerm) {
 
 // 1/16 diffuse and 1/16 highlight at distance 4.
 TEST(BasicMaterial, APointLightFallsWithTheSquareOfTheDistance) {
-    KT_Point_Light point({0, 0, -4});
-    point.set_attenuation(KT_Lighting_Attenuation::Inverse_Square);
-    expect_rgba("point light at distance 4", shade(KT_Basic_Material(), lit_by(point)),
+    expect_rgba("point light at distance 4", shade(KT_Basic_Material(), lit_by(point_light_at_4())),
                 {0.125f, 0.125f, 0.125f, 1});
 }
 
@@ -215,9 +221,7 @@ TEST(MaterialShade, ASecondVectorKeepsTheSideFacingTheLight) {
 
 // 1/16 diffuse and 1/16 highlight at distance 4, as for float points.
 TEST(MaterialShade, DoublePointsAreLitLikeFloatPoints) {
-    KT_Point_Light light({0, 0, -4});
-    light.set_attenuation(KT_Lighting_Attenuation::Inverse_Square);
-    const KT_Rendition point = lit_by(light);
+    const KT_Rendition point = lit_by(point_light_at_4());
     const KT_Point_D at_origin = {0, 0, 0};
     expect_rgba("double point at the origin",
                 KT_Basic_Material().shade_d(&point, &towards_viewer, &at_origin, &white),
@@ -225,9 +229,7 @@ TEST(MaterialShade, DoublePointsAreLitLikeFloatPoints) {
 }
 
 TEST(MaterialShade, ADoublePointBeyondTheFloatRangeLightsTheOrigin) {
-    KT_Point_Light light({0, 0, -4});
-    light.set_attenuation(KT_Lighting_Attenuation::Inverse_Square);
-    const KT_Rendition point = lit_by(light);
+    const KT_Rendition point = lit_by(point_light_at_4());
     const KT_Point_D far_away = {0, 0, 1e31};
     expect_rgba("double point at 1e31",
                 KT_Basic_Material().shade_d(&point, &towards_viewer, &far_away, &white),
