@@ -1,11 +1,13 @@
-// Contour sets against the GLU tessellator and Clipper 1 on the same input:
-// triangulating star-shaped polygons of 100, 10,000 and 100,000 vertices,
-// and intersecting pairs of random 1,000-vertex polygons. After the runs a
-// table gives each peer's time divided by the library's.
+// Contour sets against the GLU tessellator and Clipper 1 on the same input,
+// in the same program: triangulation of stars, circles and a star with eight
+// holes, and the four booleans of two 1,000-point stars and of two
+// 1,000-point self-intersecting scribbles. After the runs one table puts the
+// three side by side (medians when --benchmark_repetitions is given).
 #include <GL/glu.h>
 #include <benchmark/benchmark.h>
 #include <polyclipping/clipper.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -17,11 +19,14 @@
 
 namespace {
 
+using Contour = std::vector<KT_Point_D>;
+using Shape = std::vector<Contour>;
+
 // A simple but very concave outline: a star with random radii.
-std::vector<KT_Point_D> star(int n, unsigned seed, double cx, double cy) {
+Contour star(int n, unsigned seed, double cx, double cy) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> radius(0.3, 1.0);
-    std::vector<KT_Point_D> p;
+    Contour p;
     for (int i = 0; i < n; ++i) {
         const double a = 2 * M_PI * i / n, r = 100 * radius(rng);
         p.push_back(KT_Point_D{cx + r * std::cos(a), cy + r * std::sin(a), 0});
@@ -29,30 +34,153 @@ std::vector<KT_Point_D> star(int n, unsigned seed, double cx, double cy) {
     return p;
 }
 
+Contour circle(int n, double cx, double cy, double r, bool clockwise) {
+    Contour p;
+    for (int i = 0; i < n; ++i) {
+        const double a = 2 * M_PI * i / n * (clockwise ? -1 : 1);
+        p.push_back(KT_Point_D{cx + r * std::cos(a), cy + r * std::sin(a), 0});
+    }
+    return p;
+}
+
+// A star of outline points with eight clockwise round holes inside its
+// inner radius, hole_points points each.
+Shape star_with_holes(int outline, int hole_points) {
+    Shape s{star(outline, 7, 0, 0)};
+    constexpr int holes = 8;
+    constexpr double ring = 18, hole_radius = 5;
+    for (int h = 0; h < holes; ++h) {
+        const double a = 2 * M_PI * h / holes;
+        s.push_back(circle(hole_points, ring * std::cos(a), ring * std::sin(a), hole_radius, true));
+    }
+    return s;
+}
+
 // Random points: a self-intersecting polygon with about n^2/10 crossings.
-std::vector<KT_Point_D> scribble(int n, unsigned seed) {
+Contour scribble(int n, unsigned seed) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> coord(0, 100);
-    std::vector<KT_Point_D> p;
+    Contour p;
     for (int i = 0; i < n; ++i)
         p.push_back(KT_Point_D{coord(rng), coord(rng), 0});
     return p;
 }
 
+Contour reversed(Contour c) {
+    std::reverse(c.begin(), c.end());
+    return c;
+}
+
+// The library ---------------------------------------------------------------
+
+struct Flat_Shape {
+    std::vector<int> counts;
+    std::vector<KT_Point_D> points;
+    explicit Flat_Shape(const Shape& s) {
+        for (const Contour& c : s) {
+            counts.push_back(static_cast<int>(c.size()));
+            points.insert(points.end(), c.begin(), c.end());
+        }
+    }
+    KT_Contour_Set set() const {
+        KT_Contour_Set set(static_cast<int>(counts.size()), counts.data(), points.data(), false);
+        set.set_fill_rule(1); // non-zero winding
+        return set;
+    }
+};
+
 void count_triangle(const KT_Point_D*, const KT_Point_D*, const KT_Point_D*, void* user) {
     ++*static_cast<long*>(user);
 }
 
-void kavri_triangulate(benchmark::State& state, int rule) {
-    const std::vector<KT_Point_D> p = star(static_cast<int>(state.range(0)), 7, 0, 0);
+void kavri_triangulate(benchmark::State& state, const Shape& shape) {
+    const Flat_Shape flat(shape);
     long triangles = 0;
     for (auto _ : state) {
         triangles = 0;
-        KT_Contour_Set set(static_cast<int>(p.size()), p.data(), false);
-        set.set_fill_rule(rule);
-        set->triangulate(count_triangle, &triangles);
+        flat.set()->triangulate(count_triangle, &triangles);
     }
     state.counters["triangles"] = double(triangles);
+}
+
+enum class Boolean { intersection, union_, difference, xor_ };
+
+// The library has no exclusive-or operation: it is the two differences,
+// whose contours never overlap.
+void kavri_boolean(benchmark::State& state, const Shape& a_shape, const Shape& b_shape,
+                   Boolean op) {
+    const Flat_Shape fa(a_shape), fb(b_shape);
+    double points = 0;
+    for (auto _ : state) {
+        const KT_Contour_Set a = fa.set(), b = fb.set();
+        points = 0;
+        auto run = [&](KT_Contour_Operation operation) {
+            KT_Contour_Set r(a->process(operation, b.body()));
+            points += r->total_points;
+        };
+        switch (op) {
+        case Boolean::intersection:
+            run(KT_Contour_Intersection);
+            break;
+        case Boolean::union_:
+            run(KT_Contour_Union);
+            break;
+        case Boolean::difference:
+            run(KT_Contour_A_Minus_B);
+            break;
+        case Boolean::xor_:
+            run(KT_Contour_A_Minus_B);
+            run(KT_Contour_B_Minus_A);
+            break;
+        }
+    }
+    state.counters["points"] = points;
+}
+
+// Clipper 1 -------------------------------------------------------------------
+
+ClipperLib::Paths to_paths(const Shape& s) {
+    ClipperLib::Paths paths;
+    for (const Contour& c : s) {
+        ClipperLib::Path path;
+        for (const KT_Point_D& q : c)
+            path.push_back(
+                ClipperLib::IntPoint(static_cast<ClipperLib::cInt>(std::llround(q.x * 1e6)),
+                                     static_cast<ClipperLib::cInt>(std::llround(q.y * 1e6))));
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+ClipperLib::ClipType clip_type(Boolean op) {
+    switch (op) {
+    case Boolean::intersection:
+        return ClipperLib::ctIntersection;
+    case Boolean::union_:
+        return ClipperLib::ctUnion;
+    case Boolean::difference:
+        return ClipperLib::ctDifference;
+    case Boolean::xor_:
+        break;
+    }
+    return ClipperLib::ctXor;
+}
+
+void clipper_boolean(benchmark::State& state, const Shape& a_shape, const Shape& b_shape,
+                     Boolean op) {
+    const ClipperLib::Paths a = to_paths(a_shape), b = to_paths(b_shape);
+    double points = 0;
+    for (auto _ : state) {
+        ClipperLib::Clipper c;
+        c.AddPaths(a, ClipperLib::ptSubject, true);
+        c.AddPaths(b, ClipperLib::ptClip, true);
+        ClipperLib::Paths out;
+        c.Execute(clip_type(op), out, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+        points = 0;
+        for (const auto& path : out)
+            points += double(path.size());
+    }
+    state.counters["points"] = points;
 }
 
 // GLU ---------------------------------------------------------------------
@@ -91,14 +219,16 @@ struct Glu_Run {
         gluTessProperty(tess, GLU_TESS_BOUNDARY_ONLY, boundary_only ? GL_TRUE : GL_FALSE);
         gluTessNormal(tess, 0, 0, 1);
     }
+    Glu_Run(const Glu_Run&) = delete;
+    Glu_Run& operator=(const Glu_Run&) = delete;
     ~Glu_Run() { gluDeleteTess(tess); }
-    void run(const std::vector<const std::vector<KT_Point_D>*>& contours) {
+    void run(const Shape& contours) {
         combined.clear();
         combined.reserve(1 << 16);
         gluTessBeginPolygon(tess, static_cast<void*>(user));
-        for (const auto* c : contours) {
+        for (const Contour& c : contours) {
             gluTessBeginContour(tess);
-            for (const KT_Point_D& p : *c)
+            for (const KT_Point_D& p : c)
                 gluTessVertex(tess, const_cast<GLdouble*>(&p.x), const_cast<GLdouble*>(&p.x));
             gluTessEndContour(tess);
         }
@@ -106,137 +236,158 @@ struct Glu_Run {
     }
 };
 
-void glu_triangulate(benchmark::State& state) {
-    const std::vector<KT_Point_D> p = star(static_cast<int>(state.range(0)), 7, 0, 0);
+void glu_triangulate(benchmark::State& state, const Shape& shape) {
     Glu_Run glu(GLU_TESS_WINDING_NONZERO, false);
     for (auto _ : state) {
         glu.count.vertices = 0;
-        glu.run({&p});
+        glu.run(shape);
     }
     state.counters["triangles"] = double(glu.count.vertices) / 3;
 }
 
-// Intersection --------------------------------------------------------------
-
-struct Pair {
-    std::vector<KT_Point_D> a, b;
-};
-
-Pair intersection_input(bool self_intersecting) {
-    if (self_intersecting) return Pair{scribble(1000, 11), scribble(1000, 12)};
-    return Pair{star(1000, 11, 0, 0), star(1000, 12, 40, 20)};
-}
-
-void kavri_intersect(benchmark::State& state) {
-    const Pair in = intersection_input(state.range(0) != 0);
-    double points = 0;
-    for (auto _ : state) {
-        KT_Contour_Set a(1000, in.a.data(), false), b(1000, in.b.data(), false);
-        a.set_fill_rule(1);
-        b.set_fill_rule(1);
-        KT_Contour_Set r(a->process(KT_Contour_Intersection, b.body()));
-        points = r->total_points;
-    }
-    state.counters["points"] = points;
-}
-
-ClipperLib::Path to_path(const std::vector<KT_Point_D>& p) {
-    ClipperLib::Path path;
-    for (const KT_Point_D& q : p)
-        path.push_back(
-            ClipperLib::IntPoint(static_cast<ClipperLib::cInt>(std::llround(q.x * 1e6)),
-                                 static_cast<ClipperLib::cInt>(std::llround(q.y * 1e6))));
-    return path;
-}
-
-void clipper_intersect(benchmark::State& state) {
-    const Pair in = intersection_input(state.range(0) != 0);
-    const ClipperLib::Path a = to_path(in.a), b = to_path(in.b);
-    double points = 0;
-    for (auto _ : state) {
-        ClipperLib::Clipper c;
-        c.AddPath(a, ClipperLib::ptSubject, true);
-        c.AddPath(b, ClipperLib::ptClip, true);
-        ClipperLib::Paths out;
-        c.Execute(ClipperLib::ctIntersection, out, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
-        points = 0;
-        for (const auto& path : out)
-            points += double(path.size());
-    }
-    state.counters["points"] = points;
-}
-
-// GLU intersects two simple counter-clockwise outlines as the region wound
-// at least twice; it has no operand-aware rule for self-intersecting input.
-void glu_intersect(benchmark::State& state) {
-    const Pair in = intersection_input(false);
-    Glu_Run glu(GLU_TESS_WINDING_ABS_GEQ_TWO, true);
+// GLU combines two simple counter-clockwise outlines by their winding sum:
+// at least two is the intersection, positive the union; B reversed and
+// positive is the difference, odd the exclusive or. It has no operand-aware
+// rule for self-intersecting input.
+void glu_boolean(benchmark::State& state, const Shape& a, const Shape& b, Boolean op) {
+    Shape both = a;
+    GLdouble rule = GLU_TESS_WINDING_POSITIVE;
+    for (const Contour& c : b)
+        both.push_back(op == Boolean::difference ? reversed(c) : c);
+    if (op == Boolean::intersection) rule = GLU_TESS_WINDING_ABS_GEQ_TWO;
+    if (op == Boolean::xor_) rule = GLU_TESS_WINDING_ODD;
+    Glu_Run glu(rule, true);
     for (auto _ : state) {
         glu.count.vertices = 0;
-        glu.run({&in.a, &in.b});
+        glu.run(both);
     }
     state.counters["points"] = double(glu.count.vertices);
 }
 
-BENCHMARK_CAPTURE(kavri_triangulate, resolved, 2)
-    ->Name("triangulate/kavri_trusted")
-    ->Arg(100)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(kavri_triangulate, winding, 1)
-    ->Name("triangulate/kavri")
-    ->Arg(100)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(glu_triangulate)
-    ->Name("triangulate/glu")
-    ->Arg(100)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(kavri_intersect)->Name("intersect/kavri")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(clipper_intersect)
-    ->Name("intersect/clipper")
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(glu_intersect)->Name("intersect/glu")->Arg(0)->Unit(benchmark::kMicrosecond);
+// The table ---------------------------------------------------------------
 
-// Collects every run's time so that the ratios can be printed at the end.
-class Ratio_Reporter : public benchmark::ConsoleReporter {
+enum Peer { kavri, clipper, glu, peer_count };
+constexpr const char* peer_names[peer_count] = {"kavri", "clipper", "glu"};
+
+// Keeps every iteration run's time per benchmark; the table prints medians.
+class Table_Reporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
-            times[r.benchmark_name()] = r.GetAdjustedCPUTime();
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
+                times[r.run_name.function_name].push_back(r.GetAdjustedCPUTime());
         ConsoleReporter::ReportRuns(runs);
     }
-    std::map<std::string, double> times;
+    // Microseconds, or a negative value when the benchmark did not run.
+    double median(const std::string& name) const {
+        const auto found = times.find(name);
+        if (found == times.end()) return -1;
+        std::vector<double> t = found->second;
+        std::sort(t.begin(), t.end());
+        const std::size_t n = t.size();
+        return n % 2 ? t[n / 2] : (t[n / 2 - 1] + t[n / 2]) / 2;
+    }
+    std::map<std::string, std::vector<double>> times;
 };
 
-void print_ratio(const Ratio_Reporter& r, const std::string& ours, const std::string& peer) {
-    const auto a = r.times.find(ours), b = r.times.find(peer);
-    if (a == r.times.end() || b == r.times.end()) return;
-    std::printf("%-34s / %-28s = %6.2f\n", peer.c_str(), ours.c_str(), b->second / a->second);
+std::string benchmark_name(const std::string& case_name, Peer peer) {
+    return case_name + "/" + peer_names[peer];
+}
+
+void print_time(double us) {
+    if (us < 0)
+        std::printf(" %12s", "-");
+    else if (us < 1000)
+        std::printf(" %9.1f us", us);
+    else if (us < 1e6)
+        std::printf(" %9.2f ms", us / 1000);
+    else
+        std::printf(" %9.3f s ", us / 1e6);
+}
+
+void print_ratio(double peer, double ours) {
+    if (peer < 0 || ours <= 0)
+        std::printf(" %10s", "-");
+    else
+        std::printf(" %9.2fx", peer / ours);
+}
+
+void print_table(const Table_Reporter& reporter, const std::vector<std::string>& cases) {
+    std::printf("\n%-30s %12s %12s %12s %10s %10s\n", "case", "Kavri", "Clipper 1", "GLU",
+                "Clip/Kav", "GLU/Kav");
+    for (const std::string& name : cases) {
+        double t[peer_count];
+        for (int p = 0; p < peer_count; ++p)
+            t[p] = reporter.median(benchmark_name(name, Peer(p)));
+        if (t[kavri] < 0 && t[clipper] < 0 && t[glu] < 0) continue;
+        std::printf("%-30s", name.c_str());
+        for (const double time : t)
+            print_time(time);
+        print_ratio(t[clipper], t[kavri]);
+        print_ratio(t[glu], t[kavri]);
+        std::printf("\n");
+    }
+    std::printf("(a ratio above 1: the library is faster; exclusive or in the library is two "
+                "differences)\n");
+}
+
+template <class Fn> void add(const std::string& name, Fn&& fn) {
+    benchmark::RegisterBenchmark(name.c_str(), std::forward<Fn>(fn))->Unit(benchmark::kMicrosecond);
+}
+
+std::vector<std::string> register_cases() {
+    std::vector<std::string> cases;
+    auto triangulation = [&](const std::string& name, const Shape& shape) {
+        add(benchmark_name(name, kavri),
+            [shape](benchmark::State& s) { kavri_triangulate(s, shape); });
+        add(benchmark_name(name, glu), [shape](benchmark::State& s) { glu_triangulate(s, shape); });
+        cases.push_back(name);
+    };
+    for (const int n : {100, 1000, 10000, 100000}) {
+        triangulation("triangulate star " + std::to_string(n), Shape{star(n, 7, 0, 0)});
+        triangulation("triangulate circle " + std::to_string(n),
+                      Shape{circle(n, 0, 0, 100, false)});
+    }
+    // 148, 1,496 and 15,000 points in all.
+    const struct { int outline, hole; } holed[] = {{100, 6}, {1000, 62}, {10000, 625}};
+    for (const auto& h : holed)
+        triangulation("triangulate holes " + std::to_string(h.outline + 8 * h.hole),
+                      star_with_holes(h.outline, h.hole));
+    const struct {
+        const char* name;
+        Boolean op;
+    } ops[] = {{"intersect", Boolean::intersection},
+               {"union", Boolean::union_},
+               {"difference", Boolean::difference},
+               {"xor", Boolean::xor_}};
+    for (const bool scribbles : {false, true}) {
+        const Shape a{scribbles ? scribble(1000, 11) : star(1000, 11, 0, 0)};
+        const Shape b{scribbles ? scribble(1000, 12) : star(1000, 12, 40, 20)};
+        for (const auto& op : ops) {
+            const std::string name =
+                std::string(op.name) + (scribbles ? " scribbles 1000" : " stars 1000");
+            const Boolean o = op.op;
+            add(benchmark_name(name, kavri),
+                [a, b, o](benchmark::State& s) { kavri_boolean(s, a, b, o); });
+            add(benchmark_name(name, clipper),
+                [a, b, o](benchmark::State& s) { clipper_boolean(s, a, b, o); });
+            if (!scribbles)
+                add(benchmark_name(name, glu),
+                    [a, b, o](benchmark::State& s) { glu_boolean(s, a, b, o); });
+            cases.push_back(name);
+        }
+    }
+    return cases;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> cases = register_cases();
     benchmark::Initialize(&argc, argv);
-    Ratio_Reporter reporter;
+    Table_Reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nPeer time divided by the library's (above 1: the library is faster)\n");
-    for (const char* n : {"100", "10000", "100000"}) {
-        print_ratio(reporter, std::string("triangulate/kavri/") + n,
-                    std::string("triangulate/glu/") + n);
-        print_ratio(reporter, std::string("triangulate/kavri_trusted/") + n,
-                    std::string("triangulate/glu/") + n);
-    }
-    print_ratio(reporter, "intersect/kavri/0", "intersect/clipper/0");
-    print_ratio(reporter, "intersect/kavri/0", "intersect/glu/0");
-    print_ratio(reporter, "intersect/kavri/1", "intersect/clipper/1");
+    print_table(reporter, cases);
     benchmark::Shutdown();
     return 0;
 }

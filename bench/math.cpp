@@ -16,7 +16,6 @@ enum Class_Case { Identity, Scale_2D, Affine_2D, Affine_3D, Perspective };
 
 template <class Handle> Handle matrix_for(Class_Case c) {
     Handle m;
-    m.allocate(true);
     switch (c) {
     case Identity:
         break;

@@ -88,9 +88,6 @@ public:
     const KT_Variant& extra() const { return extra_; }
     void set_extra(const KT_Variant& extra) { extra_ = extra; }
 
-protected:
-    bool can_bake() const override { return true; }
-
 private:
     Params params_;
     KT_Variant extra_;

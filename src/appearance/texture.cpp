@@ -7,7 +7,6 @@
 namespace {
 
 constexpr KT_RGBA transparent = {0.0f, 0.0f, 0.0f, 0.0f};
-constexpr int default_bake_width = 64;
 // Larger bakes are refused rather than risk an allocation that cannot fit.
 constexpr int max_bake_side = 16384;
 
@@ -58,19 +57,13 @@ KT_RGBA KT_Texture_Data::value(const KT_Parameter*, int, const KT_Point*, const 
 
 KT_Shared_Image KT_Texture_Data::image(int width, int height) {
     const KT_Shared_Image base = base_image();
-    if (width <= 0) {
-        width = !baked_.empty() ? detail::texel_width(baked_)
-                : !base.empty() ? detail::texel_width(base)
-                                : default_bake_width;
-    }
-    if (height <= 0) {
-        height = !baked_.empty() ? detail::texel_height(baked_)
-                 : !base.empty() ? detail::texel_height(base)
-                                 : width;
-    }
+    if (base.empty()) return KT_Shared_Image();
+    const KT_Shared_Image& size_source = baked_.empty() ? base : baked_;
+    if (width <= 0) width = detail::texel_width(size_source);
+    if (height <= 0) height = detail::texel_height(size_source);
     const bool stale = baked_.empty() || detail::texel_width(baked_) != width ||
                        detail::texel_height(baked_) != height;
-    if (stale && can_bake() && bakeable_size(width, height)) bake(width, height);
+    if (stale && bakeable_size(width, height)) bake(width, height);
     return baked_;
 }
 

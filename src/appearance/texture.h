@@ -42,7 +42,9 @@ public:
                           const KT_Rendition* rendition) const;
     virtual KT_Shared_Image base_image() const { return KT_Shared_Image(); }
     // Bakes the texture at width x height (0 keeps the cached size, else the
-    // base image's, else 64 wide and square) and returns the cached image.
+    // base image's) and returns the cached image. A texture without a base
+    // image bakes nothing and returns an empty image, which tells a renderer
+    // to evaluate it itself.
     virtual KT_Shared_Image image(int width, int height);
     virtual bool is_dynamic() const { return false; }
     virtual bool is_simple_image() const { return false; }
@@ -91,9 +93,6 @@ protected:
                p.w <= 1.0f;
     }
 
-    // Whether image() has anything to bake; textures without a base image
-    // bake nothing unless they compute their colours themselves.
-    virtual bool can_bake() const { return !base_image().empty(); }
     // Fills a new 32-bit image of the baked size.
     virtual void fill_baked(const KT_Shared_Image& target) const { bake_by_value(target); }
 

@@ -1,8 +1,10 @@
 #include "contour/crossing_order.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
+#include "contour/exact_integer.h"
 #include "contour/exact_predicates.h"
 #include "contour/sweep_containers.h"
 
@@ -81,12 +83,14 @@ int sign(const Expansion& e) {
 }
 
 // One place as the fraction (n_v / d, n_u / d), in either arithmetic.
+// one is the constant 1, never scaled with the coordinates.
 template <class T, class Make, class Sub, class Mul, class Add>
-void fraction(const Place& p, Make make, Sub sub, Mul mul, Add add, T& nv, T& nu, T& d) {
+void fraction(const Place& p, const T& one, Make make, Sub sub, Mul mul, Add add, T& nv, T& nu,
+              T& d) {
     if (!p.crossing) {
         nv = make(p.a.v);
         nu = make(p.a.u);
-        d = make(1.0);
+        d = one;
         return;
     }
     const T ru = sub(make(p.b.u), make(p.a.u)), rv = sub(make(p.b.v), make(p.a.v));
@@ -105,12 +109,54 @@ void scale(Place& p, int shift) {
     }
 }
 
+// Calls f with every coordinate the place is made of.
+template <class F> void for_each_coordinate(const Place& p, F&& f) {
+    f(p.a.u);
+    f(p.a.v);
+    if (!p.crossing) return;
+    for (const XY& q : {p.b, p.c, p.d}) {
+        f(q.u);
+        f(q.v);
+    }
+}
+
 double largest(const Place& p) {
-    double m = std::max(std::fabs(p.a.u), std::fabs(p.a.v));
-    if (p.crossing)
-        for (const XY& q : {p.b, p.c, p.d})
-            m = std::max({m, std::fabs(q.u), std::fabs(q.v)});
+    double m = 0;
+    for_each_coordinate(p, [&m](double c) { m = std::max(m, std::fabs(c)); });
     return m;
+}
+
+double smallest_nonzero(const Place& p) {
+    double s = 0;
+    for_each_coordinate(p, [&s](double c) {
+        if (c != 0 && (s == 0 || std::fabs(c) < s)) s = std::fabs(c);
+    });
+    return s;
+}
+
+// The sign of an order of degree up to 5 in the coordinates.
+template <class T, class Make>
+int compare_fractions(const Place& x, const Place& y, const T& one, Make make) {
+    auto t_sub = [](const T& p, const T& q) { return p - q; };
+    auto t_mul = [](const T& p, const T& q) { return p * q; };
+    auto t_add = [](const T& p, const T& q) { return p + q; };
+    T xv, xu, xd, yv, yu, yd;
+    fraction(x, one, make, t_sub, t_mul, t_add, xv, xu, xd);
+    fraction(y, one, make, t_sub, t_mul, t_add, yv, yu, yd);
+    const int den = xd.sign() * yd.sign();
+    const int v = (xv * yd - yv * xd).sign() * den;
+    if (v != 0) return v;
+    return (xu * yd - yu * xd).sign() * den;
+}
+
+// Coordinates as integers in units of the lowest bit any of them has.
+int integer_compare(const Place& x, const Place& y) {
+    int base = INT_MAX;
+    auto lowest = [&base](double c) { base = std::min(base, Exact_Integer::lowest_bit(c)); };
+    for_each_coordinate(x, lowest);
+    for_each_coordinate(y, lowest);
+    auto make = [base](double c) { return Exact_Integer::from_double(c, base); };
+    return compare_fractions(x, y, Exact_Integer(1), make);
 }
 
 int exact_compare(const Place& x_in, const Place& y_in) {
@@ -119,6 +165,9 @@ int exact_compare(const Place& x_in, const Place& y_in) {
     // overflows.
     const double m = std::max(largest(x), largest(y));
     if (m == 0 || !std::isfinite(m)) return 0;
+    const double sx = smallest_nonzero(x), sy = smallest_nonzero(y);
+    const double smallest = sx == 0 || sy == 0 ? std::max(sx, sy) : std::min(sx, sy);
+    if (!detail::expansions_exact(smallest, m, 5)) return integer_compare(x, y);
     const int shift = -std::ilogb(m);
     scale(x, shift);
     scale(y, shift);
@@ -126,8 +175,9 @@ int exact_compare(const Place& x_in, const Place& y_in) {
     auto e_mul = [](const Expansion& p, const Expansion& q) { return product(p, q); };
     auto e_add = [](const Expansion& p, const Expansion& q) { return sum(p, q); };
     Expansion exv, exu, exd, eyv, eyu, eyd;
-    fraction(x, exact, e_sub, e_mul, e_add, exv, exu, exd);
-    fraction(y, exact, e_sub, e_mul, e_add, eyv, eyu, eyd);
+    const Expansion one = exact(1.0);
+    fraction(x, one, exact, e_sub, e_mul, e_add, exv, exu, exd);
+    fraction(y, one, exact, e_sub, e_mul, e_add, eyv, eyu, eyd);
     const int den = sign(exd) * sign(eyd);
     const int v = sign(difference(product(exv, eyd), product(eyv, exd))) * den;
     if (v != 0) return v;
@@ -142,7 +192,7 @@ Place_Key make_place_key(const Place& p) {
     auto mul = [](Bounded a, Bounded b) { return a * b; };
     auto add = [](Bounded a, Bounded b) { return a + b; };
     Bounded nv, nu, d;
-    fraction(p, make, sub, mul, add, nv, nu, d);
+    fraction(p, Bounded{1, 1}, make, sub, mul, add, nv, nu, d);
     // Within this range no product of the comparison overflows, and what
     // underflows is covered by the absolute slack below.
     const double m = largest(p);

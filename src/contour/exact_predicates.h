@@ -5,10 +5,33 @@
 #pragma once
 
 #include <cmath>
+#include <initializer_list>
 
 namespace kavri_contour {
 
 namespace detail {
+
+// The sign of the determinant in integer arithmetic, for coordinates too far
+// apart in magnitude for expansions.
+int integer_orient_sign(double ax, double ay, double bx, double by, double cx, double cy);
+
+// The smallest non-zero magnitude among the values, or 0 when all are 0.
+inline double smallest_nonzero(std::initializer_list<double> values) {
+    double smallest = 0;
+    for (const double v : values)
+        if (v != 0 && (smallest == 0 || std::fabs(v) < smallest)) smallest = std::fabs(v);
+    return smallest;
+}
+
+// Whether floating-point expansions of products of the given degree stay
+// exact for values from smallest to largest in magnitude: scaled so that the
+// largest is near 1, no partial product may fall below the smallest
+// subnormal.
+inline bool expansions_exact(double smallest, double largest, int degree) {
+    if (smallest == 0) return true;
+    const int spread = std::ilogb(largest) - std::ilogb(smallest);
+    return degree * (spread + 53) < 1021;
+}
 
 inline void two_sum(double a, double b, double& sum, double& error) {
     sum = a + b;
@@ -36,6 +59,8 @@ inline int exact_orient_sign(double ax, double ay, double bx, double by, double 
         std::fmax(std::fmax(std::fabs(ax), std::fabs(ay)), std::fmax(std::fabs(bx), std::fabs(by))),
         std::fmax(std::fabs(cx), std::fabs(cy)));
     if (largest == 0 || !std::isfinite(largest)) return 0;
+    if (!expansions_exact(smallest_nonzero({ax, ay, bx, by, cx, cy}), largest, 2))
+        return integer_orient_sign(ax, ay, bx, by, cx, cy);
     const int shift = -std::ilogb(largest);
     ax = std::ldexp(ax, shift), ay = std::ldexp(ay, shift);
     bx = std::ldexp(bx, shift), by = std::ldexp(by, shift);

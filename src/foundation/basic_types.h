@@ -67,14 +67,26 @@ struct KT_RGB32 {
 };
 static_assert(sizeof(KT_RGB32) == 4);
 
+namespace detail {
+
+// trunc(r) as a 32-bit integer: NaN gives 0 and values beyond the range
+// saturate, since the plain conversion of those is undefined.
+template <class Real> inline std::int32_t saturating_trunc(Real r) {
+    if (r != r) return 0;
+    if (r >= Real(2147483648.0)) return INT32_MAX;
+    if (r <= Real(-2147483649.0)) return INT32_MIN;
+    return static_cast<std::int32_t>(r);
+}
+
+} // namespace detail
+
 // Device rounding: halves round away from zero for positive values and the
 // negative side is biased so that -0.5 rounds to 0, matching scan conversion.
+// The sum is formed in the argument's precision.
 inline std::int32_t KD_Round(float v) {
-    return v >= 0.0f ? static_cast<std::int32_t>(v + 0.5f)
-                     : static_cast<std::int32_t>(v - 0.499999f);
+    return detail::saturating_trunc(v >= 0.0f ? v + 0.5f : v - 0.499999f);
 }
 
 inline std::int32_t KD_Round(double v) {
-    return v >= 0.0 ? static_cast<std::int32_t>(v + 0.5)
-                    : static_cast<std::int32_t>(v - 0.49999999999);
+    return detail::saturating_trunc(v >= 0.0 ? v + 0.5 : v - 0.49999999999);
 }

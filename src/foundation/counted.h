@@ -17,6 +17,10 @@
 // taken after the library loads is 1.
 std::uint32_t KD_Next_Change_Serial();
 
+// Reports, as a failed check, a write to a shared body whose copy() gave
+// null; the write then changes the shared body in place.
+void KD_Report_Failed_Copy();
+
 class KT_Counted : public KT_Object {
 public:
     KT_Counted() : references_(0), serial_(KD_Next_Change_Serial()) {}
@@ -113,14 +117,20 @@ public:
     }
 
     T* body() const { return body_; }
-    T* operator->() const { return body_; }
-    T& operator*() const { return *body_; }
+    // A constant handle reads; writing goes through modify(), which keeps
+    // copy on write.
+    const T* operator->() const { return body_; }
+    T* operator->() { return body_; }
+    const T& operator*() const { return *body_; }
+    T& operator*() { return *body_; }
     explicit operator bool() const { return body_ != nullptr; }
     bool empty() const { return body_ == nullptr; }
     bool shares_body_with(const KT_Pointer& other) const { return body_ == other.body_; }
 
     // Prepares the body for writing: a sole holder keeps its body and takes
-    // a new serial; a shared body is replaced by its copy.
+    // a new serial; a shared body is replaced by its copy. A body that cannot
+    // be copied (copy() gives null) stays shared and changes in place, and
+    // the failed copy is reported: an empty handle would fail at its next use.
     T* modify() {
         if (!body_) return nullptr;
         if (body_->reference_count() < 2) {
@@ -128,7 +138,12 @@ public:
             return body_;
         }
         T* fresh = static_cast<T*>(body_->copy());
-        if (fresh) fresh->add_reference();
+        if (!fresh) {
+            KD_Report_Failed_Copy();
+            body_->renew_change_serial();
+            return body_;
+        }
+        fresh->add_reference();
         body_->remove_reference();
         body_ = fresh;
         return body_;

@@ -9,17 +9,18 @@
 
 #include "foundation/heap.h"
 
+// The handle lives inside the element, so the element's one block from the
+// library heap holds everything but the name's text and the value's body.
 struct KT_Variant_Data::Element : KT_Object {
     Element(const wchar_t* element_name, const KT_Variant& element_value)
-        : name(element_name), value(new KT_Variant(element_value)) {}
-    ~Element() override { delete value; }
+        : name(element_name), value(element_value) {}
     Element(const Element&) = delete;
     Element& operator=(const Element&) = delete;
 
     Element* prev = nullptr;
     Element* next = nullptr;
     KT_String name;
-    KT_Variant* value;
+    KT_Variant value;
 };
 
 // Ordered, doubly linked, counting its elements.
@@ -116,7 +117,7 @@ KT_Counted* KT_Variant_Data::copy() const {
         // The names are already unique, so the elements are appended as they
         // are rather than through set_elem's search for duplicates.
         for (Element* element = value_.elements->head(); element; element = element->next)
-            twin->value_.elements->append(new Element(element->name.text(), *element->value));
+            twin->value_.elements->append(new Element(element->name.text(), element->value));
         break;
     default:
         twin->kind_ = kind_;
@@ -156,7 +157,7 @@ bool KT_Variant_Data::get_elem(const wchar_t* name, KT_Variant*& value) const {
     if (kind_ != Elements || !value_.elements) return false;
     Element* element = value_.elements->find(element_name(name));
     if (!element) return false;
-    value = element->value;
+    value = &element->value;
     return true;
 }
 
@@ -164,7 +165,7 @@ bool KT_Variant_Data::get_elem_at(int index, wchar_t*& name, KT_Variant*& value)
     if (index < 0 || index >= get_elem_count()) return false;
     Element* element = value_.elements->at(index);
     name = element->name.text();
-    value = element->value;
+    value = &element->value;
     return true;
 }
 

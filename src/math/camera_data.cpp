@@ -165,16 +165,14 @@ template <class Real>
 typename KT_Camera_Real_Data<Real>::Matrix KT_Camera_Real_Data<Real>::projection_matrix() const {
     Real d = distance();
     if (!is_perspective()) d *= ortho_range;
-    Matrix m;
-    m.allocate(true);
+    Matrix m; // the first edit attaches an identity body
     m.project(field.width, field.height, d, is_perspective());
     return m;
 }
 
 template <class Real>
 typename KT_Camera_Real_Data<Real>::Matrix KT_Camera_Real_Data<Real>::viewing_matrix() const {
-    Matrix m;
-    m.allocate(true);
+    Matrix m; // the first edit attaches an identity body
     m.translate(-target.x, -target.y, -target.z);
     m.change_basis(right, up, forward);
     m.shear_z(obliquity.x, obliquity.y);

@@ -90,10 +90,6 @@ public:
     KT_Matrix() = default;
     explicit KT_Matrix(KT_Matrix_Data* body) : KT_Pointer(body) {}
 
-    // A new body: double when p is non-zero, else single; identity, or all
-    // elements 0 with classification 0.
-    void allocate(const KT_Precision& p, bool identity);
-
     KT_Precision precision() const;
     // 0 for an empty handle.
     std::uint32_t classification() const;
@@ -122,6 +118,12 @@ public:
     template <class F> void visit(F&& f) const;
     template <class F> void edit(F&& f);
 
+protected:
+    // A new body: double when p is non-zero, else single; identity, or all
+    // elements 0 with classification 0. An all-zero body is classified as
+    // identity, so only the class itself may make one and fill it.
+    void allocate(const KT_Precision& p, bool identity);
+
 private:
     void prepare_for_edit();
 };
@@ -137,8 +139,6 @@ public:
 
     KT_Matrix_Of() = default;
     explicit KT_Matrix_Of(Body* body) : KT_Pointer<Body>(body) {}
-
-    void allocate(bool identity) { this->attach(new Body(identity)); }
 
     std::uint32_t classification() const { return this->body_ ? this->body_->classification : 0; }
 
@@ -167,6 +167,10 @@ public:
         if (!this->body_) allocate(true);
         f(*this->modify());
     }
+
+protected:
+    // See KT_Matrix::allocate.
+    void allocate(bool identity) { this->attach(new Body(identity)); }
 };
 
 class KT_Matrix_Single : public KT_Matrix_Of<KT_Matrix_Single_Data> {

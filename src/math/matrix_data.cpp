@@ -203,6 +203,8 @@ void KT_Matrix_Real_Data<Real, Self>::rotate(const Vector& axis, Real angle) {
 
 template <class Real, class Self>
 void KT_Matrix_Real_Data<Real, Self>::shear(int from, int to_a, Real a, int to_b, Real b) {
+    // Checked together: one bad angle must not let the other's term through.
+    if (!all_finite(a, b)) return;
     const bool first = shear_column(from, to_a, a);
     const bool second = shear_column(from, to_b, b);
     if (!first && !second) return;
@@ -213,7 +215,7 @@ void KT_Matrix_Real_Data<Real, Self>::shear(int from, int to_a, Real a, int to_b
 
 template <class Real, class Self>
 bool KT_Matrix_Real_Data<Real, Self>::shear_column(int from, int to, Real angle) {
-    if (angle == 0 || !all_finite(angle) || std::cos(angle) == 0) return false;
+    if (angle == 0 || std::cos(angle) == 0) return false;
     const Real t = std::tan(angle);
     for (auto& row : m)
         row[to] += row[from] * t;

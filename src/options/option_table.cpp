@@ -44,8 +44,10 @@ KT_Option* KT_Option_Table::find_path(const wchar_t* path, int length) const {
     while (end < length && !is_separator(path[end]))
         ++end;
     KT_Option* match = find_component(path, end);
-    if (!match || match->type() != KT_Option_Enum::Aggregate || end == length) return match;
+    if (!match || match->type() != KT_Option_Enum::Aggregate) return match;
 
+    // An aggregate always goes on with the remainder, so naming one without
+    // a remainder finds nothing: a table holds options, not tables.
     const int rest = length - end - 1;
     const KT_Aggregate_Option* nested = match->value.elements<KT_Aggregate_Option>();
     if (rest < 1 || !nested || match->value.count() < 1 || !nested->table()) return nullptr;

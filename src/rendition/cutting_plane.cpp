@@ -3,6 +3,9 @@
 void KT_Cutting_Plane_Set_Data::add(const KT_Cutting_Plane& plane) {
     planes.append(plane);
     ++count;
+    // The new plane has no screen plane yet, so the next validation must
+    // redo the work even for the matrix it saw last.
+    matrix_serial = 0;
 }
 
 KT_Cutting_Plane_Set::KT_Cutting_Plane_Set(const KT_Cutting_Plane& plane) {

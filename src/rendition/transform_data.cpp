@@ -144,7 +144,7 @@ KT_Matrix KT_Transform_Data::screen_matrix() {
         body->invalidate_adjoint();
         body->renew_change_serial();
     } else {
-        screen.allocate(KT_Precision::Single, true);
+        screen.reset(); // the edits below attach a new single identity
     }
     const float cx = (static_cast<float>(viewport.left) + static_cast<float>(viewport.right)) / 2;
     const float cy = (static_cast<float>(viewport.bottom) + static_cast<float>(viewport.top)) / 2;
@@ -157,7 +157,7 @@ void KT_Transform_Data::validate_world_to_device() {
     viewing.multiply(projection, world_to_device);
     if (handedness == 1) {
         KT_Matrix mirror;
-        mirror.allocate(KT_Precision::Double, true);
+        mirror.convert_to_double(); // a double identity
         mirror.scale(-1.0, 1.0, 1.0);
         KT_Matrix mirrored;
         world_to_device.multiply(mirror, mirrored);

@@ -86,6 +86,52 @@ TEST(CrossingOrder, MatchesExactFractionsOnGridsAtEveryScale) {
     EXPECT_GT(ties, 100);
 }
 
+// The same place with its second end point pushed far out along its line,
+// which moves no crossing: a crossing's line must start at the origin.
+Place with_far_end(Place p, int near_shift, int far_shift) {
+    p = scaled(p, near_shift);
+    p.b = XY{std::ldexp(p.b.u, far_shift), std::ldexp(p.b.v, far_shift)};
+    return p;
+}
+
+Place random_place_from_origin(std::mt19937& rng, int range) {
+    for (;;) {
+        Place p = random_place(rng, range);
+        if (!p.crossing) return p;
+        p.a = XY{0, 0};
+        if ((p.b.u != 0 || p.b.v != 0) && fraction(p).d != 0) return p;
+    }
+}
+
+TEST(CrossingOrder, StaysExactWhenCoordinatesSpanTheWholeRange) {
+    std::mt19937 rng(23);
+    const struct {
+        int near_shift, far_shift;
+    } spans[] = {{-1000, 1900}, {-600, 1500}, {-300, 600}, {0, 1000}};
+    for (int i = 0; i < 1500; ++i) {
+        const Place x = random_place_from_origin(rng, 6), y = random_place_from_origin(rng, 6);
+        const int want = expected(x, y);
+        for (const auto& span : spans) {
+            const Place far_x = with_far_end(x, span.near_shift, span.far_shift);
+            const Place far_y = with_far_end(y, span.near_shift, span.far_shift);
+            ASSERT_EQ(compare_places(make_place_key(far_x), make_place_key(far_y)), want)
+                << i << " near shift " << span.near_shift << " far shift " << span.far_shift;
+        }
+    }
+}
+
+TEST(CrossingOrder, TinyDifferencesBesideAHugeCoordinateCount) {
+    const Place lower{{1e300, 1e-300}, {}, {}, {}, false};
+    const Place upper{{1e300, 2e-300}, {}, {}, {}, false};
+    EXPECT_EQ(compare_places(make_place_key(lower), make_place_key(upper)), -1);
+    // A vertical line to 1e300 crossing a short horizontal one at v = 3e-300.
+    const Place crossing{{1e-300, -1e300}, {1e-300, 1e300}, {-1, 3e-300}, {1, 3e-300}, true};
+    const Place just_below{{1e-300, 2e-300}, {}, {}, {}, false};
+    const Place right_there{{1e-300, 3e-300}, {}, {}, {}, false};
+    EXPECT_EQ(compare_places(make_place_key(crossing), make_place_key(just_below)), 1);
+    EXPECT_EQ(compare_places(make_place_key(crossing), make_place_key(right_there)), 0);
+}
+
 TEST(CrossingOrder, CrossingAtAPointIsThatPoint) {
     // Diagonals of the square (0,0)-(2,2) cross at (1, 1).
     const Place cross{{0, 0}, {2, 2}, {2, 0}, {0, 2}, true};

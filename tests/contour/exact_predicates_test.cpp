@@ -49,4 +49,14 @@ TEST(ExactPredicates, KnownSignsOfTinyTurns) {
     EXPECT_EQ(orient(0, 0, 1e-320, 1e-320, 2e-320, 2e-320), 0);
 }
 
+TEST(ExactPredicates, TinyTurnsBesideHugeCoordinates) {
+    const double huge = 1e300, tiny = 1e-300;
+    const double just_above_huge = std::nextafter(huge, INFINITY);
+    // The turn is tiny * ulp(huge): far below anything a product of the
+    // scaled tiny coordinates can hold.
+    EXPECT_EQ(orient(0, 0, tiny, tiny, huge, just_above_huge), 1);
+    EXPECT_EQ(orient(0, 0, tiny, tiny, just_above_huge, huge), -1);
+    EXPECT_EQ(orient(0, 0, tiny, tiny, huge, huge), 0);
+}
+
 } // namespace

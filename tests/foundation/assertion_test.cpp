@@ -7,7 +7,6 @@
 #include <fstream>
 #include <regex>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -43,12 +42,21 @@ protected:
             [](int key) -> std::int16_t { return key == KDI_VK_SHIFT && shift_held ? -32768 : 0; });
         kdiSetDebugOutputSink([](const wchar_t* text) { debug_output.emplace_back(text); });
     }
+    // A silenced place stays silenced for the rest of the process, so every
+    // test that silences one takes a place no other test or repeat uses.
+    static std::wstring fresh_file() {
+        return L"place" + std::to_wstring(++places_used_) + L".cpp";
+    }
+    static int fresh_line() { return 100000 + ++places_used_; }
     // Null puts back the hooks the library starts with.
     void TearDown() override {
         kdiSetDialogCallback(nullptr);
         kdiSetKeyStateCallback(nullptr);
         kdiSetDebugOutputSink(nullptr);
     }
+
+private:
+    static inline int places_used_ = 0;
 };
 
 const std::wstring report_12 = L"\nThe assertion 'count > 0' failed in mesh.cpp at line 12.\nThe "
@@ -64,44 +72,113 @@ TEST_F(Assertion, ReportsWithFileAndLineInTheExactWords) {
     EXPECT_EQ(debug_output[0], report_12);
     EXPECT_EQ(dialog.shown, 1);
     EXPECT_EQ(dialog.text, report_12 + instructions);
-    EXPECT_EQ(std::pair(dialog.caption, dialog.style),
-              std::pair(std::wstring(L"Mesh Assertion Failed"), 0x22011u));
-
-    answer = KDI_IDCANCEL;
-    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"cancel.cpp", 3), 1) << "cancel asks to debug";
+    EXPECT_EQ(dialog.caption, L"Mesh Assertion Failed");
 }
 
-// A file and line, or a complaint's line alone, silenced with Shift stays
-// silent but still reaches the debug output.
-TEST_F(Assertion, ShiftSilencesOnlyThatFileAndLine) {
+// OK and Cancel buttons, the warning icon, system modal, topmost, set
+// foreground.
+TEST_F(Assertion, TheDialogHasTheReportStyle) {
+    const std::uint32_t report_style = 0x22011u;
+    KD_Fail_Assertion(L"count > 0", L"Mesh", L"mesh.cpp", 12);
+    EXPECT_EQ(dialog.style, report_style);
+}
+
+TEST_F(Assertion, CancelAsksToDebug) {
+    answer = KDI_IDCANCEL;
+    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"cancel.cpp", 3), 1);
+}
+
+// Answers a report at file and line with Cancel (asking to debug) while
+// Shift is held, which silences that place for the rest of the process.
+void silence(const wchar_t* file, int line) {
     shift_held = true;
     answer = KDI_IDCANCEL;
-    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", L"shift.cpp", 40), 1);
-    KD_Fail_Assertion(L"first", nullptr, nullptr, 77);
+    KD_Fail_Assertion(L"silenced", L"T", file, line);
     shift_held = false;
-    std::string answers;
-    using At = std::pair<const wchar_t*, int>;
-    for (auto [file, line] :
-         {At{L"shift.cpp", 40}, At{L"shift.cpp", 41}, At{L"shift.cpp.other", 40},
-          At{L"shift.cp", 40}, At{nullptr, 77}, At{nullptr, 78}})
-        answers += std::to_string(KD_Fail_Assertion(L"a", L"T", file, line));
-    EXPECT_EQ(answers, "011101");
-    EXPECT_EQ(dialog.shown, 2 + 4);
-    EXPECT_EQ(debug_output.size(), 8u);
 }
 
+// What a later report at file and line returns: 0 when silenced (or
+// answered OK), 1 when the dialog was shown and answered Cancel.
+int cancel_answer_at(const wchar_t* file, int line) {
+    answer = KDI_IDCANCEL;
+    return KD_Fail_Assertion(L"again", L"T", file, line);
+}
+
+constexpr int asks_to_debug = 1;
+constexpr int ignored = 0;
+
+TEST_F(Assertion, ShiftWithCancelStillAsksToDebugThatOnce) {
+    shift_held = true;
+    answer = KDI_IDCANCEL;
+    EXPECT_EQ(KD_Fail_Assertion(L"a", L"T", fresh_file().c_str(), 40), asks_to_debug);
+}
+
+TEST_F(Assertion, ASilencedFileAndLineShowsNoDialog) {
+    const std::wstring file = fresh_file();
+    silence(file.c_str(), 40);
+    const int shown_before = dialog.shown;
+    EXPECT_EQ(cancel_answer_at(file.c_str(), 40), ignored);
+    EXPECT_EQ(dialog.shown, shown_before);
+}
+
+TEST_F(Assertion, ASilencedReportStillReachesTheDebugOutput) {
+    const std::wstring file = fresh_file();
+    silence(file.c_str(), 40);
+    const std::size_t lines_before = debug_output.size();
+    cancel_answer_at(file.c_str(), 40);
+    EXPECT_EQ(debug_output.size(), lines_before + 1);
+}
+
+TEST_F(Assertion, SilencingCoversOnlyThatFileAndLine) {
+    const std::wstring file = fresh_file();
+    silence(file.c_str(), 40);
+    EXPECT_EQ(cancel_answer_at(file.c_str(), 41), asks_to_debug) << "another line";
+    EXPECT_EQ(cancel_answer_at((file + L".other").c_str(), 40), asks_to_debug)
+        << "a longer file name";
+    EXPECT_EQ(cancel_answer_at(file.substr(0, file.size() - 1).c_str(), 40), asks_to_debug)
+        << "a shorter file name";
+}
+
+TEST_F(Assertion, AComplaintIsSilencedByItsLineAlone) {
+    const int line = fresh_line();
+    silence(nullptr, line);
+    EXPECT_EQ(cancel_answer_at(nullptr, line), ignored) << "the same line";
+    EXPECT_EQ(cancel_answer_at(nullptr, line + 1), asks_to_debug) << "another line";
+}
+
+struct Complaint_Case {
+    const char* name;
+    const wchar_t* expression;
+    const wchar_t* title;
+    const wchar_t* file;
+    int line;
+};
+
 // Without a file or a line the expression alone is shown, as a complaint.
-TEST_F(Assertion, ReportsWithoutFileOrLineAndNullArguments) {
-    using Call = std::tuple<const wchar_t*, const wchar_t*, const wchar_t*, int>;
-    for (auto [expression, title, file, line] :
-         {Call{L"plain words", L"Ignored", nullptr, 7}, Call{L"line zero", L"T", L"file.cpp", 0},
-          Call{L"empty file", nullptr, L"", 9}, Call{nullptr, nullptr, nullptr, 0}}) {
-        const std::wstring text = expression ? expression : L"";
-        EXPECT_EQ(KD_Fail_Assertion(expression, title, file, line), 0) << text;
-        EXPECT_EQ(dialog.text, text);
-        EXPECT_EQ(dialog.caption, L"Complaint");
-        EXPECT_EQ(debug_output.back(), text);
-    }
+void expect_complaint(const Complaint_Case& c) {
+    SCOPED_TRACE(c.name);
+    const std::wstring text = c.expression ? c.expression : L"";
+    EXPECT_EQ(KD_Fail_Assertion(c.expression, c.title, c.file, c.line), 0);
+    EXPECT_EQ(dialog.text, text);
+    EXPECT_EQ(dialog.caption, L"Complaint");
+    ASSERT_FALSE(debug_output.empty());
+    EXPECT_EQ(debug_output.back(), text);
+}
+
+TEST_F(Assertion, WithoutAFileTheExpressionIsShownAsAComplaint) {
+    expect_complaint({"no file", L"plain words", L"Ignored", nullptr, 7});
+    expect_complaint({"empty file", L"empty file", nullptr, L"", 9});
+}
+
+TEST_F(Assertion, WithoutALineTheExpressionIsShownAsAComplaint) {
+    expect_complaint({"line zero", L"line zero", L"T", L"file.cpp", 0});
+}
+
+TEST_F(Assertion, AComplaintWithNothingShowsAnEmptyText) {
+    expect_complaint({"all null", nullptr, nullptr, nullptr, 0});
+}
+
+TEST_F(Assertion, ANullTitleLeavesTheCaptionWithoutOne) {
     EXPECT_EQ(KD_Fail_Assertion(nullptr, nullptr, L"null.cpp", 1), 0);
     EXPECT_EQ(dialog.caption, L" Assertion Failed");
 }

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <new>
+#include <string>
+#include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "child_process.h"
+#include "platform/diagnostics.h"
 #include "refusing_heap.h"
 
 namespace {
@@ -85,6 +89,93 @@ TEST(Object, HeapObjectsRecordTheirSizeAndAnExhaustedHeapThrows) {
     Refusing_Heap refusing;
     EXPECT_THROW(new Box_Data(1), std::bad_alloc) << "instead of building at null";
 }
+
+// A body whose constructor argument is itself a handle to a new body: the
+// inner allocation happens between the outer one and its constructor.
+class Holder_Data : public KT_Counted {
+public:
+    explicit Holder_Data(const Box& held) : held(held) {}
+    KT_Counted* copy() const override { return new Holder_Data(*this); }
+    Box held;
+};
+
+TEST(Object, AnObjectWhoseArgumentsAllocateRecordsItsOwnSize) {
+    auto* holder = new Holder_Data(Box(7));
+    EXPECT_EQ(holder->allocation_size(), sizeof(Holder_Data));
+    EXPECT_EQ(holder->held.body()->allocation_size(), sizeof(Box_Data));
+    delete holder;
+}
+
+// Bodies such as renderers are never copied on write: copy() gives null.
+class Uncopyable_Data : public KT_Counted {
+public:
+    KT_Counted* copy() const override { return nullptr; }
+    int value = 0;
+};
+
+class Uncopyable : public KT_Pointer<Uncopyable_Data> {
+public:
+    Uncopyable() : KT_Pointer<Uncopyable_Data>(new Uncopyable_Data) {}
+    Uncopyable_Data* write() { return modify(); }
+};
+
+std::vector<std::wstring> reports;
+
+class FailedCopy : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reports.clear();
+        kdiSetDebugOutputSink([](const wchar_t* text) { reports.emplace_back(text); });
+    }
+    void TearDown() override { kdiSetDebugOutputSink(nullptr); }
+};
+
+TEST_F(FailedCopy, KeepsTheSharedBodySoTheHandleStaysUsable) {
+    Uncopyable first;
+    Uncopyable second = first;
+    Uncopyable_Data* shared = first.body();
+    Uncopyable_Data* written = second.write();
+    ASSERT_EQ(written, shared) << "the handle must not be left empty";
+    written->value = 3;
+    EXPECT_TRUE(second.shares_body_with(first));
+    EXPECT_EQ(shared->reference_count(), 2u);
+    EXPECT_EQ(first.body()->value, 3) << "the change lands in the body every holder sees";
+}
+
+TEST_F(FailedCopy, RenewsTheSerialSoCachesSeeTheChange) {
+    Uncopyable first;
+    Uncopyable second = first;
+    const std::uint32_t before = first.body()->change_serial();
+    second.write();
+    EXPECT_GT(first.body()->change_serial(), before);
+}
+
+TEST_F(FailedCopy, IsReportedAsAFailedCheck) {
+    Uncopyable first;
+    Uncopyable second = first;
+    second.write();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find(L"copy"), std::wstring::npos) << "the report names the copy";
+}
+
+TEST_F(FailedCopy, IsNotReportedForASoleHolder) {
+    Uncopyable only;
+    EXPECT_EQ(only.write(), only.body());
+    EXPECT_TRUE(reports.empty());
+}
+
+// Reading through a constant handle must not open a way around copy on
+// write.
+template <class Handle>
+constexpr bool const_handle_gives_const_body =
+    std::is_const_v<std::remove_pointer_t<decltype(std::declval<const Handle&>().operator->())>>&&
+        std::is_const_v<std::remove_reference_t<decltype(*std::declval<const Handle&>())>>;
+template <class Handle>
+constexpr bool mutable_handle_gives_mutable_body =
+    !std::is_const_v<std::remove_pointer_t<decltype(std::declval<Handle&>().operator->())>>;
+
+static_assert(const_handle_gives_const_body<Box>, "a const handle hands out a const body");
+static_assert(mutable_handle_gives_mutable_body<Box>, "a handle of its own still writes");
 
 // In a fresh process, the first body built after the library loads takes
 // serial 1.

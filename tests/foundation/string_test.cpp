@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
+
+#include "refusing_heap.h"
 
 namespace {
 
@@ -53,6 +56,49 @@ TEST(String, FormatMeasuresAndFormatsAnyLength) {
     EXPECT_EQ(s.Format(L"%d %s", 1, "\xff\xfe"), 0);
     EXPECT_FALSE(s.is_null());
     EXPECT_EQ(s.length(), 0);
+}
+
+// Formatting a field of 2^31 characters takes seconds per attempt; it is
+// refused from its width before any attempt.
+TEST(StringFormat, AFieldWiderThanTheLimitIsRefusedWithoutFormatting) {
+    KT_String s(L"before");
+    Refusing_Heap counting(INT_MAX);
+    EXPECT_EQ(s.Format(L"%*ld", INT_MAX, 1L), 0);
+    EXPECT_EQ(s.length(), 0) << "a refused format leaves the empty string";
+    EXPECT_LE(Refusing_Heap::allocations, 1) << "only the empty result is allocated";
+}
+
+TEST(StringFormat, APrecisionWiderThanTheLimitIsRefused) {
+    KT_String s;
+    EXPECT_EQ(s.Format(L"%.*f", INT_MAX, 1.0), 0);
+    EXPECT_EQ(s.length(), 0);
+}
+
+TEST(StringFormat, FieldsThatTogetherPassTheLimitAreRefused) {
+    const int half_the_limit = 1 << 23;
+    KT_String s;
+    EXPECT_EQ(s.Format(L"%*d%*d", half_the_limit, 1, half_the_limit, 2), 0);
+    EXPECT_EQ(s.length(), 0);
+}
+
+TEST(StringFormat, AWideFieldWithinTheLimitIsFormatted) {
+    const int width = 3000;
+    KT_String s;
+    EXPECT_EQ(s.Format(L"%*d|", width, 7), width + 1);
+    EXPECT_EQ(s.text()[width - 1], L'7');
+    EXPECT_EQ(s.text()[0], L' ');
+}
+
+TEST(StringFormat, ALeftAlignedFieldFromANegativeWidthIsFormatted) {
+    KT_String s;
+    EXPECT_EQ(s.Format(L"%*d|", -4, 7), 5);
+    EXPECT_EQ(s, L"7   |");
+}
+
+TEST(StringFormat, ArgumentsAfterWideFieldsAreStillRead) {
+    KT_String s;
+    EXPECT_EQ(s.Format(L"%5.2f %lld %ls %c", 3.14159, 1234567890123LL, L"end", L'!'), 25);
+    EXPECT_EQ(s, L" 3.14 1234567890123 end !");
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -9,10 +10,22 @@
 #include <gtest/gtest.h>
 
 #include "math/matrix.h"
+#include "math/matrix_classification.h"
 
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
+
+// Classification bits by name; a product or chain of edits carries their OR.
+namespace bits {
+constexpr std::uint32_t identity = 0;
+constexpr std::uint32_t scaled = KT_Matrix_XY_Scaled;
+constexpr std::uint32_t mixed = KT_Matrix_XY_Mixed;
+constexpr std::uint32_t translated = KT_Matrix_XY_Translated;
+constexpr std::uint32_t z = KT_Matrix_Z;
+constexpr std::uint32_t perspective = KT_Matrix_Perspective;
+constexpr std::uint32_t general = KT_Matrix_General;
+} // namespace bits
 
 template <class Handle> using Real_Of_Handle = typename Handle::Real;
 
@@ -138,15 +151,19 @@ TYPED_TEST(Matrix_Precision, EveryClassTransformsLikeTheFullProduct) {
     std::set<std::uint32_t> seen;
     for (int trial = 0; trial < 3000; ++trial) {
         const TypeParam m = matrices.make();
-        seen.insert(m.classification() >= 16 ? 16 : m.classification());
+        seen.insert(std::min(m.classification(), bits::perspective));
         const float wlimit = trial % 2 ? 0.0f : 0.3f;
         expect_fast_equals_reference<KT_Point>(m, points, wlimit);
         expect_fast_equals_reference<KT_Point_D>(m, points_d, wlimit);
         expect_fast_equals_reference<KT_Point>(m, points_d, wlimit);
         if (this->HasFatalFailure()) return;
     }
-    for (std::uint32_t c : {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 15, 16})
-        EXPECT_TRUE(seen.count(c)) << "class " << c << " never arose";
+    // Every affine combination but z alone, and perspective.
+    for (std::uint32_t affine = bits::identity; affine < bits::perspective; ++affine) {
+        if (affine == bits::z) continue; // z never takes part without x or y
+        EXPECT_TRUE(seen.count(affine)) << "class " << affine << " never arose";
+    }
+    EXPECT_TRUE(seen.count(bits::perspective)) << "no perspective matrix arose";
 }
 
 TYPED_TEST(Matrix_Precision, EditingOperationsClassifyAndMovePointsAsDescribed) {
@@ -157,41 +174,66 @@ TYPED_TEST(Matrix_Precision, EditingOperationsClassifyAndMovePointsAsDescribed) 
     const struct {
         std::uint32_t classification;
         KT_Point_D in, out;
+        const char* what;
         void (*edit)(H&);
     } rows[] = {
         // clang-format off
-        {0, {1, 2, 3}, {1, 2, 3}, [](H& m) { m.scale(1, 1, 1); }},
-        {1, {1, 1, 1}, {2, 3, 1}, [](H& m) { m.scale(2, 3, 1); }},
-        {9, {1, 1, 1}, {1, 1, 2}, [](H& m) { m.scale(1, 1, 2); }},
-        {0, {1, 2, 3}, {1, 2, 3}, [](H& m) { m.translate(0, 0, 0); }},
-        {4, {1, 1, 1}, {2, 3, 1}, [](H& m) { m.translate(1, 2, 0); }},
-        {12, {1, 1, 1}, {1, 1, 2}, [](H& m) { m.translate(0, 0, 1); }},
-        {2, {1, 0, 0}, {0, 1, 0}, [](H& m) { m.rotate_z(pi / 2); }},
-        {10, {0, 1, 0}, {0, 0, 1}, [](H& m) { m.rotate_x(pi / 2); }},
-        {10, {0, 0, 1}, {1, 0, 0}, [](H& m) { m.rotate_y(pi / 2); }},
-        {0, {1, 2, 3}, {1, 2, 3}, [](H& m) { m.rotate_x(0); }},
-        {2, {2, 0, 0}, {std::sqrt(3.0), 1, 0}, [](H& m) { m.rotate(Vector{0, 0, 3}, pi / 6); }},
+        {bits::identity, {1, 2, 3}, {1, 2, 3}, "m.scale(1, 1, 1)",
+            [](H& m) { m.scale(1, 1, 1); }},
+        {bits::scaled, {1, 1, 1}, {2, 3, 1}, "m.scale(2, 3, 1)",
+            [](H& m) { m.scale(2, 3, 1); }},
+        {bits::scaled | bits::z, {1, 1, 1}, {1, 1, 2}, "m.scale(1, 1, 2)",
+            [](H& m) { m.scale(1, 1, 2); }},
+        {bits::identity, {1, 2, 3}, {1, 2, 3}, "m.translate(0, 0, 0)",
+            [](H& m) { m.translate(0, 0, 0); }},
+        {bits::translated, {1, 1, 1}, {2, 3, 1}, "m.translate(1, 2, 0)",
+            [](H& m) { m.translate(1, 2, 0); }},
+        {bits::translated | bits::z, {1, 1, 1}, {1, 1, 2}, "m.translate(0, 0, 1)",
+            [](H& m) { m.translate(0, 0, 1); }},
+        {bits::mixed, {1, 0, 0}, {0, 1, 0}, "m.rotate_z(pi / 2)",
+            [](H& m) { m.rotate_z(pi / 2); }},
+        {bits::mixed | bits::z, {0, 1, 0}, {0, 0, 1}, "m.rotate_x(pi / 2)",
+            [](H& m) { m.rotate_x(pi / 2); }},
+        {bits::mixed | bits::z, {0, 0, 1}, {1, 0, 0}, "m.rotate_y(pi / 2)",
+            [](H& m) { m.rotate_y(pi / 2); }},
+        {bits::identity, {1, 2, 3}, {1, 2, 3}, "m.rotate_x(0)",
+            [](H& m) { m.rotate_x(0); }},
+        {bits::mixed, {2, 0, 0}, {std::sqrt(3.0), 1, 0}, "m.rotate(Vector{0, 0, 3}, pi / 6)",
+            [](H& m) { m.rotate(Vector{0, 0, 3}, pi / 6); }},
         // a turn about the diagonal cycles the axes
-        {10, {1, 0, 0}, {0, 1, 0}, [](H& m) { m.rotate(Vector{1, 1, 1}, 2 * pi / 3); }},
-        {11, {1, 2, 3}, {4, 2, 3}, [](H& m) { m.shear_z(pi / 4, 0); }},
-        {0, {1, 2, 3}, {1, 2, 3}, [](H& m) { m.shear_z(0, 0); }},
-        {0, {1, 2, 3}, {1, 2, 3}, [](H& m) { m.project(2, 2, 1, false); }},
-        {9, {1, 1, 1}, {0.5, 0.5, 0.5}, [](H& m) { m.project(4, 4, 2, false); }},
-        {1, {1, 1, 1}, {0.5, 1, 1}, [](H& m) { m.project(4, 2, 1, false); }},
-        {16, {1, 1, 0}, {1, 1, 0}, [](H& m) { m.project(2, 2, 1, true); }},
-        {25, {1, 1, 0}, {0.5, 0.5, 0}, [](H& m) { m.project(4, 4, 2, true); }},
-        {3, {1, 2, 3}, {2, -1, 3}, [](H& m) { m.change_basis(V{0, 1, 0}, V{-1, 0, 0}, V{0, 0, 1}); }},
-        {11, {1, 2, 3}, {2, 3, 1}, [](H& m) { m.change_basis(V{0, 1, 0}, V{0, 0, 1}, V{1, 0, 0}); }},
+        {bits::mixed | bits::z, {1, 0, 0}, {0, 1, 0}, "m.rotate(Vector{1, 1, 1}, 2 * pi / 3)",
+            [](H& m) { m.rotate(Vector{1, 1, 1}, 2 * pi / 3); }},
+        {bits::scaled | bits::mixed | bits::z, {1, 2, 3}, {4, 2, 3}, "m.shear_z(pi / 4, 0)",
+            [](H& m) { m.shear_z(pi / 4, 0); }},
+        {bits::identity, {1, 2, 3}, {1, 2, 3}, "m.shear_z(0, 0)",
+            [](H& m) { m.shear_z(0, 0); }},
+        {bits::identity, {1, 2, 3}, {1, 2, 3}, "m.project(2, 2, 1, false)",
+            [](H& m) { m.project(2, 2, 1, false); }},
+        {bits::scaled | bits::z, {1, 1, 1}, {0.5, 0.5, 0.5}, "m.project(4, 4, 2, false)",
+            [](H& m) { m.project(4, 4, 2, false); }},
+        {bits::scaled, {1, 1, 1}, {0.5, 1, 1}, "m.project(4, 2, 1, false)",
+            [](H& m) { m.project(4, 2, 1, false); }},
+        {bits::perspective, {1, 1, 0}, {1, 1, 0}, "m.project(2, 2, 1, true)",
+            [](H& m) { m.project(2, 2, 1, true); }},
+        {bits::scaled | bits::z | bits::perspective, {1, 1, 0}, {0.5, 0.5, 0}, "m.project(4, 4, 2, true)",
+            [](H& m) { m.project(4, 4, 2, true); }},
+        {bits::scaled | bits::mixed, {1, 2, 3}, {2, -1, 3}, "m.change_basis(V{0, 1, 0}, V{-1, 0, 0}, V{0, 0, 1})",
+            [](H& m) { m.change_basis(V{0, 1, 0}, V{-1, 0, 0}, V{0, 0, 1}); }},
+        {bits::scaled | bits::mixed | bits::z, {1, 2, 3}, {2, 3, 1}, "m.change_basis(V{0, 1, 0}, V{0, 0, 1}, V{1, 0, 0})",
+            [](H& m) { m.change_basis(V{0, 1, 0}, V{0, 0, 1}, V{1, 0, 0}); }},
         // appending: scaled first, then translated
-        {13, {1, 1, 1}, {3, 2, 2}, [](H& m) { m.scale(2, 2, 2), m.translate(1, 0, 0); }},
+        {bits::scaled | bits::translated | bits::z, {1, 1, 1}, {3, 2, 2}, "m.scale(2, 2, 2), m.translate(1, 0, 0)",
+            [](H& m) { m.scale(2, 2, 2), m.translate(1, 0, 0); }},
         // products carry the OR of their operands
-        {14, {0, 0, 0}, {1, 0, 2}, [](H& m) { product_of_translate_and_turn(m); }},
+        {bits::mixed | bits::translated | bits::z, {0, 0, 0}, {1, 0, 2}, "product_of_translate_and_turn(m)",
+            [](H& m) { product_of_translate_and_turn(m); }},
         // the 3 x 3 block and the translation only
-        {15, {1, 2, 3}, {3, 7, 13}, [](H& m) { m.set(block_and_translation<Real>); }},
+        {bits::scaled | bits::mixed | bits::translated | bits::z, {1, 2, 3}, {3, 7, 13}, "m.set(block_and_translation<Real>)",
+            [](H& m) { m.set(block_and_translation<Real>); }},
         // clang-format on
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(&row - rows);
+        SCOPED_TRACE(row.what);
         H m;
         row.edit(m);
         KT_Point_D p;
@@ -255,7 +297,7 @@ TYPED_TEST(Matrix_Precision, ProductOperandsAndNormalisation) {
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
             EXPECT_DOUBLE_EQ(result.body()->m[i][j], expected[i][j] / 2);
-    EXPECT_EQ(result.classification(), 31u);
+    EXPECT_EQ(result.classification(), bits::general);
 
     // The result handle may be an operand; a shared body is not written.
     TypeParam s;
@@ -319,7 +361,7 @@ TYPED_TEST(Matrix_Precision, AdjointTimesMatrixIsAMultipleOfIdentity) {
     Random_Matrices<TypeParam> matrices(77);
     for (int trial = 0; trial < 200; ++trial) {
         const TypeParam m = matrices.make();
-        if (m.classification() == 0) continue;
+        if (m.classification() == bits::identity) continue;
         const TypeParam adjoint = m.adjoint();
         ASSERT_FALSE(adjoint.empty());
         EXPECT_TRUE(m.adjoint().shares_body_with(adjoint)); // cached
@@ -398,7 +440,8 @@ TYPED_TEST(Matrix_Precision, PlanesAndNormalsThroughTheAdjointFollowThePoints) {
         KT_Vector out;
         adjoint.transform(KT_Vector{float(n.x), float(n.y), float(n.z)}, out);
         EXPECT_NEAR(KD_Length(out), 1, 1e-5);
-        if (m.classification() != 2 && m.classification() != 10) continue;
+        if (m.classification() != bits::mixed && m.classification() != (bits::mixed | bits::z))
+            continue;
         KT_Point_D image, origin;
         m.transform(KT_Point_D{n.x, n.y, n.z}, image);
         m.transform(KT_Point_D{0, 0, 0}, origin);
@@ -445,6 +488,37 @@ TYPED_TEST(Matrix_Precision, BadArgumentsLeaveTheMatrixAlone) {
     EXPECT_EQ(out_plane.d, 0);
 }
 
+// One finite and one infinite angle: the finite term must not be applied
+// alone.
+TYPED_TEST(Matrix_Precision, AShearWithOneInfiniteAngleChangesNothing) {
+    using Real = Real_Of_Handle<TypeParam>;
+    const Real finite_angle = 0.5;
+    const Real infinite_angle = std::numeric_limits<Real>::infinity();
+    TypeParam m;
+    m.shear_z(finite_angle, infinite_angle);
+    EXPECT_EQ(m.classification(), bits::identity);
+    EXPECT_EQ(m.body()->m[2][0], 0) << "x += tan(0.5) z was applied";
+    m.shear_x(std::numeric_limits<Real>::quiet_NaN(), finite_angle);
+    EXPECT_EQ(m.classification(), bits::identity);
+    EXPECT_EQ(m.body()->m[0][2], 0) << "z += tan(0.5) x was applied";
+}
+
+// An all-zero body would be classified as identity: only the class itself
+// may make one.
+template <class Handle>
+concept Allocates_Bodies_In_Public = requires(Handle h) {
+    h.allocate(KT_Precision::Single, false);
+};
+template <class Handle>
+concept Allocates_Fixed_Bodies_In_Public = requires(Handle h) {
+    h.allocate(false);
+};
+static_assert(!Allocates_Bodies_In_Public<KT_Matrix>, "KT_Matrix::allocate is protected");
+static_assert(!Allocates_Fixed_Bodies_In_Public<KT_Matrix_Single>,
+              "KT_Matrix_Single::allocate is protected");
+static_assert(!Allocates_Fixed_Bodies_In_Public<KT_Matrix_Double>,
+              "KT_Matrix_Double::allocate is protected");
+
 TEST(Matrix_Handle, EmptyIsIdentityAndEditingCopiesASharedBody) {
     const KT_Matrix empty;
     const KT_Point_D in[2] = {{1, 2, 3}, {-4, 5, 1e20}};
@@ -469,11 +543,11 @@ TEST(Matrix_Handle, EmptyIsIdentityAndEditingCopiesASharedBody) {
 TEST(Matrix_Handle, MixedPrecisionProductsAreDouble) {
     KT_Matrix a, b, result;
     a.rotate_z(0.25);
-    b.allocate(KT_Precision::Double, true);
+    b.convert_to_double();
     b.translate(1e-9, 2, 0);
     a.multiply(b, result);
     ASSERT_EQ(result.precision(), KT_Precision::Double);
-    EXPECT_EQ(result.classification(), 6u);
+    EXPECT_EQ(result.classification(), bits::mixed | bits::translated);
     EXPECT_DOUBLE_EQ(result.element(3, 0), 1e-9);
     EXPECT_FLOAT_EQ(result.element(0, 0), std::cos(0.25f));
 }
@@ -486,18 +560,18 @@ TEST(Matrix_Handle, PrecisionConversions) {
     EXPECT_TRUE(KT_Matrix(shared).shares_body_with(m));
     m.convert_to_double();
     ASSERT_EQ(m.precision(), KT_Precision::Double);
-    EXPECT_EQ(m.classification(), 11u);
+    EXPECT_EQ(m.classification(), bits::scaled | bits::mixed | bits::z);
     EXPECT_EQ(m.element(0, 0), double(shared.body()->m[0][0]));
     const KT_Matrix_Single narrowed = m.single();
     ASSERT_FALSE(narrowed.empty());
-    EXPECT_EQ(narrowed.classification(), 11u);
+    EXPECT_EQ(narrowed.classification(), bits::scaled | bits::mixed | bits::z);
     EXPECT_EQ(narrowed.body()->m[2][2], shared.body()->m[2][2]);
     m.translate(1e31, 0, 0);
     EXPECT_TRUE(m.single().empty());
     KT_Matrix fresh;
     fresh.convert_to_double();
     EXPECT_EQ(fresh.precision(), KT_Precision::Double);
-    EXPECT_EQ(fresh.classification(), 0u);
+    EXPECT_EQ(fresh.classification(), bits::identity);
 }
 
 } // namespace

@@ -20,43 +20,105 @@ int int_at(const KT_Option_Table& t, const wchar_t* path) {
     return t.find(path)->value.element<int>(0);
 }
 
-TEST(OptionTable, FindMatchesNamesExactlyDescendsPathsAndMovesTheCursor) {
-    KT_Option_Table table;
-    KT_Aggregate_Option group, inner;
-    inner.table()->add(KT_Option(L"Leaf", E::Local, 7));
-    group.table()->add(KT_Option(L"Size", E::Global, 3));
-    group.table()->add(KT_Option(L"Inner", E::Global, inner));
-    table.add(KT_Option(L"Palette", E::Global, 1));
-    table.add(KT_Option(L"Group", E::Global, group));
-    table.add(KT_Option(L"Palette", E::Global, 2));
-    table.add(KT_Option(L"/Lead", E::Global, 4));
-    std::wstring a(300, L'a'), b = a;
-    b.back() = L'b';
-    table.add(KT_Option(KT_String(a.c_str()), E::Global, 5));
-    table.add(KT_Option(KT_String(b.c_str()), E::Global, 6));
-    const std::wstring deep = L"Group/" + std::wstring(400, L'x');
-
-    // The int found per path, or 0 for no option. The first of twins wins, a
-    // leading separator is part of the name and a plain option ends the path.
-    std::wstring found;
-    for (const wchar_t* path :
-         {L"Palette", L"palette", L"Palett", L"Palettes", L"", L"Group/Size", L"Group\\Size",
-          L"Group/", L"Group/Inner\\Leaf", L"Group//Size", L"Group/Missing", L"/Lead",
-          L"Palette/anything/at all", b.c_str(), deep.c_str()}) {
-        KT_Option* o = table.find(path);
-        found += std::to_wstring(o ? o->value.element<int>(0) : 0);
+// A table with twin names, an aggregate Group (holding Size = 3 and an
+// aggregate Inner holding Leaf = 7), a name that starts with a separator and
+// two long names that differ only in their last character.
+class OptionFind : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KT_Aggregate_Option group, inner;
+        inner.table()->add(KT_Option(L"Leaf", E::Local, leaf_value));
+        group.table()->add(KT_Option(L"Size", E::Global, size_value));
+        group.table()->add(KT_Option(L"Inner", E::Global, inner));
+        table.add(KT_Option(L"Palette", E::Global, first_palette));
+        table.add(KT_Option(L"Group", E::Global, group));
+        table.add(KT_Option(L"Palette", E::Global, second_palette));
+        table.add(KT_Option(L"/Lead", E::Global, lead_value));
+        long_a.back() = L'a';
+        long_b.back() = L'b';
+        table.add(KT_Option(KT_String(long_a.c_str()), E::Global, long_a_value));
+        table.add(KT_Option(KT_String(long_b.c_str()), E::Global, long_b_value));
     }
-    EXPECT_EQ(found, L"100003307004160");
-    EXPECT_EQ(table.find(KT_String()), nullptr);
 
-    // find moves the cursor that next follows.
-    EXPECT_EQ(names(table).substr(0, 28), L"Palette,Group,Palette,/Lead,");
-    ASSERT_NE(table.find(L"Group"), nullptr);
-    EXPECT_EQ(table.next()->value.element<int>(0), 2);
-    EXPECT_EQ(table.next()->name(), L"/Lead");
-    table.find(KT_String(b.c_str()));
-    EXPECT_EQ(table.next(), nullptr);
-    EXPECT_EQ(table.next(), nullptr);
+    // The int held by the option found at path; fails the test when none is.
+    int found_int(const std::wstring& path) const {
+        KT_Option* o = table.find(KT_String(path.c_str()));
+        if (!o) {
+            ADD_FAILURE() << "nothing found at " << std::string(path.begin(), path.end());
+            return 0;
+        }
+        return o->value.element<int>(0);
+    }
+    bool finds_nothing(const std::wstring& path) const {
+        return table.find(KT_String(path.c_str())) == nullptr;
+    }
+
+    static constexpr int first_palette = 1, second_palette = 2, size_value = 3, lead_value = 4,
+                         long_a_value = 5, long_b_value = 6, leaf_value = 7;
+    // Longer than the 256 characters find keeps on the stack.
+    std::wstring long_a = std::wstring(300, L'x'), long_b = long_a;
+    KT_Option_Table table;
+};
+
+TEST_F(OptionFind, MatchesWholeNamesWithCase) {
+    EXPECT_EQ(found_int(L"Palette"), first_palette) << "the first of twins wins";
+    EXPECT_TRUE(finds_nothing(L"palette")) << "case matters";
+    EXPECT_TRUE(finds_nothing(L"Palett")) << "a prefix is not a match";
+    EXPECT_TRUE(finds_nothing(L"Palettes")) << "nor a longer name";
+}
+
+TEST_F(OptionFind, EmptyAndNullNamesFindNothing) {
+    EXPECT_TRUE(finds_nothing(L""));
+    EXPECT_EQ(table.find(KT_String()), nullptr);
+}
+
+TEST_F(OptionFind, DescendsAggregatesThroughEitherSeparator) {
+    EXPECT_EQ(found_int(L"Group/Size"), size_value);
+    EXPECT_EQ(found_int(L"Group\\Size"), size_value);
+    EXPECT_EQ(found_int(L"Group/Inner\\Leaf"), leaf_value);
+}
+
+TEST_F(OptionFind, AnAggregateNameWithoutRemainderFindsNothing) {
+    EXPECT_TRUE(finds_nothing(L"Group")) << "the search goes on with an empty remainder";
+    EXPECT_TRUE(finds_nothing(L"Group/")) << "a separator alone leaves no remainder either";
+    EXPECT_TRUE(finds_nothing(L"Group/Inner"));
+}
+
+TEST_F(OptionFind, MissingOrEmptyComponentsFindNothing) {
+    EXPECT_TRUE(finds_nothing(L"Group/Missing"));
+    EXPECT_TRUE(finds_nothing(L"Group//Size")) << "the empty name between two separators";
+    EXPECT_TRUE(finds_nothing(L"Group/" + std::wstring(400, L'x')));
+}
+
+TEST_F(OptionFind, APlainOptionEndsThePath) {
+    EXPECT_EQ(found_int(L"Palette/anything/at all"), first_palette);
+}
+
+TEST_F(OptionFind, ALeadingSeparatorBelongsToTheName) {
+    EXPECT_EQ(found_int(L"/Lead"), lead_value);
+}
+
+TEST_F(OptionFind, LongNamesCompareEveryCharacter) {
+    EXPECT_EQ(found_int(long_a), long_a_value);
+    EXPECT_EQ(found_int(long_b), long_b_value);
+}
+
+TEST_F(OptionFind, MovesTheCursorThatNextFollows) {
+    ASSERT_NE(table.find(L"Palette"), nullptr);
+    KT_Option* after_palette = table.next();
+    ASSERT_NE(after_palette, nullptr);
+    EXPECT_EQ(after_palette->name(), L"Group");
+    table.find(KT_String(long_b.c_str()));
+    EXPECT_EQ(table.next(), nullptr) << "the last option was found";
+    EXPECT_EQ(table.next(), nullptr) << "and next stays at the end";
+}
+
+TEST(OptionTable, IteratesInOrderOfAddition) {
+    KT_Option_Table table;
+    table.add(KT_Option(L"Palette", E::Global, 1));
+    table.add(KT_Option(L"Group", E::Global, KT_Aggregate_Option()));
+    table.add(KT_Option(L"Palette", E::Global, 2));
+    EXPECT_EQ(names(table), L"Palette,Group,Palette");
     EXPECT_EQ(KT_Option_Table().first(), nullptr);
 }
 

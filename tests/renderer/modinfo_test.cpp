@@ -38,7 +38,7 @@ TEST(Modinfo, ReportsEachModuleAndSucceedsOnlyWhenAllWouldLoad) {
         {"probe_typed12.kdi", 1, "not found"},
         {list + "probe_unversioned.kdi", 1, "3 (the module has no readable version resource)"},
         {list + "probe_no_entry12.kdi", 1, "5 ("},
-        {"", 2, ""},
+        {"", 0, "gdifont12.kdi"},
         {"-p", 2, ""},
     };
     for (const auto& c : cases) {

@@ -24,11 +24,13 @@ KT_Rendition lit_by(const KT_Filter& light) {
     return r;
 }
 
-void expect_rgba(const KT_RGBA& c, const KT_RGBA& expected, float tolerance = 1e-5f) {
-    EXPECT_NEAR(c.red, expected.red, tolerance);
-    EXPECT_NEAR(c.green, expected.green, tolerance);
-    EXPECT_NEAR(c.blue, expected.blue, tolerance);
-    EXPECT_NEAR(c.alpha, expected.alpha, tolerance);
+void expect_rgba(const char* what, const KT_RGBA& c, const KT_RGBA& expected,
+                 float tolerance = 1e-5f) {
+    SCOPED_TRACE(what);
+    EXPECT_NEAR(c.red, expected.red, tolerance) << "red";
+    EXPECT_NEAR(c.green, expected.green, tolerance) << "green";
+    EXPECT_NEAR(c.blue, expected.blue, tolerance) << "blue";
+    EXPECT_NEAR(c.alpha, expected.alpha, tolerance) << "alpha";
 }
 
 KT_Ambient_Light ambient(float level) {
@@ -61,79 +63,139 @@ KT_RGBA shade(const KT_Shader& shader, const KT_Rendition& r, const KT_RGBA& col
     return shader.shade(&r, &normal, &at, &colour);
 }
 
-// Lighting worked out by hand for each material and light kind.
-TEST(MaterialShade, MatchesHandComputedLighting) {
-    const KT_Basic_Material basic;
+const KT_RGBA base = {0.4f, 0.2f, 0.1f, 0.8f};
+const KT_RGBA opaque_base = {0.4f, 0.2f, 0.1f, 1};
+// The highlight of shininess 5 where the reflection makes 60 degrees with
+// the eye: 0.5^5.
+const float highlight_at_60_degrees = 0.03125f;
+
+KT_Basic_Material dull_material() {
     KT_Basic_Material dull;
     dull.set_specular_color({0, 0, 0});
-    const KT_RGBA base = {0.4f, 0.2f, 0.1f, 0.8f}, opaque = {0.4f, 0.2f, 0.1f, 1};
-    expect_rgba(shade(basic, lit_by(ambient(0.2f))), {0.2f, 0.2f, 0.2f, 1});
-    // Diffuse 0.5 * base plus a full highlight: the reflection is the eye.
-    expect_rgba(shade(basic, lit_by(distant_of(0.5f)), base), {0.7f, 0.6f, 0.55f, 0.8f});
-    expect_rgba(shade(basic, lit_by(distant_of(2)), base), {1, 1, 1, 0.8f});
-    // cos 60 = 0.5, and the reflection makes 60 degrees with the eye too:
-    // the highlight is 0.5^5.
-    const float h = 0.03125f;
-    expect_rgba(shade(basic, lit_by(distant_at(M_PI / 3)), opaque),
+    return dull;
+}
+
+// Lighting worked out by hand for each material and light kind.
+TEST(BasicMaterial, AmbientLightScalesTheColour) {
+    expect_rgba("ambient 0.2 on white", shade(KT_Basic_Material(), lit_by(ambient(0.2f))),
+                {0.2f, 0.2f, 0.2f, 1});
+}
+
+// Diffuse 0.5 * base plus a full highlight: the reflection is the eye.
+TEST(BasicMaterial, ALightBehindTheViewerAddsAFullHighlight) {
+    expect_rgba("distant 0.5", shade(KT_Basic_Material(), lit_by(distant_of(0.5f)), base),
+                {0.7f, 0.6f, 0.55f, 0.8f});
+    expect_rgba("distant 2 saturates", shade(KT_Basic_Material(), lit_by(distant_of(2)), base),
+                {1, 1, 1, 0.8f});
+}
+
+// cos 60 = 0.5, and the reflection makes 60 degrees with the eye too.
+TEST(BasicMaterial, ALightAtSixtyDegreesHalvesTheDiffuseTerm) {
+    const float h = highlight_at_60_degrees;
+    expect_rgba("distant at 60 degrees",
+                shade(KT_Basic_Material(), lit_by(distant_at(M_PI / 3)), opaque_base),
                 {0.2f + h, 0.1f + h, 0.05f + h, 1});
-    // 1/16 diffuse and 1/16 highlight at distance 4.
+}
+
+// 1/16 diffuse and 1/16 highlight at distance 4.
+TEST(BasicMaterial, APointLightFallsWithTheSquareOfTheDistance) {
     KT_Point_Light point({0, 0, -4});
     point.set_attenuation(KT_Lighting_Attenuation::Inverse_Square);
-    expect_rgba(shade(basic, lit_by(point)), {0.125f, 0.125f, 0.125f, 1});
-    // A spot: full light on its axis; 0.3 off it, half way through the
-    // fade and arriving at 0.3 to the normal (the table arc cosine shifts
-    // the fade slightly); dark beyond the outer cone.
+    expect_rgba("point light at distance 4", shade(KT_Basic_Material(), lit_by(point)),
+                {0.125f, 0.125f, 0.125f, 1});
+}
+
+// Full light on the axis; 0.3 off it, half way through the fade and
+// arriving at 0.3 to the normal (the table arc cosine shifts the fade
+// slightly); dark beyond the outer cone.
+TEST(BasicMaterial, ASpotLightFadesBetweenItsCones) {
     const KT_Rendition spot = lit_by(KT_Spot_Light({0, 0, -4}, {0, 0, 1}, 0.2f, 0.4f, 1.0f, 0.0f));
     const float half = 0.5f * std::cos(0.3f);
-    expect_rgba(shade(dull, spot), white);
-    expect_rgba(shade(dull, spot, white, towards_viewer, {4 * std::tan(0.3f), 0, 0}),
+    expect_rgba("on the axis", shade(dull_material(), spot), white);
+    expect_rgba("0.3 off the axis",
+                shade(dull_material(), spot, white, towards_viewer, {4 * std::tan(0.3f), 0, 0}),
                 {half, half, half, 1}, 1e-3f);
-    expect_rgba(shade(dull, spot, white, towards_viewer, {4 * std::tan(0.45f), 0, 0}),
+    expect_rgba("beyond the outer cone",
+                shade(dull_material(), spot, white, towards_viewer, {4 * std::tan(0.45f), 0, 0}),
                 {0, 0, 0, 1});
-    // Seen from the viewer this normal faces away and is turned round, so
-    // light from +x no longer reaches it; one facing straight away is lit
-    // like one facing the viewer.
-    const KT_Vector turned = KD_Normalized(KT_Vector{1, 0, 0.5f});
-    expect_rgba(shade(dull, lit_by(KT_Distant_Light({1, 0, 0})), white, turned), {0, 0, 0, 1});
-    expect_rgba(shade(dull, lit_by(distant_of(1)), white, {0, 0, 1}), white);
+}
 
-    // Complex: emitted plus ambient light times the ambient colour, the
-    // opacity replacing the colour's alpha; diffuse and power highlight.
-    KT_Complex_Material complex, specular;
+// Seen from the viewer this normal faces away and is turned round, so light
+// from +x no longer reaches it; one facing straight away is lit like one
+// facing the viewer.
+TEST(BasicMaterial, NormalsFacingAwayFromTheViewerAreTurnedRound) {
+    const KT_Vector turned = KD_Normalized(KT_Vector{1, 0, 0.5f});
+    expect_rgba("tilted away, light from +x",
+                shade(dull_material(), lit_by(KT_Distant_Light({1, 0, 0})), white, turned),
+                {0, 0, 0, 1});
+    expect_rgba("facing straight away",
+                shade(dull_material(), lit_by(distant_of(1)), white, {0, 0, 1}), white);
+}
+
+// Emitted plus ambient light times the ambient colour, the opacity replacing
+// the colour's alpha.
+TEST(ComplexMaterial, AmbientAndEmittedLightWithItsOpacity) {
+    KT_Complex_Material complex;
     complex.set_ambient_color({0.5f, 0.25f, 1});
     complex.set_emissive_color({0.1f, 0, 0});
     complex.set_opacity(0.75f);
-    expect_rgba(shade(complex, lit_by(ambient(0.4f)), {1, 1, 1, 0.1f}), {0.3f, 0.1f, 0.4f, 0.75f});
-    specular.set_specular_color({0.5f, 0.5f, 0.5f});
-    const float c = 0.35f + h / 2;
-    expect_rgba(shade(specular, lit_by(distant_at(M_PI / 3)), {0.7f, 0.7f, 0.7f, 1}), {c, c, c, 1});
-    complex.set_opacity(0);
-    expect_rgba(shade(complex, lit_by(ambient(1)), opaque), {0.4f, 0.2f, 0.1f, 0});
+    expect_rgba("ambient 0.4", shade(complex, lit_by(ambient(0.4f)), {1, 1, 1, 0.1f}),
+                {0.3f, 0.1f, 0.4f, 0.75f});
+}
 
-    // Gooch: facing the tone light all warm, (y + b kd, y + b kd, b kd); at
-    // right angles half way to cool, (a kd, a kd, b + a kd).
+TEST(ComplexMaterial, ZeroOpacityGivesZeroAlpha) {
+    KT_Complex_Material complex;
+    complex.set_opacity(0);
+    expect_rgba("ambient 1", shade(complex, lit_by(ambient(1)), opaque_base),
+                {0.4f, 0.2f, 0.1f, 0});
+}
+
+TEST(ComplexMaterial, DiffuseAndAPowerHighlight) {
+    KT_Complex_Material specular;
+    specular.set_specular_color({0.5f, 0.5f, 0.5f});
+    const float c = 0.35f + highlight_at_60_degrees / 2;
+    expect_rgba("distant at 60 degrees",
+                shade(specular, lit_by(distant_at(M_PI / 3)), {0.7f, 0.7f, 0.7f, 1}), {c, c, c, 1});
+}
+
+// Facing the tone light all warm, (y + b kd, y + b kd, b kd); at right
+// angles half way to cool, (a kd, a kd, b + a kd).
+TEST(GoochMaterial, TurnsFromWarmToCoolAwayFromItsDirection) {
     KT_Gooch_Material gooch;
     gooch.set_direction({0, 0, -1});
     gooch.set_tones(0.4f, 0.4f, 0.2f, 0.6f);
     gooch.edit_data()->highlight_strength = 0;
     const KT_Rendition unlit(static_cast<const KT_Renderer_Data*>(nullptr));
     const KT_RGBA grey = {0.5f, 0.5f, 0.5f, 1};
-    expect_rgba(shade(gooch, unlit, grey), {0.7f, 0.7f, 0.3f, 1});
-    expect_rgba(shade(gooch, unlit, grey, {1, 0, 0}), {0.4f, 0.4f, 0.4f, 1});
-    expect_rgba(shade(KT_Glow_Material(), lit_by(ambient(1)), base), {0.5f, 0.5f, 0.5f, 1});
+    expect_rgba("facing the tone light", shade(gooch, unlit, grey), {0.7f, 0.7f, 0.3f, 1});
+    expect_rgba("at right angles", shade(gooch, unlit, grey, {1, 0, 0}), {0.4f, 0.4f, 0.4f, 1});
+}
 
-    // Texels scale the colour; without parameters the texture is not read.
+TEST(GlowMaterial, GivesHalfGreyWhateverTheColour) {
+    expect_rgba("ambient 1", shade(KT_Glow_Material(), lit_by(ambient(1)), base),
+                {0.5f, 0.5f, 0.5f, 1});
+}
+
+// Texels scale the colour; without parameters the texture is not read.
+TEST(TexturedMaterial, TheTexelScalesTheLitColour) {
     KT_Basic_Textured_Material textured(solid_texture(255, 0, 51, 255));
+    const KT_Parameter uv = {0.5f, 0.5f, 0};
+    const KT_Rendition half_lit = lit_by(ambient(0.5f));
+    expect_rgba("with a parameter",
+                textured.shade(&half_lit, &towards_viewer, &origin, &white, &uv, 1),
+                {0.5f, 0, 0.1f, 1});
+    expect_rgba("without a parameter", shade(textured, half_lit), {0.5f, 0.5f, 0.5f, 1});
+}
+
+// Ambient 0.7 * texel (1, 1, 0) plus emitted (0, 0, 0.2), texel alpha.
+TEST(TexturedMaterial, ComplexTexturesFeedDiffuseAndEmittedLight) {
     KT_Complex_Textured_Material complex_textured;
     complex_textured.set_texture(KT_Diffuse_Texture, solid_texture(255, 255, 0, 128));
     complex_textured.set_texture(KT_Emissive_Texture, solid_texture(0, 0, 51, 255));
     const KT_Parameter uv = {0.5f, 0.5f, 0};
-    const KT_Rendition half_lit = lit_by(ambient(0.5f)), full = lit_by(ambient(1));
-    expect_rgba(textured.shade(&half_lit, &towards_viewer, &origin, &white, &uv, 1),
-                {0.5f, 0, 0.1f, 1});
-    expect_rgba(shade(textured, half_lit), {0.5f, 0.5f, 0.5f, 1});
-    // Ambient 0.7 * texel (1, 1, 0) plus emitted (0, 0, 0.2), texel alpha.
-    expect_rgba(complex_textured.shade(&full, &towards_viewer, &origin, nullptr, &uv, 1),
+    const KT_Rendition full = lit_by(ambient(1));
+    expect_rgba("ambient 1",
+                complex_textured.shade(&full, &towards_viewer, &origin, nullptr, &uv, 1),
                 {0.7f, 0.7f, 0.2f, 128.0f / 255.0f});
 }
 
@@ -146,8 +208,10 @@ TEST(MaterialShade, SecondVectorsDoublePointsAndTheFastPower) {
     // facing away from the viewer: lit by N . L.
     const KT_Vector w = {1, 0, -0.1f}, w_back = {-1, 0, 0.1f};
     const KT_RGBA lit = {n.x, n.x, n.x, 1};
-    expect_rgba(dull.shade(&side, &n, &origin, &white, nullptr, 0, &w), lit);
-    expect_rgba(dull.shade(&side, &n, &origin, &white, nullptr, 0, &w_back), lit);
+    expect_rgba("second vector towards the light",
+                dull.shade(&side, &n, &origin, &white, nullptr, 0, &w), lit);
+    expect_rgba("second vector given facing away",
+                dull.shade(&side, &n, &origin, &white, nullptr, 0, &w_back), lit);
 
     // The double form lights the same point; one beyond the float range
     // lights the origin instead.
@@ -156,7 +220,8 @@ TEST(MaterialShade, SecondVectorsDoublePointsAndTheFastPower) {
     const KT_Rendition point = lit_by(light);
     const KT_Point_D same = {0, 0, 0}, far_away = {0, 0, 1e31};
     for (const KT_Point_D* at : {&same, &far_away})
-        expect_rgba(KT_Basic_Material().shade_d(&point, &towards_viewer, at, &white),
+        expect_rgba("double point",
+                    KT_Basic_Material().shade_d(&point, &towards_viewer, at, &white),
                     {0.125f, 0.125f, 0.125f, 1});
 
     // Shininess 5 takes its own power path with the same result; a higher
@@ -177,19 +242,24 @@ TEST(MaterialShade, UnlitOrMissingInputsKeepTheBase) {
     const KT_Rendition unlit(static_cast<const KT_Renderer_Data*>(nullptr));
     KT_Rendition r = lit_by(ambient(0.5f));
     const KT_Basic_Material basic;
-    expect_rgba(basic.shade(&unlit, &towards_viewer, &origin, &base), base);
-    expect_rgba(basic.shade(&r, nullptr, &origin, &base), base);
-    expect_rgba(basic.shade(nullptr, &towards_viewer, &origin, &base), base);
-    expect_rgba(KT_Gooch_Material().shade(&r, nullptr, &origin, &base), base);
+    expect_rgba("no light set", basic.shade(&unlit, &towards_viewer, &origin, &base), base);
+    expect_rgba("no normal", basic.shade(&r, nullptr, &origin, &base), base);
+    expect_rgba("no rendition", basic.shade(nullptr, &towards_viewer, &origin, &base), base);
+    expect_rgba("gooch without a normal", KT_Gooch_Material().shade(&r, nullptr, &origin, &base),
+                base);
     // Without a colour the front colour is the base: lit, then as it is.
     r.set_front_color({51, 0, 255, 255}, false);
-    expect_rgba(basic.shade(&r, &towards_viewer, &origin, nullptr), {0.5f, 0, 0.1f, 1});
-    expect_rgba(basic.shade(&r, nullptr, &origin, nullptr), {1, 0, 0.2f, 1});
+    expect_rgba("front colour, lit", basic.shade(&r, &towards_viewer, &origin, nullptr),
+                {0.5f, 0, 0.1f, 1});
+    expect_rgba("front colour, no normal", basic.shade(&r, nullptr, &origin, nullptr),
+                {1, 0, 0.2f, 1});
     // Complex: unlit gives the diffuse colour; an opacity above 1 is 1.
     KT_Complex_Material complex;
-    expect_rgba(complex.shade(&r, nullptr, &origin, nullptr), {0.7f, 0.7f, 0.7f, 1});
+    expect_rgba("complex, no normal", complex.shade(&r, nullptr, &origin, nullptr),
+                {0.7f, 0.7f, 0.7f, 1});
     complex.set_opacity(3);
-    expect_rgba(complex.shade(nullptr, &towards_viewer, &origin, &base), {0.3f, 0.6f, 0.9f, 1});
+    expect_rgba("complex, opacity above 1", complex.shade(nullptr, &towards_viewer, &origin, &base),
+                {0.3f, 0.6f, 0.9f, 1});
 }
 
 TEST(ShaderKinds, TypesTexturesModesAndSharing) {

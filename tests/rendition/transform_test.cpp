@@ -32,77 +32,124 @@ KT_Point to_device(const KT_Rendition& r, const KT_Point& p) {
     return out;
 }
 
-void expect_device(const KT_Point& d, double x, double y, double z) {
-    EXPECT_NEAR(d.x, x, 1e-3);
-    EXPECT_NEAR(d.y, y, 1e-3);
-    EXPECT_NEAR(d.z, z, std::max(1e-3, std::fabs(z) * 1e-6));
+// Where a scene point is expected on the device: column, row and depth.
+struct Device_Place {
+    double x, y, z;
+};
+
+void expect_device(const char* what, const KT_Point& d, const Device_Place& expected) {
+    SCOPED_TRACE(what);
+    EXPECT_NEAR(d.x, expected.x, 1e-3) << "column";
+    EXPECT_NEAR(d.y, expected.y, 1e-3) << "row";
+    EXPECT_NEAR(d.z, expected.z, std::max(1e-3, std::fabs(expected.z) * 1e-6)) << "depth";
 }
 
-class ScreenMatrix : public ::testing::TestWithParam<int> {};
+double zmax_of(int buffer_bits) {
+    return buffer_bits >= 32 ? 4294967296.0 : std::ldexp(1.0, buffer_bits) - 1;
+}
+
+class ScreenMatrix : public ::testing::TestWithParam<int> {
+protected:
+    Device device{window_width, window_height, GetParam()};
+    KT_Rendition r{&device};
+    const double zmax = zmax_of(GetParam());
+};
 
 // The square field keeps its proportions: 240 pixels per unit of
 // normalised x and y around the centre (320, 240). Depth is
 // wlimit * zmax * (z / d) / w + (1 - wlimit) * zmax.
-TEST_P(ScreenMatrix, ScenePointsLandOnTheirPixelAndDepthInEitherHandedness) {
-    const int bits = GetParam();
-    Device device(window_width, window_height, bits);
-    KT_Rendition r(&device);
-    const double zmax = bits >= 32 ? 4294967296.0 : std::ldexp(1.0, bits) - 1;
-    expect_device(to_device(r, {0, 0, 0}), 320, 240, 0.95 * zmax);
-    expect_device(to_device(r, {0.5f, 0.25f, 0}), 440, 300, 0.95 * zmax);
-    expect_device(to_device(r, {1, -1, 5}), 440, 120, 0.975 * zmax);      // w = 2
-    expect_device(to_device(r, {0.25f, 0, -2.5f}), 440, 240, 0.9 * zmax); // w = 0.5
-    r.set_handedness(1, false);                                           // mirrors device x
-    expect_device(to_device(r, {0.5f, 0.25f, 0}), 200, 300, 0.95 * zmax);
-    expect_device(to_device(r, {1, -1, 5}), 200, 120, 0.975 * zmax);
+TEST_P(ScreenMatrix, ScenePointsLandOnTheirPixelAndDepth) {
+    expect_device("the target", to_device(r, {0, 0, 0}), {320, 240, 0.95 * zmax});
+    expect_device("right and up of the target", to_device(r, {0.5f, 0.25f, 0}),
+                  {440, 300, 0.95 * zmax});
+    expect_device("behind the target, w = 2", to_device(r, {1, -1, 5}), {440, 120, 0.975 * zmax});
+    expect_device("in front of the target, w = 0.5", to_device(r, {0.25f, 0, -2.5f}),
+                  {440, 240, 0.9 * zmax});
+}
+
+TEST_P(ScreenMatrix, LeftHandednessMirrorsDeviceX) {
+    r.set_handedness(1, false);
+    expect_device("right and up of the target", to_device(r, {0.5f, 0.25f, 0}),
+                  {200, 300, 0.95 * zmax});
+    expect_device("behind the target, w = 2", to_device(r, {1, -1, 5}), {200, 120, 0.975 * zmax});
+}
+
+TEST_P(ScreenMatrix, OtherHandednessValuesDoNotMirror) {
     r.set_handedness(2, false);
-    expect_device(to_device(r, {0.5f, 0.25f, 0}), 440, 300, 0.95 * zmax);
+    expect_device("right and up of the target", to_device(r, {0.5f, 0.25f, 0}),
+                  {440, 300, 0.95 * zmax});
 }
 
 INSTANTIATE_TEST_SUITE_P(BufferDepths, ScreenMatrix, ::testing::Values(16, 24, 32));
 
-TEST(ScreenMatrixCases, CameraKindsAndAspects) {
-    Device device(window_width, window_height, 24);
-    KT_Rendition r(&device);
-    KT_Camera stretched, orthographic;
-    stretched.set_stretched(true); // fills the viewport
+class ScreenMatrixCases : public ::testing::Test {
+protected:
+    Device device{window_width, window_height, 24};
+    KT_Rendition r{&device};
+};
+
+TEST_F(ScreenMatrixCases, AStretchedCameraFillsTheViewport) {
+    KT_Camera stretched;
+    stretched.set_stretched(true);
     r.set_camera(stretched, false);
-    expect_device(to_device(r, {0.5f, 0.5f, 0}), 480, 360, 0.95 * z24);
-    // The orthographic volume is 4 target distances deep: z / 20 in [-1, 1].
+    expect_device("a corner of the field", to_device(r, {0.5f, 0.5f, 0}), {480, 360, 0.95 * z24});
+}
+
+// The orthographic volume is 4 target distances deep: z / 20 in [-1, 1].
+TEST_F(ScreenMatrixCases, AnOrthographicCameraMapsDepthLinearly) {
+    KT_Camera orthographic;
     orthographic.set_projection(KT_Camera_Projection::Orthographic);
     r.set_camera(orthographic, false);
-    expect_device(to_device(r, {0.5f, 0, 5}), 440, 240, z24 / 2 * 1.25);
+    expect_device("behind the target", to_device(r, {0.5f, 0, 5}), {440, 240, z24 / 2 * 1.25});
+}
 
-    // A tall viewport, va = 2 > ca = 1: sy = 200 * 1 / 2, until pixels
-    // twice as wide as tall make it square again.
+// A tall viewport, va = 2 > ca = 1: sy = 200 * 1 / 2.
+TEST(ScreenMatrixAspects, ATallViewportKeepsTheFieldSquare) {
     Device tall(201, 401, 16);
     KT_Rendition t(&tall);
-    expect_device(to_device(t, {1, 1, 0}), 200, 300, 0.95 * z16);
-    tall.current_renderer_options.set_pixel_aspect(2.0f);
-    t.renew_renderer(&tall, false);
-    expect_device(to_device(t, {1, 1, 0}), 200, 400, 0.95 * z16);
+    expect_device("a corner of the field", to_device(t, {1, 1, 0}), {200, 300, 0.95 * z16});
+}
 
-    // Without a depth buffer depth is ten times sy times z / d / w.
+// Pixels twice as wide as tall make the tall viewport square again.
+TEST(ScreenMatrixAspects, ThePixelAspectEntersTheViewportAspect) {
+    Device tall(201, 401, 16);
+    tall.current_renderer_options.set_pixel_aspect(2.0f);
+    KT_Rendition t(&tall);
+    expect_device("a corner of the field", to_device(t, {1, 1, 0}), {200, 400, 0.95 * z16});
+}
+
+// Without a depth buffer depth is ten times sy times z / d / w.
+TEST(ScreenMatrixAspects, WithoutADepthBufferDepthFollowsTheYScale) {
     Device flat(window_width, window_height, 0);
     KT_Rendition f(&flat);
     EXPECT_FALSE(f.transform().depth_buffer);
-    expect_device(to_device(f, {0, 0, 5}), 320, 240, 2400 * 0.5);
+    expect_device("behind the target", to_device(f, {0, 0, 5}), {320, 240, 2400 * 0.5});
 }
 
-TEST_F(Viewports, MoveAcrossRenderersAndSharers) {
-    KT_Rendition copy = r, sharer = r;
+TEST_F(Viewports, AViewportMovesTheCentreOfOneRenditionOnly) {
+    KT_Rendition copy = r;
     copy.set_viewport({100, 300, 0, 200}, false);
-    expect_device(to_device(copy, {0, 0, 0}), 200, 100, 0.95 * z16);
-    expect_device(to_device(r, {0.5f, 0, 0}), 440, 240, 0.95 * z16);
-    // An explicit viewport survives a new renderer; the hard clip follows it.
+    expect_device("target in the copy", to_device(copy, {0, 0, 0}), {200, 100, 0.95 * z16});
+    expect_device("right of the target in the original", to_device(r, {0.5f, 0, 0}),
+                  {440, 240, 0.95 * z16});
+}
+
+// An explicit viewport survives a new renderer; the hard clip follows the
+// renderer.
+TEST_F(Viewports, AnExplicitViewportSurvivesANewRenderer) {
+    r.set_viewport({100, 300, 0, 200}, false);
     Device bigger(1001, 1001, 24);
-    copy.renew_renderer(&bigger, false);
-    EXPECT_EQ(copy.transform().viewport.right, 300);
-    EXPECT_EQ(copy.transform().hard_clip.right, 1000);
-    expect_device(to_device(copy, {0, 0, 0}), 200, 100, 0.95 * z24);
-    // In place, every sharer moves with it.
+    r.renew_renderer(&bigger, false);
+    EXPECT_EQ(r.transform().viewport.right, 300);
+    EXPECT_EQ(r.transform().hard_clip.right, 1000);
+    expect_device("the target", to_device(r, {0, 0, 0}), {200, 100, 0.95 * z24});
+}
+
+TEST_F(Viewports, InPlaceEverySharerMovesWithIt) {
+    KT_Rendition sharer = r;
     r.set_viewport({0, 100, 0, 100}, true);
-    expect_device(to_device(sharer, {0.5f, 0, 0}), 75, 50, 0.95 * z16);
+    expect_device("right of the target in the sharer", to_device(sharer, {0.5f, 0, 0}),
+                  {75, 50, 0.95 * z16});
 }
 
 TEST_F(Viewports, DegenerateOnesStayFinite) {
@@ -137,7 +184,7 @@ TEST_F(ModellingMatrix, MovesObjectsAndBuildsObjectToProjectedOnRequest) {
     KT_Matrix move;
     move.translate(0.5, 0.25, 0);
     r.set_modelling_matrix(move, false);
-    expect_device(to_device(r, {0, 0, 0}), 440, 300, 0.95 * z16);
+    expect_device("the object origin", to_device(r, {0, 0, 0}), {440, 300, 0.95 * z16});
     EXPECT_DOUBLE_EQ(r.transform().scaled_wlimit, 0.05f);
     EXPECT_TRUE(r.transform().object_to_projected.empty());
     KT_Transform_Data& t = r.modify_transform();
@@ -150,7 +197,8 @@ TEST_F(ModellingMatrix, MovesObjectsAndBuildsObjectToProjectedOnRequest) {
     r.set_camera(KT_Camera_Single(new KT_Camera_Single_Data), false);
     EXPECT_TRUE(r.transform().object_to_projected.empty());
     r.set_modelling_matrix(KT_Matrix(), false);
-    expect_device(to_device(r, {0, 0, 0}), 320, 240, 0.95 * z16);
+    expect_device("the object origin without a model", to_device(r, {0, 0, 0}),
+                  {320, 240, 0.95 * z16});
 }
 
 TEST_F(ModellingMatrix, ScaledWLimitFollowsAPerspectiveModel) {
@@ -202,6 +250,18 @@ TEST_F(CuttingPlanes, CutTheSideTheirPlaneFacesWhateverTheCamera) {
     EXPECT_FALSE(cut(plain, keep_left, {-1, 0, 0}));
     EXPECT_TRUE(cut(plain, keep_left, {1, 0, 0}));
     EXPECT_EQ(KT_Cutting_Plane(KT_Plane_D{0.5, 0.25, 0.125, 1e-20})->plane.b, 0.25f);
+}
+
+// Validated for the window first, then given a second plane: the new plane
+// must reach device space at the next validation with the same matrix.
+TEST_F(CuttingPlanes, APlaneAddedAfterValidationIsCarriedToDeviceSpace) {
+    KT_Cutting_Plane_Set planes(KT_Cutting_Plane(KT_Plane{0, 0, 1, -1})); // keeps z < 1
+    const KT_Point kept_by_both = {0, 0, 0};
+    const KT_Point right_of_the_new_plane = {3, 0, 0};
+    ASSERT_FALSE(cut(r, planes, kept_by_both));
+    planes.add(KT_Cutting_Plane(KT_Plane{1, 0, 0, -2})); // keeps x < 2
+    EXPECT_FALSE(cut(r, planes, kept_by_both)) << "a plane never carried over cuts everything";
+    EXPECT_TRUE(cut(r, planes, right_of_the_new_plane));
 }
 
 TEST_F(CuttingPlanes, ScreenPlanesAreComputedOncePerMatrix) {

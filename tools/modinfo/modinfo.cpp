@@ -2,7 +2,9 @@
 // search finds it, what its version resource says, and whether the library
 // would load it.
 //
-//   kavri-modinfo [-p "dir;dir"] [-t tag] module.kdi...
+//   kavri-modinfo [-p "dir;dir"] [-t tag] [module.kdi...]
+//
+// With no module named it checks the three default modules.
 //
 // Exit status 0 only when every module named would load.
 #include <cstdio>
@@ -132,7 +134,8 @@ bool report(const std::wstring& file, const wchar_t* tag, const std::wstring& li
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: kavri-modinfo [-p \"dir;dir...\"] [-t tag] module.kdi...\n"
+    std::fprintf(stderr, "usage: kavri-modinfo [-p \"dir;dir...\"] [-t tag] [module.kdi...]\n"
+                         "  with no module, the default device, renderer and font engine\n"
                          "  -p  directories searched after the default order\n"
                          "  -t  entry point to look up (default: by module, else the first of\n"
                          "      KD_Device, KD_Renderer, KD_Font_Engine it exports)\n");
@@ -157,7 +160,10 @@ int main(int argc, char** argv) {
         else
             files.push_back(widen(argv[i]));
     }
-    if (files.empty()) return usage();
+    // With no module named, the three the render stack loads.
+    if (files.empty())
+        for (const Known_Module& m : known_modules)
+            files.push_back(m.file);
 
     bool all = true;
     for (const std::wstring& file : files)

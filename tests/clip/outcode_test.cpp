@@ -1,0 +1,169 @@
+// Outcodes of device points and the classifying transform.
+#include <cmath>
+#include <limits>
+
+#include "clip_fixture.h"
+#include "math/matrix.h"
+
+using clip_test::clip_10_to_90;
+
+namespace {
+
+constexpr float nan_value = std::numeric_limits<float>::quiet_NaN();
+
+TEST(Outcode, EachSideHasItsOwnBit) {
+    const KT_Point points[] = {{5, 50, 0}, {95, 50, 0}, {50, 5, 0}, {50, 95, 0}, {50, 50, 0}};
+    short codes[5];
+    KD_Clip(clip_10_to_90, 5, points, codes);
+    EXPECT_EQ(codes[0], KT_Outcode_Left);
+    EXPECT_EQ(codes[1], KT_Outcode_Right);
+    EXPECT_EQ(codes[2], KT_Outcode_Bottom);
+    EXPECT_EQ(codes[3], KT_Outcode_Top);
+    EXPECT_EQ(codes[4], KT_Outcode_Inside);
+}
+
+TEST(Outcode, CornerRegionsCombineAnXAndAYBit) {
+    const KT_Point below_left{0, 0, 0};
+    const KT_Point above_right{100, 100, 0};
+    short code = 0;
+    KD_Clip(clip_10_to_90, 1, &below_left, &code);
+    EXPECT_EQ(code, KT_Outcode_Left | KT_Outcode_Bottom);
+    KD_Clip(clip_10_to_90, 1, &above_right, &code);
+    EXPECT_EQ(code, KT_Outcode_Right | KT_Outcode_Top);
+}
+
+TEST(Outcode, PointOnTheRightBoundIsInside) {
+    const KT_Point on_bound{90, 50, 0};
+    short code = -1;
+    EXPECT_EQ(KD_Clip(clip_10_to_90, 1, &on_bound, &code), 1);
+    EXPECT_EQ(code, KT_Outcode_Inside);
+}
+
+TEST(Outcode, IntegerAndDoublePointsCompareLikeFloats) {
+    const KT_DCI_Point integer_points[] = {{9, 50, 0}, {10, 50, 0}, {90, 91, 0}};
+    const KT_Point_D double_points[] = {{9.5, 50, 0}, {10, 50, 0}, {90, 90.5, 0}};
+    short integer_codes[3], double_codes[3];
+    KD_Clip(clip_10_to_90, 3, integer_points, integer_codes);
+    KD_Clip(clip_10_to_90, 3, double_points, double_codes);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(integer_codes[i], double_codes[i]);
+    }
+    EXPECT_EQ(integer_codes[0], KT_Outcode_Left);
+    EXPECT_EQ(integer_codes[2], KT_Outcode_Top);
+}
+
+TEST(Outcode, NotANumberNeverCountsAsInside) {
+    const KT_Point broken{nan_value, nan_value, 0};
+    short code = 0;
+    EXPECT_EQ(KD_Clip(clip_10_to_90, 1, &broken, &code), 0);
+    EXPECT_NE(code, KT_Outcode_Inside);
+}
+
+TEST(ClipResult, CountsInsidePointsRejectsSharedSidesAndAsksForClipping) {
+    const KT_Point all_left[] = {{0, 20, 0}, {1, 50, 0}, {5, 80, 0}};
+    const KT_Point two_left_one_right[] = {{0, 20, 0}, {1, 50, 0}, {95, 80, 0}};
+    const KT_Point one_inside[] = {{0, 20, 0}, {50, 50, 0}, {95, 80, 0}};
+    const KT_Point all_inside[] = {{20, 20, 0}, {50, 50, 0}, {80, 80, 0}};
+    short codes[3];
+    EXPECT_EQ(KD_Clip(clip_10_to_90, 3, all_left, codes), 0);
+    EXPECT_EQ(KD_Clip(clip_10_to_90, 3, two_left_one_right, codes), -1);
+    EXPECT_EQ(KD_Clip(clip_10_to_90, 3, one_inside, codes), 1);
+    EXPECT_EQ(KD_Clip(clip_10_to_90, 3, all_inside, codes), 3);
+}
+
+TEST(ClipResult, NoPointsOrNoArrayIsRejected) {
+    const KT_Point p{50, 50, 0};
+    short code;
+    EXPECT_EQ(KD_Clip(clip_10_to_90, 0, &p, &code), 0);
+    EXPECT_EQ(KD_Clip(clip_10_to_90, -3, &p, &code), 0);
+    EXPECT_EQ(KD_Clip(clip_10_to_90, 1, static_cast<const KT_Point*>(nullptr), &code), 0);
+}
+
+// A rendition whose object-to-device matrix makes w = z + 1, so each
+// point's w is chosen through its z, and whose near limit is 0.5.
+class Transform_And_Clip : public clip_test::Routing {
+protected:
+    static constexpr double near_limit = 0.5;
+
+    Transform_And_Clip() {
+        KT_Transform_Data& t = rendition.modify_transform();
+        const double w_from_z[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 1}, {0, 0, 0, 1}};
+        KT_Matrix_Double matrix;
+        matrix.set_as_4x4(w_from_z);
+        t.object_to_device = matrix;
+        t.scaled_wlimit = near_limit;
+    }
+};
+
+TEST_F(Transform_And_Clip, DividesByWAndClassifies) {
+    // w = 2 for each: device points are half the object points.
+    const KT_Point in[] = {{100, 100, 1}, {40, 40, 1}, {400, 100, 1}};
+    KT_Point out[3];
+    float w[3];
+    short codes[3], or_codes = 0;
+    EXPECT_EQ(KD_Transform_And_Clip(&rendition, 3, in, out, w, codes, &or_codes), 2);
+    EXPECT_FLOAT_EQ(out[0].x, 50.0f);
+    EXPECT_FLOAT_EQ(w[0], 2.0f);
+    EXPECT_EQ(codes[0], KT_Outcode_Inside);
+    EXPECT_EQ(codes[1], KT_Outcode_Inside);
+    EXPECT_EQ(codes[2], KT_Outcode_Right);
+    EXPECT_EQ(or_codes, KT_Outcode_Right);
+}
+
+TEST_F(Transform_And_Clip, AgreesWithTheFullProduct) {
+    const KT_Point_D in[] = {{10, 20, 3}, {-7, 300, 0.25}, {55, 55, -1}};
+    KT_Point_D out[3], reference[3];
+    float w[3], reference_w[3];
+    short codes[3];
+    KD_Transform_And_Clip(&rendition, 3, in, out, w, codes, nullptr);
+    rendition.transform().object_to_device.transform_reference(3, in, reference, reference_w,
+                                                               static_cast<float>(near_limit));
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_DOUBLE_EQ(out[i].x, reference[i].x);
+        EXPECT_DOUBLE_EQ(out[i].y, reference[i].y);
+        EXPECT_FLOAT_EQ(w[i], reference_w[i]);
+    }
+}
+
+TEST_F(Transform_And_Clip, WAtTheNearLimitIsBehindAndNothingElse) {
+    // z = -0.5 gives w = 0.5, exactly the limit; x lies far outside too.
+    const KT_Point_D at_limit{-1000, -1000, -0.5};
+    KT_Point out;
+    float w;
+    short code = 0;
+    EXPECT_EQ(KD_Transform_And_Clip(&rendition, 1, &at_limit, &out, &w, &code, nullptr), 0);
+    EXPECT_EQ(code, KT_Outcode_Behind);
+}
+
+TEST_F(Transform_And_Clip, WithoutCodesAsksTheCallerToClip) {
+    const KT_Point inside{50, 50, 0};
+    KT_Point out;
+    float w;
+    short or_codes = 99;
+    EXPECT_EQ(KD_Transform_And_Clip(&rendition, 1, &inside, &out, &w, nullptr, &or_codes), -1);
+    EXPECT_EQ(or_codes, 99) << "no classification happened";
+    EXPECT_FLOAT_EQ(w, 1.0f) << "the points are still transformed";
+}
+
+TEST_F(Transform_And_Clip, PointsBehindAndAroundNeedClipping) {
+    const KT_Point in[] = {{50, 50, -0.9f}, {5, 50, 0}};
+    KT_Point out[2];
+    float w[2];
+    short codes[2];
+    EXPECT_EQ(KD_Transform_And_Clip(&rendition, 2, in, out, w, codes, nullptr), -1);
+    EXPECT_EQ(codes[0], KT_Outcode_Behind);
+    EXPECT_EQ(codes[1], KT_Outcode_Left);
+}
+
+TEST_F(Transform_And_Clip, NothingToTransformReturnsZero) {
+    KT_Point out;
+    float w;
+    short code;
+    const KT_Point in{1, 2, 3};
+    EXPECT_EQ(KD_Transform_And_Clip(&rendition, 0, &in, &out, &w, &code, nullptr), 0);
+    EXPECT_EQ(KD_Transform_And_Clip(nullptr, 1, &in, &out, &w, &code, nullptr), 0);
+}
+
+} // namespace

@@ -1,0 +1,281 @@
+// The shell action against a plain reference: every vertex carried with
+// the full 4 x 4 product and shaded afresh for every triangle, with no
+// caches and no runs. The action's strips, split into triangles, must be
+// the reference's triangles.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "../support/capturing_device.h"
+#include "../support/uv_sphere.h"
+#include "draw_log.h"
+
+namespace {
+
+using draw_log::calls;
+
+struct Triangle {
+    KT_Point_D corners[3];
+    KT_RGB32 colors[3];
+};
+
+// The triangles of the logged strips, in the order they were drawn.
+std::vector<Triangle> drawn_triangles() {
+    std::vector<Triangle> out;
+    for (const draw_log::Call& call : calls())
+        for (std::size_t t = 0; t + 2 < call.points.size(); ++t) {
+            Triangle triangle;
+            for (int k = 0; k < 3; ++k) {
+                triangle.corners[k] = call.points[t + k];
+                triangle.colors[k] = call.colors.size() == call.points.size() ? call.colors[t + k]
+                                                                              : call.colors.at(0);
+            }
+            out.push_back(triangle);
+        }
+    return out;
+}
+
+KT_RGB32 packed(const KT_RGBA& c) {
+    auto byte = [](float v) { return std::uint8_t(std::clamp(v, 0.0f, 1.0f) * 255.99f); };
+    return {byte(c.blue), byte(c.green), byte(c.red), byte(c.alpha)};
+}
+
+template <class P> KT_Point_D device_point(const KT_Rendition& r, const P& p) {
+    P out;
+    float w = 0;
+    r.transform().object_to_device.transform_reference(
+        1, &p, &out, &w, static_cast<float>(r.transform().scaled_wlimit));
+    return {out.x, out.y, out.z};
+}
+
+// The face's own normal from two of its edges, for the side it is lit from.
+template <class P> KT_Vector face_normal(const P& a, const P& b, const P& c, const KT_Vector& n) {
+    KT_Vector_D e = KD_Cross(KT_Vector_D{b.x - a.x, b.y - a.y, b.z - a.z},
+                             KT_Vector_D{c.x - a.x, c.y - a.y, c.z - a.z});
+    if (KD_Dot(e, KD_Widen(n)) < 0) e = -e;
+    return KD_Narrow(KD_Normalized(e));
+}
+
+template <class P>
+KT_RGBA shade(const KT_Rendition& r, const KT_Vector& n, const P& p, const KT_Vector& side) {
+    const KT_Material& m = r.color().front_material;
+    if constexpr (std::is_same_v<P, KT_Point>)
+        return m.shade(&r, &n, &p, nullptr, nullptr, 0, &side);
+    else
+        return m.shade_d(&r, &n, &p, nullptr, nullptr, 0, &side);
+}
+
+// Each quad face a, b, c, d yields triangles (a, b, c) and (b, c, d).
+template <class P>
+std::vector<Triangle> reference_triangles(const KT_Rendition& r, const uv_sphere::Sphere<P>& s,
+                                          bool flat) {
+    std::vector<Triangle> out;
+    for (std::size_t f = 0; f < s.face_lengths.size(); ++f) {
+        const int* q = s.indices.data() + 4 * f;
+        for (int t = 0; t < 2; ++t) {
+            Triangle triangle;
+            const P& a = s.points[q[t]];
+            const KT_Vector side =
+                face_normal(a, s.points[q[t + 1]], s.points[q[t + 2]], s.normals[q[t]]);
+            for (int k = 0; k < 3; ++k) {
+                const int i = q[t + k];
+                triangle.corners[k] = device_point(r, s.points[i]);
+                // Flat: the face normal at the triangle's first corner; else
+                // each vertex with its own normal, which also tells the side.
+                triangle.colors[k] =
+                    flat ? packed(shade(r, side, a, side))
+                         : packed(shade(r, s.normals[i], s.points[i], s.normals[i]));
+            }
+            out.push_back(triangle);
+        }
+    }
+    return out;
+}
+
+int channel_difference(const KT_RGB32& a, const KT_RGB32& b) {
+    return std::max(
+        {std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b), std::abs(a.a - b.a)});
+}
+
+class LitSphere : public ::testing::Test {
+protected:
+    template <class P> void compare(int interpolation, int colour_tolerance) {
+        draw_log::light(r);
+        r.modify_misc().lighting_interpolation = interpolation;
+        r.modify_color().front_material = KT_Basic_Material();
+        const auto sphere = uv_sphere::make<P>(12, 16, 0.8, P{0, 0, 0});
+        const KT_Shell shell = uv_sphere::shell_of(sphere);
+        draw_log::draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, shell);
+        const std::vector<Triangle> drawn = drawn_triangles();
+        const std::vector<Triangle> expected =
+            reference_triangles(r, sphere, interpolation == KT_Lighting_Flat);
+        ASSERT_EQ(drawn.size(), expected.size());
+        for (std::size_t t = 0; t < drawn.size(); ++t)
+            for (int k = 0; k < 3; ++k) {
+                const KT_Point_D& d = drawn[t].corners[k];
+                const KT_Point_D& e = expected[t].corners[k];
+                ASSERT_NEAR(d.x, e.x, 1e-3) << "triangle " << t << " corner " << k;
+                ASSERT_NEAR(d.y, e.y, 1e-3) << "triangle " << t << " corner " << k;
+                ASSERT_NEAR(d.z, e.z, 0.5) << "triangle " << t << " corner " << k;
+                ASSERT_LE(channel_difference(drawn[t].colors[k], expected[t].colors[k]),
+                          colour_tolerance)
+                    << "triangle " << t << " corner " << k << ": drawn "
+                    << capture::describe({drawn[t].colors[k]}) << ", expected "
+                    << capture::describe({expected[t].colors[k]});
+            }
+    }
+
+    draw_log::Device device;
+    KT_Rendition r{&device};
+};
+
+// Gouraud shades the very same arguments: the colours must be equal.
+TEST_F(LitSphere, GouraudSingleMatchesTheReference) {
+    compare<KT_Point>(0, 0);
+}
+TEST_F(LitSphere, GouraudDoubleMatchesTheReference) {
+    compare<KT_Point_D>(0, 0);
+}
+// Flat lighting shades the face normal, which the action takes from the
+// whole face and the reference from one triangle: a last-bit difference
+// may move a channel by one step.
+TEST_F(LitSphere, FlatSingleMatchesTheReference) {
+    compare<KT_Point>(KT_Lighting_Flat, 1);
+}
+TEST_F(LitSphere, FlatDoubleMatchesTheReference) {
+    compare<KT_Point_D>(KT_Lighting_Flat, 1);
+}
+
+// Phong hands the vertex normals down, carried into world space.
+TEST_F(LitSphere, PhongPassesTheWorldNormalsOfEveryVertex) {
+    draw_log::light(r);
+    r.modify_misc().lighting_interpolation = KT_Lighting_Phong;
+    KT_Matrix turn;
+    turn.rotate_y(0.6);
+    r.set_modelling_matrix(turn, false);
+    const auto sphere = uv_sphere::make<KT_Point>(6, 8, 0.5, KT_Point{0, 0, 0});
+    draw_log::draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, uv_sphere::shell_of(sphere));
+    const KT_Matrix carry = r.transform().modelling.adjoint();
+    ASSERT_EQ(calls().size(), sphere.face_lengths.size());
+    for (std::size_t f = 0; f < calls().size(); ++f) {
+        ASSERT_EQ(draw_log::phong_normals().at(f).size(), 4u) << "face " << f;
+        for (int k = 0; k < 4; ++k) {
+            KT_Vector expected;
+            carry.transform(sphere.normals[sphere.indices[4 * f + k]], expected);
+            const KT_Vector& got = draw_log::phong_normals()[f][k];
+            EXPECT_NEAR(got.x, expected.x, 1e-6) << "face " << f << " corner " << k;
+            EXPECT_NEAR(got.y, expected.y, 1e-6) << "face " << f << " corner " << k;
+            EXPECT_NEAR(got.z, expected.z, 1e-6) << "face " << f << " corner " << k;
+        }
+    }
+}
+
+// A turned cube whose six faces have materials of six colours: every
+// corner is lit by its own face's material, as the reference lights it.
+template <class P> void compare_cube() {
+    draw_log::Device device;
+    KT_Rendition r(&device);
+    draw_log::light(r);
+    KT_Matrix turn;
+    turn.rotate_x(0.5);
+    turn.rotate_y(0.7);
+    r.set_modelling_matrix(turn, false);
+
+    std::vector<P> points;
+    std::vector<KT_Vector> normals;
+    std::vector<int> lengths, indices;
+    std::vector<KT_Material> materials;
+    const float h = 0.4f;
+    for (int axis = 0; axis < 3; ++axis)
+        for (float sign : {-1.0f, 1.0f}) {
+            // Corners of the face at sign * h along axis, in strip order.
+            for (float u : {-h, h})
+                for (float v : {-h, h}) {
+                    float c[3];
+                    c[axis] = sign * h;
+                    c[(axis + 1) % 3] = u;
+                    c[(axis + 2) % 3] = v;
+                    points.push_back({c[0], c[1], c[2]});
+                    KT_Vector n = {0, 0, 0};
+                    (axis == 0 ? n.x : axis == 1 ? n.y : n.z) = sign;
+                    normals.push_back(n);
+                    indices.push_back(int(indices.size()));
+                }
+            lengths.push_back(4);
+            KT_Complex_Material m;
+            const float shade_of_face = float(materials.size() + 1) / 7.0f;
+            m.set_diffuse_color({shade_of_face, 1.0f - shade_of_face, 0.5f});
+            materials.push_back(m);
+        }
+    KT_Shell cube(int(points.size()), points.data(), true);
+    KT_Complex_Segment_Set_Data* d = cube.edit_data();
+    d->set_indices(6, lengths.data(), indices.data(), true);
+    d->set_vertex_normals(normals.data(), true);
+    d->set_materials(6, materials.data(), true);
+    draw_log::draw<KT_Shell, KT_Slot_Draw_3D_Shell>(r, cube);
+
+    ASSERT_EQ(calls().size(), 6u);
+    const KT_Transform_Data& t = r.transform();
+    const KT_Matrix carry = t.modelling.adjoint();
+    for (int f = 0; f < 6; ++f)
+        for (int k = 0; k < 4; ++k) {
+            const int i = 4 * f + k;
+            P world;
+            t.modelling.transform_reference(1, &points[i], &world);
+            KT_Vector normal;
+            carry.transform(normals[i], normal);
+            KT_RGBA lit;
+            if constexpr (std::is_same_v<P, KT_Point>)
+                lit = materials[f].shade(&r, &normal, &world, nullptr, nullptr, 0, &normal);
+            else
+                lit = materials[f].shade_d(&r, &normal, &world, nullptr, nullptr, 0, &normal);
+            const KT_RGB32 expected = packed(lit);
+            const KT_Point_D corner = device_point(r, points[i]);
+            ASSERT_EQ(calls()[f].colors.size(), 4u) << "face " << f;
+            EXPECT_EQ(channel_difference(calls()[f].colors[k], expected), 0)
+                << "face " << f << " corner " << k;
+            EXPECT_NEAR(calls()[f].points[k].x, corner.x, 1e-3) << "face " << f << " corner " << k;
+            EXPECT_NEAR(calls()[f].points[k].y, corner.y, 1e-3) << "face " << f << " corner " << k;
+        }
+}
+
+TEST(LitCube, EachFaceLitByItsOwnMaterialSingle) {
+    compare_cube<KT_Point>();
+}
+TEST(LitCube, EachFaceLitByItsOwnMaterialDouble) {
+    compare_cube<KT_Point_D>();
+}
+
+// Random shells straddling the near limit and a random cutting plane:
+// nothing drawn lies behind the eye or on the cut side.
+TEST(RandomCuts, NothingOnTheCutSideOrBehindTheEyeIsDrawn) {
+    constexpr int shells = 40, vertices = 12;
+    constexpr double depth_max = 65535, plane_tolerance = 0.05;
+    std::mt19937 random(20261206);
+    std::uniform_real_distribution<float> across(-1.2f, 1.2f), deep(-7.0f, 2.0f);
+    std::uniform_real_distribution<float> direction(-1.0f, 1.0f);
+    for (int s = 0; s < shells; ++s) {
+        draw_log::Device device;
+        KT_Rendition r(&device);
+        const KT_Plane plane = {direction(random), direction(random), direction(random), 0.1f};
+        r.modify_misc().cutting_planes = KT_Cutting_Plane_Set(KT_Cutting_Plane(plane));
+        std::vector<KT_Point> points;
+        for (int i = 0; i < vertices; ++i)
+            points.push_back({across(random), across(random), deep(random)});
+        KT_Tristrip strip(vertices, points.data(), true);
+        draw_log::draw<KT_Tristrip, KT_Slot_Draw_3D_Tristrip>(r, strip);
+
+        const KT_Plane& screen = r.misc().cutting_planes->planes.head()->value->screen_plane;
+        for (const draw_log::Call& call : calls())
+            for (const KT_Point_D& p : call.points) {
+                EXPECT_GE(p.z, -0.5) << "shell " << s << " " << call.name();
+                EXPECT_LE(p.z, depth_max + 0.5) << "shell " << s << " " << call.name();
+                const double side = screen.a * p.x + screen.b * p.y + screen.c * p.z + screen.d;
+                EXPECT_LE(side, plane_tolerance) << "shell " << s << " " << call.name();
+            }
+    }
+}
+
+} // namespace

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "counting_heap.h"
+#include "renderer/dynamic_load.h"
+#include "renderer/render_stack.h"
+#include "z_buffer_stack.h"
+
+namespace {
+
+using namespace szb_test;
+
+bool option_true(const KT_Option_Table& table, const wchar_t* name) {
+    const KT_Option* option = table.find(name);
+    return option && option->value.element<bool>(0);
+}
+
+// A row through the stack's renderer, as the span rasterizers send it.
+void draw_row(szb_render_stack& stack, int x0, int x1, int y, int z, KT_RGB32 colour) {
+    std::vector<KT_RGB32> pixels(static_cast<std::size_t>(x1 - x0 + 1), colour);
+    const KT_Renderer_Data* top = stack.renderer().body();
+    KT_Rendition rendition(top);
+    const KT_DCI_Point start = {x0, y, z}, end = {x1, y, z};
+    const KT_Packing packing;
+    KD_Action_Draw_DCI_RGB32_Image(top, &rendition, &start, &end, 0, pixels.data(), 256, &packing);
+}
+
+KT_RGB32 image_pixel(const KT_Image_Data& image, int x, int row_from_top) {
+    return reinterpret_cast<const KT_RGB32*>(image.row(row_from_top))[x];
+}
+
+TEST(RenderStackTest, LoadsAllThreeDefaultModules) {
+    szb_render_stack stack;
+    EXPECT_FALSE(stack.renderer().empty());
+    EXPECT_FALSE(stack.font_engine().empty());
+    EXPECT_EQ(stack.image_data(), nullptr) << "no image before configure";
+}
+
+TEST(RenderStackTest, ConfiguringTheSameSizeTwiceKeepsTheImageAndClearsIt) {
+    szb_render_stack stack;
+    KT_Int_XY origin = {0, 0}, size = {640, 480};
+    ASSERT_TRUE(stack.configure(origin, size));
+    KT_Image_Data* first = stack.image_data();
+    std::memset(first->pixels(), 0x5A, 64);
+    ASSERT_TRUE(stack.configure(origin, size));
+    EXPECT_EQ(stack.image_data(), first);
+    EXPECT_TRUE(all_zero(*stack.image_data()));
+}
+
+TEST(RenderStackTest, ConfiguringAnotherSizeMakesANewImage) {
+    szb_render_stack stack;
+    KT_Int_XY origin = {0, 0}, size = {64, 48}, larger = {80, 60};
+    ASSERT_TRUE(stack.configure(origin, size));
+    ASSERT_TRUE(stack.configure(origin, larger));
+    EXPECT_EQ(stack.image_data()->width(), 80);
+    EXPECT_EQ(stack.image_data()->height(), 60);
+    EXPECT_EQ(stack.image_data()->format(), KT_Image_Format::RGB32);
+}
+
+TEST(RenderStackTest, NonPositiveSizesAreRefusedAndDropTheImage) {
+    szb_render_stack stack;
+    KT_Int_XY origin = {0, 0}, good = {64, 48};
+    for (KT_Int_XY size : {KT_Int_XY{0, 480}, KT_Int_XY{640, 0}, KT_Int_XY{-1, -1}}) {
+        SCOPED_TRACE("size " + std::to_string(size.x) + " x " + std::to_string(size.y));
+        ASSERT_TRUE(stack.configure(origin, good));
+        EXPECT_FALSE(stack.configure(origin, size));
+        EXPECT_EQ(stack.image_data(), nullptr);
+    }
+}
+
+TEST(RenderStackTest, FlushDropsTheImage) {
+    szb_render_stack stack;
+    KT_Int_XY origin = {0, 0}, size = {32, 32};
+    ASSERT_TRUE(stack.configure(origin, size));
+    stack.flush();
+    EXPECT_EQ(stack.image_data(), nullptr);
+}
+
+TEST(RenderStackTest, ConfigureRequestsTheWindowAndTrueColour) {
+    szb_render_stack stack;
+    KT_Int_XY origin = {10, 20}, size = {320, 200};
+    ASSERT_TRUE(stack.configure(origin, size));
+    const KT_Renderer_Options& requested = stack.renderer()->renderer_options;
+    EXPECT_EQ(requested.window_origin().x, 10);
+    EXPECT_EQ(requested.window_origin().y, 20);
+    EXPECT_EQ(requested.window_size().x, 320);
+    EXPECT_EQ(requested.window_size().y, 200);
+    EXPECT_EQ(requested.color_system(), KT_Color_System::True_Color);
+}
+
+TEST(RenderStackTest, ConstructionAsksForBlendingMaskAndNativeRasterization) {
+    szb_render_stack stack;
+    EXPECT_TRUE(option_true(stack.renderer()->options, L"Alpha Blending"));
+    EXPECT_TRUE(option_true(stack.renderer()->options, L"Use Mask"));
+    EXPECT_TRUE(option_true(stack.font_engine()->options, L"Native Rasterization"));
+}
+
+TEST(RenderStackTest, RowsDrawnThroughTheRendererLandInTheImage) {
+    szb_render_stack stack;
+    KT_Int_XY origin = {100, 50}, size = {20, 10};
+    ASSERT_TRUE(stack.configure(origin, size));
+    draw_row(stack, 100, 104, 59, 10, red);
+    EXPECT_TRUE(same(image_pixel(*stack.image_data(), 2, 0), red))
+        << "device row 59 is the window's top row";
+    EXPECT_TRUE(same(image_pixel(*stack.image_data(), 6, 0), untouched));
+}
+
+// Bytes a new stack takes from the heap to be built and configured for
+// size (the modules are already loaded by then).
+std::size_t configured_bytes(KT_Int_XY size) {
+    szb_render_stack loader;
+    Counting_Heap heap;
+    szb_render_stack stack;
+    KT_Int_XY origin = {0, 0};
+    EXPECT_TRUE(stack.configure(origin, size));
+    return Counting_Heap::bytes();
+}
+
+TEST(RenderStackMemoryTest, HoldsTheColourAndDepthBuffersAndAFixedAmount) {
+    const std::size_t per_pixel = 4 + 2;           // RGB32 colour and 16-bit depth
+    const std::size_t per_row = 2 * sizeof(void*); // the image's two row tables
+    const std::size_t fixed_limit = 64 * 1024;     // layers, options, engine
+    const std::size_t small = configured_bytes({64, 64});
+    const std::size_t large = configured_bytes({512, 256});
+    EXPECT_LE(small, per_pixel * 64 * 64 + per_row * 64 + fixed_limit);
+    EXPECT_LE(large, per_pixel * 512 * 256 + per_row * 256 + fixed_limit);
+    EXPECT_GE(large - small, per_pixel * (512 * 256 - 64 * 64)) << "both buffers grow with size";
+}
+
+// Each thread draws its own picture through its own stack under that
+// stack's lock; the pictures equal the ones drawn one after the other.
+std::vector<std::uint8_t> picture(szb_render_stack& stack, int seed) {
+    KT_Int_XY origin = {0, 0}, size = {96, 64};
+    stack.lock();
+    stack.configure(origin, size);
+    for (int y = 0; y < 64; ++y)
+        draw_row(stack, (y * seed) % 40, 40 + (y * 7 + seed) % 50, y, (y * 97 * seed) % 65535,
+                 KT_RGB32{static_cast<std::uint8_t>(y * seed), static_cast<std::uint8_t>(seed),
+                          static_cast<std::uint8_t>(y), 255});
+    for (int y = 63; y >= 0; --y)
+        draw_row(stack, 10, 80, y, 30000, blue);
+    const KT_Image_Data& image = *stack.image_data();
+    std::vector<std::uint8_t> bytes(image.pixels(), image.pixels() + image.byte_size());
+    stack.unlock();
+    return bytes;
+}
+
+TEST(RenderStackTest, TwoStacksInTwoThreadsDrawAsTheyDoOneAtATime) {
+    szb_render_stack first, second;
+    const std::vector<std::uint8_t> first_alone = picture(first, 3);
+    const std::vector<std::uint8_t> second_alone = picture(second, 11);
+    ASSERT_NE(first_alone, second_alone) << "the two scenes must differ to prove anything";
+    std::vector<std::uint8_t> first_threaded, second_threaded;
+    std::thread a([&] {
+        for (int i = 0; i < 20; ++i)
+            first_threaded = picture(first, 3);
+    });
+    std::thread b([&] {
+        for (int i = 0; i < 20; ++i)
+            second_threaded = picture(second, 11);
+    });
+    a.join();
+    b.join();
+    EXPECT_EQ(first_threaded, first_alone);
+    EXPECT_EQ(second_threaded, second_alone);
+}
+
+// A stack whose renderer module is refused: it must be reported once in
+// the error log however many stacks are built, and no configure succeeds.
+// Runs in a fresh process so the modules are not loaded yet.
+bool refuse_renderer(const wchar_t* path, bool) {
+    return std::wcsstr(path, L"szb12") == nullptr;
+}
+
+[[noreturn]] void build_stacks_without_renderer() {
+    KD_Set_Security_IsTrusted_Callback(refuse_renderer);
+    szb_render_stack first, second;
+    KT_Int_XY origin = {0, 0}, size = {64, 64};
+    const bool any = first.configure(origin, size) || second.configure(origin, size);
+    std::exit(any || first.image_data() ? 1 : 0);
+}
+
+TEST(RenderStackDeathTest, MissingModuleIsReportedOnceAndEveryConfigureFails) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::filesystem::path log =
+        std::filesystem::temp_directory_path() / "kavri_render_stack_missing.log";
+    // The child runs this body again with the log already open: it must
+    // not remove it.
+    if (!std::getenv("KAVRI_ERROR_LOG")) {
+        std::filesystem::remove(log);
+        setenv("KAVRI_ERROR_LOG", log.c_str(), 1);
+    }
+    EXPECT_EXIT(build_stacks_without_renderer(), ::testing::ExitedWithCode(0), "");
+    unsetenv("KAVRI_ERROR_LOG");
+    std::ifstream in(log);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string content = text.str();
+    const std::size_t first = content.find("szb12.kdi");
+    ASSERT_NE(first, std::string::npos) << "the log holds: " << content;
+    EXPECT_EQ(content.find("szb12.kdi", first + 1), std::string::npos)
+        << "reported more than once:\n"
+        << content;
+    std::filesystem::remove(log);
+}
+
+} // namespace
