@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Run {
+struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
@@ -51,8 +51,7 @@ std::string slurp(const fs::path& path) {
 bool read_png(const fs::path& path, Png& png) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
     image.format = PNG_FORMAT_RGB;
     png.width = int(image.width);
     png.height = int(image.height);
@@ -70,7 +69,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    Run run(const std::string& arguments) {
+    Outcome run(const std::string& arguments) {
         const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
         const std::string command = std::string(KAVRI_RENDER) + " " + arguments + " > " +
                                     out.string() + " 2> " + err.string();
@@ -117,7 +116,7 @@ constexpr const char* front_camera = "--camera 0,0,5:0,0,0:30 --size 64x64";
 
 TEST_F(Program, DrawsTheDefaultSceneOverTheBackground) {
     const fs::path picture = dir / "default.png";
-    const Run r = run("-o " + picture.string() + " --size 200x150");
+    const Outcome r = run("-o " + picture.string() + " --size 200x150");
     ASSERT_EQ(r.status, 0) << r.err;
     Png png;
     ASSERT_TRUE(read_png(picture, png));
@@ -133,7 +132,7 @@ TEST_F(Program, DrawsAnObjCubeWithItsMtlColourWhereTheCameraPutsIt) {
     write("cube.mtl", cube_mtl);
     const fs::path scene = write("cube.obj", cube_obj);
     const fs::path picture = dir / "cube.png";
-    const Run r = run(scene.string() + " -o " + picture.string() + " " + front_camera);
+    const Outcome r = run(scene.string() + " -o " + picture.string() + " " + front_camera);
     ASSERT_EQ(r.status, 0) << r.err;
     Png png;
     ASSERT_TRUE(read_png(picture, png));
@@ -165,7 +164,7 @@ end_header
 3 0 2 3
 )");
     const fs::path picture = dir / "quad.png";
-    const Run r = run(scene.string() + " -o " + picture.string() + " " + front_camera);
+    const Outcome r = run(scene.string() + " -o " + picture.string() + " " + front_camera);
     ASSERT_EQ(r.status, 0) << r.err;
     Png png;
     ASSERT_TRUE(read_png(picture, png));
@@ -186,7 +185,7 @@ endfacet
 endsolid tri
 )");
     const fs::path picture = dir / "tri.png";
-    const Run r = run(scene.string() + " -o " + picture.string() + " " + front_camera);
+    const Outcome r = run(scene.string() + " -o " + picture.string() + " " + front_camera);
     ASSERT_EQ(r.status, 0) << r.err;
     Png png;
     ASSERT_TRUE(read_png(picture, png));
@@ -212,7 +211,8 @@ std::string two_node_gltf() {
     static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string base64;
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        const unsigned n = (unsigned(bytes[i]) << 16) | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) |
+        const unsigned n = (unsigned(bytes[i]) << 16) |
+                           (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) |
                            (i + 2 < bytes.size() ? bytes[i + 2] : 0);
         base64 += digits[(n >> 18) & 63];
         base64 += digits[(n >> 12) & 63];
@@ -233,7 +233,8 @@ std::string two_node_gltf() {
 TEST_F(Program, DrawsBothNodesOfAGltfScene) {
     const fs::path scene = write("pair.gltf", two_node_gltf());
     const fs::path picture = dir / "pair.png";
-    const Run r = run(scene.string() + " -o " + picture.string() + " --camera 0,0,6:0,0,0:40 --size 96x64");
+    const Outcome r =
+        run(scene.string() + " -o " + picture.string() + " --camera 0,0,6:0,0,0:40 --size 96x64");
     ASSERT_EQ(r.status, 0) << r.err;
     Png png;
     ASSERT_TRUE(read_png(picture, png));
@@ -244,13 +245,14 @@ TEST_F(Program, DrawsBothNodesOfAGltfScene) {
 
 TEST_F(Program, PickNamesTheNodeUnderThePixelFirst) {
     const fs::path scene = write("pair.gltf", two_node_gltf());
-    const std::string common =
-        scene.string() + " -o " + (dir / "pick.png").string() + " --camera 0,0,6:0,0,0:40 --size 96x64";
-    const Run right = run(common + " --pick 72,32");
+    const std::string common = scene.string() + " -o " + (dir / "pick.png").string() +
+                               " --camera 0,0,6:0,0,0:40 --size 96x64";
+    const Outcome right = run(common + " --pick 72,32");
     ASSERT_EQ(right.status, 0) << right.err;
     EXPECT_EQ(right.out.find("right"), right.out.find('\n') + 1)
-        << "the first item after the file name is the right node:\n" << right.out;
-    const Run left = run(common + " --pick 24,32");
+        << "the first item after the file name is the right node:\n"
+        << right.out;
+    const Outcome left = run(common + " --pick 24,32");
     ASSERT_EQ(left.status, 0) << left.err;
     EXPECT_NE(left.out.find("left"), std::string::npos) << left.out;
     EXPECT_EQ(left.out.find("right"), std::string::npos) << left.out;
@@ -260,8 +262,11 @@ TEST_F(Program, BadInputSaysWhyInOneLineAndWritesNothing) {
     write("cube.mtl", cube_mtl);
     const fs::path good = write("cube.obj", cube_obj);
     const fs::path garbage = write("noise.xyz", std::string("\x01\x02\x03\xff not a scene", 16));
-    const fs::path broken = write("broken.gltf", R"({"asset":{"version":"2.0"},"meshes":[{"primitives":[{"attributes":{"POSITION":7}}]}])");
-    const fs::path truncated = write("short.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nend_header\n1\n");
+    const fs::path broken = write(
+        "broken.gltf",
+        R"({"asset":{"version":"2.0"},"meshes":[{"primitives":[{"attributes":{"POSITION":7}}]}])");
+    const fs::path truncated = write(
+        "short.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nend_header\n1\n");
     const struct {
         const char* what;
         std::string arguments;
@@ -283,7 +288,7 @@ TEST_F(Program, BadInputSaysWhyInOneLineAndWritesNothing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const fs::path picture = dir / "never.png";
-        const Run r = run(c.arguments + " -o " + picture.string());
+        const Outcome r = run(c.arguments + " -o " + picture.string());
         EXPECT_EQ(r.status, 2);
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_EQ(r.err.rfind("kavri-render: ", 0), 0u) << r.err;
@@ -292,7 +297,7 @@ TEST_F(Program, BadInputSaysWhyInOneLineAndWritesNothing) {
 }
 
 TEST_F(Program, ReportsTimePerFrameAndPerStage) {
-    const Run r = run("-o " + (dir / "f.png").string() + " --size 64x48 --frames 3 --stats");
+    const Outcome r = run("-o " + (dir / "f.png").string() + " --size 64x48 --frames 3 --stats");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("ms per frame over 3 frames"), std::string::npos) << r.out;
     for (const char* stage : {"load ", "build ", "render ", "write ", "peak memory"})
@@ -300,9 +305,10 @@ TEST_F(Program, ReportsTimePerFrameAndPerStage) {
 }
 
 TEST_F(Program, HelpExplainsTheOptions) {
-    const Run r = run("--help");
+    const Outcome r = run("--help");
     EXPECT_EQ(r.status, 0);
-    for (const char* option : {"--size", "--camera", "--lighting", "--background", "--pick", "--frames", "--stats"})
+    for (const char* option :
+         {"--size", "--camera", "--lighting", "--background", "--pick", "--frames", "--stats"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 

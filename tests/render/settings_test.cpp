@@ -47,8 +47,8 @@ TEST(ColourOption, ReadsNamesHexAndUnitTriples) {
 }
 
 TEST(ColourOption, RefusesUnknownNamesBadHexAndOutOfRangeChannels) {
-    for (const char* text : {"", "chartreuse-ish", "#ff80", "#gg0000", "1.5,0,0", "-0.1,0,0",
-                             "0,0", "nan,0,0", "inf,0,0"}) {
+    for (const char* text : {"", "chartreuse-ish", "#ff80", "#gg0000", "1.5,0,0", "-0.1,0,0", "0,0",
+                             "nan,0,0", "inf,0,0"}) {
         SCOPED_TRACE(text);
         Rgba colour{};
         EXPECT_FALSE(parse_colour(text, colour));
@@ -86,22 +86,51 @@ float distance(const Vec3& a, const Vec3& b) {
                      (a[2] - b[2]) * (a[2] - b[2]));
 }
 
-TEST(FittedCamera, LooksAtTheCentreFromFarEnoughToSeeTheWholeBox) {
+// Projects p for a camera at eye looking at target with world y up: the
+// tangents of its horizontal and vertical angles off the view axis.
+std::pair<float, float> view_tangents(const Camera_Setting& camera, const Vec3& p) {
+    Vec3 forward, right, up;
+    for (int i = 0; i < 3; ++i)
+        forward[i] = camera.target[i] - camera.position[i];
+    const float length = distance(camera.position, camera.target);
+    for (float& f : forward)
+        f /= length;
+    right = {-forward[2], 0, forward[0]};
+    const float r = std::sqrt(right[0] * right[0] + right[2] * right[2]);
+    for (float& f : right)
+        f /= r;
+    up = {right[1] * forward[2] - right[2] * forward[1],
+          right[2] * forward[0] - right[0] * forward[2],
+          right[0] * forward[1] - right[1] * forward[0]};
+    Vec3 d;
+    for (int i = 0; i < 3; ++i)
+        d[i] = p[i] - camera.position[i];
+    auto dot = [&](const Vec3& v) { return d[0] * v[0] + d[1] * v[1] + d[2] * v[2]; };
+    return {std::fabs(dot(right)) / dot(forward), std::fabs(dot(up)) / dot(forward)};
+}
+
+TEST(FittedCamera, KeepsEveryCornerOfTheBoxInView) {
     Bounds box;
     box.add({-1, -1, -1});
     box.add({3, 1, 1});
     const Vec3 centre = {1, 0, 0};
-    const float radius = std::sqrt(6.0f);
     for (const float aspect : {0.5f, 1.0f, 2.0f}) {
         SCOPED_TRACE(aspect);
         const Camera_Setting camera = fit_camera(box, aspect);
         EXPECT_EQ(camera.target, centre);
-        const float narrower_half_angle =
-            std::min(camera.field_of_view / 2,
-                     std::atan(std::tan(camera.field_of_view / 2) * aspect));
-        EXPECT_GE(distance(camera.position, centre) * std::sin(narrower_half_angle), radius)
-            << "the bounding sphere fits the narrower field";
         EXPECT_GT(camera.position[2], centre[2]) << "seen from the front";
+        const float tan_vertical = std::tan(camera.field_of_view / 2);
+        float widest = 0;
+        for (int corner = 0; corner < 8; ++corner) {
+            const Vec3 p = {corner & 1 ? 3.0f : -1.0f, corner & 2 ? 1.0f : -1.0f,
+                            corner & 4 ? 1.0f : -1.0f};
+            const auto [horizontal, vertical] = view_tangents(camera, p);
+            EXPECT_LE(horizontal, tan_vertical * aspect) << "corner " << corner;
+            EXPECT_LE(vertical, tan_vertical) << "corner " << corner;
+            widest =
+                std::max({widest, horizontal / (tan_vertical * aspect), vertical / tan_vertical});
+        }
+        EXPECT_GT(widest, 0.85f) << "and the box fills most of the narrower field";
     }
 }
 

@@ -50,10 +50,8 @@ Mesh uv_sphere(const std::string& name, float radius, int stacks, int slices) {
     for (int i = 0; i < stacks; ++i)
         for (int j = 0; j < slices; ++j) {
             const std::uint32_t a = std::uint32_t(i) * row + std::uint32_t(j), b = a + row;
-            if (i != 0)
-                mesh.indices.insert(mesh.indices.end(), {a, a + 1, b});
-            if (i != stacks - 1)
-                mesh.indices.insert(mesh.indices.end(), {a + 1, b + 1, b});
+            if (i != 0) mesh.indices.insert(mesh.indices.end(), {a, a + 1, b});
+            if (i != stacks - 1) mesh.indices.insert(mesh.indices.end(), {a + 1, b + 1, b});
         }
     return mesh;
 }
@@ -95,13 +93,15 @@ Mesh cube(const std::string& name, float edge, int first_material) {
     for (int f = 0; f < 6; ++f) {
         const Vec3 &n = faces[f][0], &u = faces[f][1], &v = faces[f][2];
         const std::uint32_t base = std::uint32_t(mesh.positions.size());
-        for (const auto& [su, sv] : {std::pair{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}}) {
+        for (const auto& [su, sv] :
+             {std::pair{-1.0f, -1.0f}, {1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}}) {
             mesh.positions.push_back({(n[0] + su * u[0] + sv * v[0]) * h,
                                       (n[1] + su * u[1] + sv * v[1]) * h,
                                       (n[2] + su * u[2] + sv * v[2]) * h});
             mesh.normals.push_back(n);
         }
-        mesh.indices.insert(mesh.indices.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
+        mesh.indices.insert(mesh.indices.end(),
+                            {base, base + 1, base + 2, base, base + 2, base + 3});
         mesh.face_materials.insert(mesh.face_materials.end(), 2, first_material + f);
     }
     return mesh;
@@ -140,15 +140,30 @@ Scene default_scene() {
     floor.material = floor_material;
     add_instance(scene, std::move(floor), identity_matrix);
 
-    scene.polylines.push_back({"dashed path", {{-2.8f, 0.02f, 1.8f}, {-0.5f, 0.02f, 1.8f}, {0.8f, 0.02f, 1.2f}, {2.8f, 0.02f, 1.8f}},
-                               {0.1f, 0.1f, 0.1f, 1}, 2.0f, Line_Style::Dashed});
-    scene.polylines.push_back({"wide zigzag", {{-2.6f, 1.9f, -1.5f}, {-1.8f, 2.3f, -1.5f}, {-1.0f, 1.9f, -1.5f}, {-0.2f, 2.3f, -1.5f}},
-                               {0.15f, 0.35f, 0.7f, 1}, 8.0f, Line_Style::Solid});
-    scene.markers.push_back({"markers", {{1.0f, 1.8f, -1.5f}, {1.5f, 2.1f, -1.5f}, {2.0f, 1.8f, -1.5f}, {2.5f, 2.1f, -1.5f}},
-                             {0.8f, 0.1f, 0.1f, 1}, 3, 12.0f});
-    scene.labels.push_back({"label sphere", {-2.2f, 1.8f, 0.0f}, "sphere", {0.1f, 0.1f, 0.1f, 1}, 0.25f});
-    scene.labels.push_back({"label torus", {0.0f, 0.6f, 1.2f}, "torus", {0.1f, 0.1f, 0.1f, 1}, 0.25f});
-    scene.labels.push_back({"label cube", {1.0f, 1.2f, -0.6f}, "cube", {0.1f, 0.1f, 0.1f, 1}, 0.25f});
+    scene.polylines.push_back(
+        {"dashed path",
+         {{-2.8f, 0.02f, 1.8f}, {-0.5f, 0.02f, 1.8f}, {0.8f, 0.02f, 1.2f}, {2.8f, 0.02f, 1.8f}},
+         {0.1f, 0.1f, 0.1f, 1},
+         2.0f,
+         Line_Style::Dashed});
+    scene.polylines.push_back(
+        {"wide zigzag",
+         {{-2.6f, 1.9f, -1.5f}, {-1.8f, 2.3f, -1.5f}, {-1.0f, 1.9f, -1.5f}, {-0.2f, 2.3f, -1.5f}},
+         {0.15f, 0.35f, 0.7f, 1},
+         8.0f,
+         Line_Style::Solid});
+    scene.markers.push_back(
+        {"markers",
+         {{1.0f, 1.8f, -1.5f}, {1.5f, 2.1f, -1.5f}, {2.0f, 1.8f, -1.5f}, {2.5f, 2.1f, -1.5f}},
+         {0.8f, 0.1f, 0.1f, 1},
+         3,
+         12.0f});
+    scene.labels.push_back(
+        {"label sphere", {-2.2f, 1.8f, 0.0f}, "sphere", {0.1f, 0.1f, 0.1f, 1}, 0.25f});
+    scene.labels.push_back(
+        {"label torus", {0.0f, 0.6f, 1.2f}, "torus", {0.1f, 0.1f, 0.1f, 1}, 0.25f});
+    scene.labels.push_back(
+        {"label cube", {1.0f, 1.2f, -0.6f}, "cube", {0.1f, 0.1f, 0.1f, 1}, 0.25f});
     return scene;
 }
 

@@ -36,14 +36,12 @@ int fail(const std::string& what, const std::string& reason, Exit_Status status 
 class Progress {
 public:
     void frame(int done, int total) {
-        if (!terminal || seconds_since(start) < 1.0)
-            return;
+        if (!terminal || seconds_since(start) < 1.0) return;
         std::fprintf(stderr, "\rkavri-render: frame %d of %d", done, total);
         shown = true;
     }
     ~Progress() {
-        if (shown)
-            std::fprintf(stderr, "\n");
+        if (shown) std::fprintf(stderr, "\n");
     }
 
 private:
@@ -54,13 +52,11 @@ private:
 
 long peak_memory_kib() {
     std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status)
-        return 0;
+    if (!status) return 0;
     char line[256];
     long kib = 0;
     while (std::fgets(line, sizeof line, status))
-        if (std::sscanf(line, "VmHWM: %ld", &kib) == 1)
-            break;
+        if (std::sscanf(line, "VmHWM: %ld", &kib) == 1) break;
     std::fclose(status);
     return kib;
 }
@@ -99,7 +95,8 @@ bool read_options(const Option_Texts& texts, Settings& settings, std::string& wh
         }
         if (x < 0 || y < 0 || x >= settings.width || y >= settings.height) {
             what = "--pick " + texts.pick + ": the pixel lies outside the " +
-                   std::to_string(settings.width) + "x" + std::to_string(settings.height) + " picture";
+                   std::to_string(settings.width) + "x" + std::to_string(settings.height) +
+                   " picture";
             return false;
         }
         settings.pick = {x, y};
@@ -128,8 +125,9 @@ int main(int argc, char** argv) {
     Option_Texts texts;
     CLI::App app{"Draws a 3D scene into a PNG picture with the Kavri software renderer.\n"
                  "With no SCENE it draws a built-in scene of lit shapes, lines, markers and text."};
-    app.add_option("SCENE", settings.scene_file,
-                   "Scene file: OBJ (with MTL), PLY, STL, glTF 2.0 / GLB, or any other format Assimp reads");
+    app.add_option(
+        "SCENE", settings.scene_file,
+        "Scene file: OBJ (with MTL), PLY, STL, glTF 2.0 / GLB, or any other format Assimp reads");
     app.add_option("-o,--output", settings.output, "PNG file to write (default kavri.png)");
     app.add_option("--size", texts.size, "Picture size WxH in pixels (default 800x600)");
     app.add_option("--camera", texts.camera,
@@ -151,8 +149,7 @@ int main(int argc, char** argv) {
         return fail("arguments", e.what());
     }
     std::string what;
-    if (!read_options(texts, settings, what))
-        return fail("arguments", what);
+    if (!read_options(texts, settings, what)) return fail("arguments", what);
 
     const Clock::time_point load_start = Clock::now();
     Scene scene;
@@ -182,8 +179,7 @@ int main(int argc, char** argv) {
     const double render_seconds = seconds_since(render_start);
 
     const Clock::time_point write_start = Clock::now();
-    if (!write_png(picture, settings.output, reason))
-        return fail(settings.output, reason);
+    if (!write_png(picture, settings.output, reason)) return fail(settings.output, reason);
     const double write_seconds = seconds_since(write_start);
     std::printf("%s\n", settings.output.c_str());
 

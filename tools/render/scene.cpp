@@ -23,8 +23,7 @@ Vec3 transform_point(const Vec3& p, const Mat4& m) {
 }
 
 void Bounds::add(const Vec3& p) {
-    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2]))
-        return;
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return;
     for (int i = 0; i < 3; ++i) {
         low[i] = std::min(low[i], p[i]);
         high[i] = std::max(high[i], p[i]);

@@ -15,15 +15,17 @@
 namespace render {
 namespace {
 
-constexpr unsigned import_steps =
-    aiProcess_Triangulate | aiProcess_JoinIdenticalVertices | aiProcess_GenSmoothNormals |
-    aiProcess_SortByPType | aiProcess_ValidateDataStructure | aiProcess_FindInvalidData;
+constexpr unsigned import_steps = aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
+                                  aiProcess_GenSmoothNormals | aiProcess_SortByPType |
+                                  aiProcess_ValidateDataStructure | aiProcess_FindInvalidData;
 
 bool finite(const aiVector3D& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-Vec3 vec(const aiVector3D& v) { return {v.x, v.y, v.z}; }
+Vec3 vec(const aiVector3D& v) {
+    return {v.x, v.y, v.z};
+}
 
 // Assimp's matrices act on column vectors; the library's on row vectors.
 Mat4 row_matrix(const aiMatrix4x4& m) {
@@ -34,8 +36,7 @@ Mat4 row_matrix(const aiMatrix4x4& m) {
 bool decode_image(const unsigned char* bytes, int size, Texture_Image& out) {
     int width = 0, height = 0, channels = 0;
     unsigned char* pixels = stbi_load_from_memory(bytes, size, &width, &height, &channels, 4);
-    if (!pixels)
-        return false;
+    if (!pixels) return false;
     out.width = width;
     out.height = height;
     out.rgba.assign(pixels, pixels + std::size_t(width) * height * 4);
@@ -52,12 +53,10 @@ public:
 
     int load(const aiString& reference) {
         const std::string key = reference.C_Str();
-        if (auto found = loaded.find(key); found != loaded.end())
-            return found->second;
+        if (auto found = loaded.find(key); found != loaded.end()) return found->second;
         Texture_Image image;
         const int index = read(key, image) ? int(scene.textures.size()) : -1;
-        if (index >= 0)
-            scene.textures.push_back(std::move(image));
+        if (index >= 0) scene.textures.push_back(std::move(image));
         loaded[key] = index;
         return index;
     }
@@ -68,13 +67,11 @@ private:
             return read_embedded(*embedded, image);
         const std::filesystem::path file = folder / key;
         std::FILE* f = std::fopen(file.c_str(), "rb");
-        if (!f)
-            return false;
+        if (!f) return false;
         int width = 0, height = 0, channels = 0;
         unsigned char* pixels = stbi_load_from_file(f, &width, &height, &channels, 4);
         std::fclose(f);
-        if (!pixels)
-            return false;
+        if (!pixels) return false;
         image.width = width;
         image.height = height;
         image.rgba.assign(pixels, pixels + std::size_t(width) * height * 4);
@@ -111,8 +108,7 @@ Material convert_material(const aiMaterial& from, Texture_Loader& textures) {
     if (from.Get(AI_MATKEY_COLOR_DIFFUSE, diffuse) == aiReturn_SUCCESS)
         m.diffuse = {diffuse.r, diffuse.g, diffuse.b, diffuse.a};
     float opacity = 1.0f;
-    if (from.Get(AI_MATKEY_OPACITY, opacity) == aiReturn_SUCCESS)
-        m.diffuse[3] *= opacity;
+    if (from.Get(AI_MATKEY_OPACITY, opacity) == aiReturn_SUCCESS) m.diffuse[3] *= opacity;
     aiColor3D specular;
     if (from.Get(AI_MATKEY_COLOR_SPECULAR, specular) == aiReturn_SUCCESS)
         m.specular = {specular.r, specular.g, specular.b};
@@ -137,7 +133,8 @@ Mesh convert_mesh(const aiMesh& from) {
         mesh.positions.push_back(vec(from.mVertices[i]));
     if (from.HasNormals())
         for (unsigned i = 0; i < n; ++i)
-            mesh.normals.push_back(finite(from.mNormals[i]) ? vec(from.mNormals[i]) : Vec3{0, 0, 1});
+            mesh.normals.push_back(finite(from.mNormals[i]) ? vec(from.mNormals[i])
+                                                            : Vec3{0, 0, 1});
     if (from.HasVertexColors(0))
         for (unsigned i = 0; i < n; ++i) {
             const aiColor4D& c = from.mColors[0][i];
@@ -148,13 +145,11 @@ Mesh convert_mesh(const aiMesh& from) {
             mesh.uvs.push_back({from.mTextureCoords[0][i].x, from.mTextureCoords[0][i].y});
     for (unsigned f = 0; f < from.mNumFaces; ++f) {
         const aiFace& face = from.mFaces[f];
-        if (face.mNumIndices != 3)
-            continue;
+        if (face.mNumIndices != 3) continue;
         bool usable = true;
         for (unsigned k = 0; k < 3; ++k)
             usable = usable && face.mIndices[k] < n && finite(from.mVertices[face.mIndices[k]]);
-        if (!usable)
-            continue;
+        if (!usable) continue;
         mesh.indices.insert(mesh.indices.end(), face.mIndices, face.mIndices + 3);
     }
     return mesh;
@@ -163,20 +158,19 @@ Mesh convert_mesh(const aiMesh& from) {
 void place_nodes(const aiNode& node, const Mat4& parent, const std::vector<std::string>& path,
                  const aiScene& source, Scene& scene) {
     const Mat4 transform = multiply(row_matrix(node.mTransformation), parent);
+    // The root is the importer's own (named after the file or "ROOT"): key
+    // paths start with the scene's first named level.
     std::vector<std::string> here = path;
-    here.push_back(node.mName.length ? node.mName.C_Str() : "node");
+    if (&node != source.mRootNode) here.push_back(node.mName.length ? node.mName.C_Str() : "node");
     for (unsigned i = 0; i < node.mNumMeshes; ++i) {
         const unsigned mesh = node.mMeshes[i];
-        if (mesh >= source.mNumMeshes || scene.meshes[mesh].indices.empty())
-            continue;
+        if (mesh >= source.mNumMeshes || scene.meshes[mesh].indices.empty()) continue;
         std::vector<std::string> key_path = here;
-        if (!scene.meshes[mesh].name.empty())
-            key_path.push_back(scene.meshes[mesh].name);
+        if (!scene.meshes[mesh].name.empty()) key_path.push_back(scene.meshes[mesh].name);
         scene.instances.push_back({int(mesh), transform, key_path});
     }
     for (unsigned i = 0; i < node.mNumChildren; ++i)
-        if (node.mChildren[i])
-            place_nodes(*node.mChildren[i], transform, here, source, scene);
+        if (node.mChildren[i]) place_nodes(*node.mChildren[i], transform, here, source, scene);
 }
 
 } // namespace
@@ -199,7 +193,8 @@ bool import_scene(const std::string& path, Scene& scene, std::string& reason) {
     }
     Assimp::Importer importer;
     // Points and lines have no surface to shade; the importer drops them.
-    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
+                                aiPrimitiveType_POINT | aiPrimitiveType_LINE);
     const aiScene* source = importer.ReadFile(path, import_steps);
     if (!source || (source->mFlags & AI_SCENE_FLAGS_INCOMPLETE) || !source->mRootNode) {
         const std::string what = importer.GetErrorString();
@@ -209,8 +204,7 @@ bool import_scene(const std::string& path, Scene& scene, std::string& reason) {
     Texture_Loader textures(*source, std::filesystem::path(path).parent_path(), scene);
     for (unsigned i = 0; i < source->mNumMaterials; ++i)
         scene.materials.push_back(convert_material(*source->mMaterials[i], textures));
-    if (scene.materials.empty())
-        scene.materials.push_back(Material{});
+    if (scene.materials.empty()) scene.materials.push_back(Material{});
     for (unsigned i = 0; i < source->mNumMeshes; ++i) {
         scene.meshes.push_back(convert_mesh(*source->mMeshes[i]));
         if (scene.meshes.back().material >= int(scene.materials.size()))
