@@ -89,13 +89,6 @@ void draw_thin(const KT_Rendition* r, const KT_Phong_Polyline& v, const KT_DCI_P
                            parameters.get());
 }
 
-KT_DCI_Point point_at(const KT_DCI_Point& a, const KT_DCI_Point& b, double t) {
-    const KT_Point_D p = {a.x + (static_cast<double>(b.x) - a.x) * t,
-                          a.y + (static_cast<double>(b.y) - a.y) * t,
-                          a.z + (static_cast<double>(b.z) - a.z) * t};
-    return KD_To_DCI_Point(p);
-}
-
 template <class Variant>
 void draw_dci(const KT_Rendition* rendition, int count, const KT_DCI_Point* points,
               const Variant& variant) {
