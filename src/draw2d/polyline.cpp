@@ -21,13 +21,6 @@ template <class P> bool guard_part(const P& a, const P& b, double& t0, double& t
                                    t1);
 }
 
-template <class P> KT_DCI_Point point_at(const P& a, const P& b, double t) {
-    const KT_Point_D p = {a.x + (static_cast<double>(b.x) - a.x) * t,
-                          a.y + (static_cast<double>(b.y) - a.y) * t,
-                          a.z + (static_cast<double>(b.z) - a.z) * t};
-    return KD_To_DCI_Point(p);
-}
-
 // Collects the maximal runs of a polyline inside the guard rectangle,
 // each extended by the clipped parts of the segments that enter and leave
 // it, and hands each run to the 2DI slot of the variant.

@@ -40,6 +40,14 @@ bool drawn_patterned(const KT_Rendition* rendition, int count, const P* points,
     return true;
 }
 
+// The device point at t along the segment from a to b.
+template <class P> KT_DCI_Point point_at(const P& a, const P& b, double t) {
+    const KT_Point_D p = {a.x + (static_cast<double>(b.x) - a.x) * t,
+                          a.y + (static_cast<double>(b.y) - a.y) * t,
+                          a.z + (static_cast<double>(b.z) - a.z) * t};
+    return KD_To_DCI_Point(p);
+}
+
 // Which sides of r a point lies beyond, as a bit set (0 inside).
 enum KT_Side : unsigned { Side_Left = 1, Side_Right = 2, Side_Bottom = 4, Side_Top = 8 };
 

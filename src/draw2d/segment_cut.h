@@ -32,8 +32,7 @@ void each_crossing(const KT_Contour_Set_Data& region, const P* points, double ax
         const int n = region.counts[c];
         for (int i = 0; i < n; ++i) {
             double t = 0;
-            if (crossing(ax, ay, dx, dy, points[first + i], points[first + (i + 1) % n], t))
-                add(t);
+            if (crossing(ax, ay, dx, dy, points[first + i], points[first + (i + 1) % n], t)) add(t);
         }
         first += n;
     }
