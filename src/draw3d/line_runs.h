@@ -13,43 +13,69 @@
 namespace detail {
 
 // Colours of a line: one per vertex (Gouraud), one per segment, or one for
-// all with single; all null for the rendition's colour.
+// all with single; all null for the rendition's colour. With normals (and
+// world positions), one per vertex, the line is lit per pixel (Phong).
 struct Line_Colours {
     KT_RGB32* vertex = nullptr;
     const KT_RGB32* segment = nullptr;
     bool single = false;
+    const KT_Vector* normals = nullptr;
+    const KT_Point* positions = nullptr;
+
+    // The same for the run that starts at vertex start.
+    Line_Colours from(int start) const {
+        Line_Colours run = *this;
+        if (vertex) run.vertex = vertex + start;
+        if (segment && !single) run.segment = segment + start;
+        if (normals) run.normals = normals + start;
+        if (positions) run.positions = positions + start;
+        return run;
+    }
 };
 
 template <class P>
+void cut_line_run(const KT_Renderer_Data* renderer, const Cutting& cut, int m, const P* points,
+                  const float* w, const Line_Colours& c) {
+    const KT_Rendition* drawing = cut.drawing();
+    if (c.vertex || !c.segment || c.single) {
+        const KT_RGB32* colours = c.vertex ? c.vertex : c.segment;
+        KD_Cut_2DW_Polyline(renderer, drawing, cut.planes(), m, points, colours,
+                            !c.vertex && c.segment, nullptr, 1, w, c.normals);
+        return;
+    }
+    // The cutter knows one colour per vertex or one for all: segment
+    // colours go one segment at a time.
+    for (int i = 0; i + 1 < m; ++i)
+        KD_Cut_2DW_Polyline(renderer, drawing, cut.planes(), 2, points + i, c.segment + i, true,
+                            nullptr, 1, w + i, c.normals ? c.normals + i : nullptr);
+}
+
+template <class P>
 void draw_line_run(const KT_Renderer_Data* renderer, const Cutting& cut, int m, const P* points,
-                   const float* w, const KT_RGB32* vertex, const KT_RGB32* segment, bool single) {
+                   const float* w, const Line_Colours& c) {
     constexpr bool is_double = std::is_same_v<P, KT_Point_D>;
     const KT_Rendition* drawing = cut.drawing();
     if (cut.active()) {
-        if (vertex || !segment || single) {
-            const KT_RGB32* colours = vertex ? vertex : segment;
-            KD_Cut_2DW_Polyline(renderer, drawing, cut.planes(), m, points, colours,
-                                !vertex && segment, nullptr, 1, w, nullptr);
-            return;
-        }
-        // The cutter knows one colour per vertex or one for all: segment
-        // colours go one segment at a time.
-        for (int i = 0; i + 1 < m; ++i)
-            KD_Cut_2DW_Polyline(renderer, drawing, cut.planes(), 2, points + i, segment + i, true,
-                                nullptr, 1, w + i, nullptr);
-        return;
-    }
-    if (vertex) {
+        cut_line_run(renderer, cut, m, points, w, c);
+    } else if (c.normals) {
         if constexpr (is_double)
-            KD_Next_Action<KT_Slot_Draw_2DD_Gouraud_Polyline>(drawing, m, points, vertex);
+            KD_Next_Action<KT_Slot_Draw_2DD_Phong_Polyline>(drawing, m, points, c.normals, c.vertex,
+                                                            c.positions, w);
         else
-            KD_Next_Action<KT_Slot_Draw_2D_Gouraud_Polyline>(drawing, m, points, vertex);
-    } else if (segment) {
+            KD_Next_Action<KT_Slot_Draw_2D_Phong_Polyline>(drawing, m, points, c.normals, c.vertex,
+                                                           c.positions, w);
+    } else if (c.vertex) {
         if constexpr (is_double)
-            KD_Next_Action<KT_Slot_Draw_2DD_Colorized_Polyline>(drawing, m, points, segment,
-                                                                single);
+            KD_Next_Action<KT_Slot_Draw_2DD_Gouraud_Polyline>(drawing, m, points, c.vertex);
         else
-            KD_Next_Action<KT_Slot_Draw_2D_Colorized_Polyline>(drawing, m, points, segment, single);
+            KD_Next_Action<KT_Slot_Draw_2D_Gouraud_Polyline>(drawing, m, points, c.vertex);
+    } else if (c.segment) {
+        if constexpr (is_double)
+            KD_Next_Action<KT_Slot_Draw_2DD_Colorized_Polyline>(drawing, m, points, c.segment,
+                                                                c.single);
+        else
+            KD_Next_Action<KT_Slot_Draw_2D_Colorized_Polyline>(drawing, m, points, c.segment,
+                                                               c.single);
     } else {
         if constexpr (is_double)
             KD_Next_Action<KT_Slot_Draw_2DD_Polyline>(drawing, m, points);
@@ -90,13 +116,6 @@ private:
     KT_RGB32 saved_colour_ = {0, 0, 0, 0};
 };
 
-// The segment colours of a run starting at vertex start; one colour for
-// all stays where it is.
-inline const KT_RGB32* segment_colours_from(const Line_Colours& colours, int start) {
-    if (!colours.segment || colours.single) return colours.segment;
-    return colours.segment + start;
-}
-
 // Draws the n transformed vertices as runs of segments that are not
 // entirely behind the near limit; a run starting or ending behind it is
 // shortened to the limit.
@@ -119,9 +138,10 @@ void draw_line_runs(const KT_Renderer_Data* renderer, const Cutting& cut, float 
             if (behind(codes[start]))
                 head.emplace(points, w, colours.vertex, start, start + 1, limit);
             if (behind(codes[end])) tail.emplace(points, w, colours.vertex, end, end - 1, limit);
+            // A stand-in keeps the hidden vertex's normal: lighting per
+            // pixel barely moves over the short way to the limit.
             draw_line_run(renderer, cut, end - start + 1, points + start, w + start,
-                          colours.vertex ? colours.vertex + start : nullptr,
-                          segment_colours_from(colours, start), colours.single);
+                          colours.from(start));
         }
         i = end;
     }

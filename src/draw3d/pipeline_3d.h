@@ -13,7 +13,7 @@
 namespace detail {
 
 // Vertices up to this many live on the stack, more on the library heap.
-inline constexpr std::size_t stack_vertices = 64;
+inline constexpr std::size_t vertex_stack_capacity = 64;
 
 // Device points, w and outcodes of n transformed vertices.
 template <class P> struct Device_Vertices {
@@ -29,9 +29,9 @@ template <class P> struct Device_Vertices {
                                      &or_codes);
     }
 
-    KT_Stack_Scratch<P, stack_vertices> points;
-    KT_Stack_Scratch<float, stack_vertices> w;
-    KT_Stack_Scratch<short, stack_vertices> codes;
+    KT_Stack_Scratch<P, vertex_stack_capacity> points;
+    KT_Stack_Scratch<float, vertex_stack_capacity> w;
+    KT_Stack_Scratch<short, vertex_stack_capacity> codes;
 };
 
 // The cutting planes of a rendition, validated for its world-to-device

@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "contour/contour_set.h"
+#include "draw2d/polytriangle_routing.h"
 #include "draw3d/line_runs.h"
 #include "geometry/segment_set.h"
 #include "geometry/text.h"
@@ -48,8 +49,8 @@ template <class P> struct Marker_Points {
         ok = points && w && detail::all_points_finite(n, in);
         if (ok) KD_Transform_And_Clip(rendition, n, in, points.get(), w.get(), nullptr, nullptr);
     }
-    KT_Stack_Scratch<KT_Point, detail::stack_vertices> points;
-    KT_Stack_Scratch<float, detail::stack_vertices> w;
+    KT_Stack_Scratch<KT_Point, detail::vertex_stack_capacity> points;
+    KT_Stack_Scratch<float, detail::vertex_stack_capacity> w;
     bool ok;
 };
 
@@ -105,11 +106,8 @@ void strip(const KT_Renderer_Data* renderer, const KT_Rendition* rendition, int 
     int run_start = -1;
     auto flush = [&](int end) { // end: the first triangle after the run
         if (run_start < 0) return;
-        const int count = end - run_start + 2;
-        if constexpr (is_double)
-            KD_Next_Action<KT_Slot_Draw_2DD_Polytriangle>(drawing, count, p + run_start);
-        else
-            KD_Next_Action<KT_Slot_Draw_2D_Polytriangle>(drawing, count, p + run_start);
+        constexpr KT_Family family = is_double ? KT_Family::F2DD : KT_Family::F2D;
+        KD_Draw_Strip<family>(drawing, end - run_start + 2, p + run_start, KT_Strip_Data());
         run_start = -1;
     };
     for (int t = 0; t + 2 < n; ++t) {
@@ -191,8 +189,8 @@ private:
 
     int n_;
     bool with_colours_;
-    KT_Stack_Scratch<P, detail::stack_vertices> points_;
-    KT_Stack_Scratch<KT_RGB32, detail::stack_vertices> colours_;
+    KT_Stack_Scratch<P, detail::vertex_stack_capacity> points_;
+    KT_Stack_Scratch<KT_RGB32, detail::vertex_stack_capacity> colours_;
 };
 
 // The record with the RGB32 colours the action draws with, derived from the

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "draw2d/polytriangle_routing.h"
 #include "draw3d/pipeline_3d.h"
 #include "geometry/complex_segment_set.h"
 #include "renderer/next_action.h"
@@ -12,7 +13,7 @@ namespace {
 
 using detail::behind;
 using detail::Cutting;
-using detail::stack_vertices;
+using detail::vertex_stack_capacity;
 
 // A vertex whose coordinates are not finite numbers: no triangle using it
 // is drawn.
@@ -104,19 +105,18 @@ using World_Point = std::conditional_t<std::is_same_v<P, KT_Point>, KT_Point, KT
 // positions and normals, and the two lit-colour caches.
 template <class P> struct Vertex_Data : detail::Device_Vertices<P> {
     explicit Vertex_Data(int n)
-        : detail::Device_Vertices<P>(n), world(std::size_t(n)),
-          normals(std::size_t(n)), lit{KT_Stack_Scratch<KT_RGB32, stack_vertices>(std::size_t(n)),
-                                       KT_Stack_Scratch<KT_RGB32, stack_vertices>(std::size_t(n))} {
-    }
+        : detail::Device_Vertices<P>(n), world(std::size_t(n)), normals(std::size_t(n)),
+          lit{KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity>(std::size_t(n)),
+              KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity>(std::size_t(n))} {}
     bool ok() const {
         return detail::Device_Vertices<P>::ok() && world && normals && lit[Front] && lit[Back];
     }
 
-    KT_Stack_Scratch<World_Point<P>, stack_vertices> world;
-    KT_Stack_Scratch<KT_Vector, stack_vertices> normals;
+    KT_Stack_Scratch<World_Point<P>, vertex_stack_capacity> world;
+    KT_Stack_Scratch<KT_Vector, vertex_stack_capacity> normals;
     // Lit colours for faces seen from the front and from the back; all
     // zero means not yet shaded.
-    KT_Stack_Scratch<KT_RGB32, stack_vertices> lit[2];
+    KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity> lit[2];
 };
 
 // The vertex data of one run gathered in run order, as the 2D slots take it.
@@ -127,11 +127,11 @@ template <class P> struct Run_Data {
           parameters(std::size_t(longest) * std::size_t(width)) {}
     bool ok() const { return points && w && colours && normals && positions && parameters; }
 
-    KT_Stack_Scratch<P, stack_vertices> points;
-    KT_Stack_Scratch<float, stack_vertices> w;
-    KT_Stack_Scratch<KT_RGB32, stack_vertices> colours;
-    KT_Stack_Scratch<KT_Vector, stack_vertices> normals;
-    KT_Stack_Scratch<KT_Point, stack_vertices> positions;
+    KT_Stack_Scratch<P, vertex_stack_capacity> points;
+    KT_Stack_Scratch<float, vertex_stack_capacity> w;
+    KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity> colours;
+    KT_Stack_Scratch<KT_Vector, vertex_stack_capacity> normals;
+    KT_Stack_Scratch<KT_Point, vertex_stack_capacity> positions;
     KT_Stack_Scratch<KT_Parameter, stack_parameter_floats / 3> parameters;
 };
 
@@ -225,13 +225,11 @@ private:
 
     const KT_Vector* face_normal(int r) const {
         if (d_.segment_normals) {
-            const int at = KT_Complex_Segment_Set_Data::select(d_.segment_normal_indices, r,
-                                                               d_.segment_normal_count);
+            const int at = d_.segment_normal_of(r, d_.segment_normal_count);
             return at >= 0 ? d_.segment_normals + at : nullptr;
         }
         if (!d_.generated_segment_normals) return nullptr;
-        const int at = KT_Complex_Segment_Set_Data::select(d_.segment_normal_indices, r,
-                                                           d_.generated_normal_count);
+        const int at = d_.segment_normal_of(r, d_.generated_normal_count);
         return at >= 0 ? d_.generated_segment_normals + at : nullptr;
     }
 
@@ -239,8 +237,7 @@ private:
     // came with (the private rendition holds the last face's).
     const KT_Material& face_material(int r) const {
         if (d_.materials) {
-            const int at =
-                KT_Complex_Segment_Set_Data::select(d_.material_indices, r, d_.material_count);
+            const int at = d_.material_of(r);
             if (at >= 0) return d_.materials[at];
         }
         return rendition_material_;
@@ -269,8 +266,9 @@ private:
             if (indices[c] < 0 || indices[c] >= d_.count) return;
         const KT_Vector* normal = face_normal(r);
         float facing = 0.0f;
+        const KT_Vector none = {0, 0, 0};
         if (switches_.needs_facing() && normal && detail::all_points_finite(1, normal) &&
-            KD_Length(*normal) > 0.0f) {
+            !(*normal == none)) {
             facing = to_projected_.transform_z(normal_for<P>(*normal), in_[indices[0]]);
         } else if (switches_.cull_back || switches_.cull_front) {
             return; // a face without a direction cannot be told to face either way
@@ -281,12 +279,13 @@ private:
         side_ = facing >= facing_tolerance ? Back : Front;
         face_colour_ = nullptr;
         if (switches_.face_colours) {
-            const int at = KT_Complex_Segment_Set_Data::select(d_.segment_color_indices, r,
-                                                               d_.segment_color_count);
+            const int at = d_.segment_color_of(r);
             face_colour_ = at >= 0 ? d_.segment_rgb32 + at : nullptr;
         }
+        // Only flat lighting shades with the face normal.
         world_face_normal_ = {0, 0, 0};
-        if (normal) normals_to_world_.transform(*normal, world_face_normal_);
+        if (normal && switches_.lighting == Lighting::Flat)
+            normals_to_world_.transform(*normal, world_face_normal_);
         gather(indices, length, run);
         walk(indices, length, run);
     }
@@ -295,11 +294,11 @@ private:
     KT_RGB32 shaded(int i, const KT_Vector& normal) {
         KT_RGB32& cached = v_.lit[side_][i];
         if (!unset(cached)) return cached;
-        // The side is told by the vertex normal turned to the face's side,
-        // not by the face normal, so that the colour depends on nothing but
-        // the vertex and the side and one cached colour serves every face.
-        const KT_Vector side = side_ == Back ? -normal : normal;
-        cached = shade_vertex(i, normal, side);
+        // The material lights the side the viewer sees; handing it the
+        // vertex normal to decide by, rather than the face normal, makes the
+        // colour depend on the vertex alone, so one cached colour serves
+        // every face on that side.
+        cached = shade_vertex(i, normal, normal);
         return cached;
     }
 
@@ -428,49 +427,32 @@ private:
     // count points of the run from point first, by the cheapest slot that
     // carries what the face has.
     void draw_run(Run_Data<P>& run, int first, int count, const KT_RGB32* one_colour) {
-        constexpr bool is_double = std::is_same_v<P, KT_Point_D>;
-        const P* q = run.points.get() + first;
+        KT_Strip_Data data;
         const KT_RGB32* colours = per_vertex_colours() ? run.colours.get() + first : nullptr;
+        const bool phong = switches_.lighting == Lighting::Phong;
         if (textured_) {
-            const KT_Parameter* p = run.parameters.get() + std::size_t(first) * width();
-            const float* w = run.w.get() + first;
-            const KT_Vector* n =
-                switches_.lighting == Lighting::Phong ? run.normals.get() + first : nullptr;
-            if constexpr (is_double)
-                KD_Next_Action<KT_Slot_Draw_2DD_Textured_Polytriangle>(&own_, count, q, colours, p,
-                                                                       width(), w, n);
-            else
-                KD_Next_Action<KT_Slot_Draw_2D_Textured_Polytriangle>(&own_, count, q, colours, p,
-                                                                      width(), w, n);
-        } else if (switches_.lighting == Lighting::Phong) {
-            const KT_RGB32* record = switches_.vertex_colours ? run.colours.get() + first : nullptr;
-            const KT_Vector* n = run.normals.get() + first;
-            const KT_Point* positions = run.positions.get() + first;
-            const float* w = run.w.get() + first;
-            if constexpr (is_double)
-                KD_Next_Action<KT_Slot_Draw_2DD_Phong_Polytriangle>(&own_, count, q, n, record,
-                                                                    positions, w);
-            else
-                KD_Next_Action<KT_Slot_Draw_2D_Phong_Polytriangle>(&own_, count, q, n, record,
-                                                                   positions, w);
+            data.shading = KT_Shading::Textured;
+            data.colors = colours;
+            data.parameters = run.parameters.get() + std::size_t(first) * width();
+            data.width = width();
+            data.w = run.w.get() + first;
+            data.vectors = phong ? run.normals.get() + first : nullptr;
+        } else if (phong) {
+            data.shading = KT_Shading::Phong;
+            data.colors = switches_.vertex_colours ? run.colours.get() + first : nullptr;
+            data.normals = run.normals.get() + first;
+            data.positions = run.positions.get() + first;
+            data.phong_parameters = run.w.get() + first;
         } else if (colours) {
-            if constexpr (is_double)
-                KD_Next_Action<KT_Slot_Draw_2DD_Gouraud_Polytriangle>(&own_, count, q, colours);
-            else
-                KD_Next_Action<KT_Slot_Draw_2D_Gouraud_Polytriangle>(&own_, count, q, colours);
+            data.shading = KT_Shading::Gouraud;
+            data.colors = colours;
         } else if (one_colour) {
-            if constexpr (is_double)
-                KD_Next_Action<KT_Slot_Draw_2DD_Colorized_Polytriangle>(&own_, count, q, one_colour,
-                                                                        true);
-            else
-                KD_Next_Action<KT_Slot_Draw_2D_Colorized_Polytriangle>(&own_, count, q, one_colour,
-                                                                       true);
-        } else {
-            if constexpr (is_double)
-                KD_Next_Action<KT_Slot_Draw_2DD_Polytriangle>(&own_, count, q);
-            else
-                KD_Next_Action<KT_Slot_Draw_2D_Polytriangle>(&own_, count, q);
+            data.shading = KT_Shading::Colorized;
+            data.colors = one_colour;
+            data.single_color = true;
         }
+        constexpr KT_Family family = std::is_same_v<P, KT_Point> ? KT_Family::F2D : KT_Family::F2DD;
+        KD_Draw_Strip<family>(&own_, count, run.points.get() + first, data);
     }
 
     const KT_Renderer_Data* renderer_;

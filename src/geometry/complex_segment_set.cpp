@@ -35,7 +35,10 @@ KT_Complex_Segment_Set_Data::KT_Complex_Segment_Set_Data(const KT_Complex_Segmen
       vertex_normal_indices(o.vertex_normal_indices),
       vertex_parameter_indices(o.vertex_parameter_indices),
       segment_color_indices(o.segment_color_indices),
-      segment_normal_indices(o.segment_normal_indices), material_indices(o.material_indices),
+      segment_color_index_count(o.segment_color_index_count),
+      segment_normal_indices(o.segment_normal_indices),
+      segment_normal_index_count(o.segment_normal_index_count),
+      material_indices(o.material_indices), material_index_count(o.material_index_count),
       materials(o.materials), material_count(o.material_count) {
     using detail::duplicate_if_owned;
     duplicate_if_owned(run_lengths, ownership, KT_Owns_Run_Lengths, run_count);
@@ -80,6 +83,7 @@ void KT_Complex_Segment_Set_Data::set_indices(int runs, const int* lengths, cons
     natural_connectivity = false;
     natural_runs = false;
     attribute_changed();
+    shape_changed();
 }
 
 void KT_Complex_Segment_Set_Data::set_natural_connectivity() {
@@ -112,18 +116,21 @@ void KT_Complex_Segment_Set_Data::set_vertex_parameter_indices(const int* indice
 }
 
 void KT_Complex_Segment_Set_Data::set_segment_color_indices(const int* indices, bool copy) {
+    segment_color_index_count = run_count;
     detail::store_array(segment_color_indices, ownership, KT_Owns_Segment_Color_Indices, indices,
                         run_count, copy);
     attribute_changed();
 }
 
 void KT_Complex_Segment_Set_Data::set_segment_normal_indices(const int* indices, bool copy) {
+    segment_normal_index_count = run_count;
     detail::store_array(segment_normal_indices, ownership, KT_Owns_Segment_Normal_Indices, indices,
                         run_count, copy);
     attribute_changed();
 }
 
 void KT_Complex_Segment_Set_Data::set_material_indices(const int* indices, bool copy) {
+    material_index_count = run_count;
     detail::store_array(material_indices, ownership, KT_Owns_Material_Indices, indices, run_count,
                         copy);
     attribute_changed();
@@ -186,5 +193,6 @@ void KT_Complex_Segment_Set_Data::generate_segment_normal_indices() {
         identity[r] = r;
     detail::release_array(segment_normal_indices, ownership, KT_Owns_Segment_Normal_Indices);
     segment_normal_indices = identity;
+    segment_normal_index_count = identity ? run_count : 0;
     if (identity) ownership |= KT_Owns_Segment_Normal_Indices;
 }

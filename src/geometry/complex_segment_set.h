@@ -47,6 +47,18 @@ public:
         const int at = indices ? indices[i] : i;
         return at >= 0 && at < available ? at : -1;
     }
+    // The segment colour, segment normal (of available ones) and material
+    // run r uses; -1 for none, also when r lies past the runs the index
+    // array was set for.
+    int segment_color_of(int r) const {
+        return run_entry(segment_color_indices, segment_color_index_count, r, segment_color_count);
+    }
+    int segment_normal_of(int r, int available) const {
+        return run_entry(segment_normal_indices, segment_normal_index_count, r, available);
+    }
+    int material_of(int r) const {
+        return run_entry(material_indices, material_index_count, r, material_count);
+    }
 
     const std::int32_t* run_lengths = nullptr;
     std::int32_t run_count = 0;
@@ -54,11 +66,21 @@ public:
     const std::int32_t* vertex_color_indices = nullptr;
     const std::int32_t* vertex_normal_indices = nullptr;
     const std::int32_t* vertex_parameter_indices = nullptr;
+    // Per-run index arrays and the number of runs each was set for.
     const std::int32_t* segment_color_indices = nullptr;
+    std::int32_t segment_color_index_count = 0;
     const std::int32_t* segment_normal_indices = nullptr;
+    std::int32_t segment_normal_index_count = 0;
     const std::int32_t* material_indices = nullptr;
+    std::int32_t material_index_count = 0;
     const KT_Material* materials = nullptr;
     std::int32_t material_count = 0;
+
+private:
+    static int run_entry(const int* indices, int length, int r, int available) {
+        if (indices && r >= length) return -1;
+        return select(indices, r, available);
+    }
 };
 
 class KT_Complex_Segment_Set : public KT_Segment_Set {

@@ -100,6 +100,11 @@ const KT_Vector* KT_Segment_Set_Data::generate_segment_normals(int k) {
     return made;
 }
 
+void KT_Segment_Set_Data::shape_changed() {
+    detail::release_array(generated_segment_normals, ownership, KT_Owns_Generated_Segment_Normals);
+    generated_normal_count = 0;
+}
+
 void KT_Segment_Set_Data::validate_segment_rgb32(int n) {
     // The whole array is made whatever n says, so copies never read past it.
     if (segment_rgb32 || !segment_rgba || n < 1) return;

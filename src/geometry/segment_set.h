@@ -23,6 +23,9 @@ public:
     // start none hold a zero vector. Null without vertex normals.
     const KT_Vector* generate_segment_normals(int k);
 
+    // Generated normals follow the shape: they are made again when next asked for.
+    void shape_changed() override;
+
     void validate_segment_rgb32(int n);
     void validate_segment_rgba(int n);
 

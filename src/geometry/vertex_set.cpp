@@ -83,6 +83,7 @@ void KT_Vertex_Set_Data::set_vertex_colors(const KT_RGBA* colours, bool copy) {
 void KT_Vertex_Set_Data::set_vertex_normals(const KT_Vector* normals, bool copy) {
     detail::store_array(vertex_normals, ownership, KT_Owns_Vertex_Normals, normals, count, copy);
     attribute_changed();
+    shape_changed();
 }
 
 void KT_Vertex_Set_Data::set_vertex_parameters(const KT_Parameter* parameters, int width,
@@ -101,6 +102,7 @@ void KT_Vertex_Set_Data::set_connectivity(int length, const int* list, bool pair
                         copy);
     if (!connectivity) connectivity_length = 0;
     attribute_changed();
+    shape_changed();
 }
 
 void KT_Vertex_Set_Data::set_natural_connectivity(int k) {
@@ -109,6 +111,7 @@ void KT_Vertex_Set_Data::set_natural_connectivity(int k) {
     connectivity_length = 0;
     natural_connectivity = true;
     attribute_changed();
+    shape_changed();
 
     const bool single = k == 1 && n == 1;
     const bool pair = k == 2 && n <= 2;

@@ -31,6 +31,10 @@ public:
     // joined pairwise (k below 1: one run through all points).
     void set_natural_connectivity(int k);
 
+    // Called when the shape changes (normals or connectivity): derived
+    // data that depends on it is dropped.
+    virtual void shape_changed() {}
+
     // Derive one colour form from the other when only that one exists.
     void validate_vertex_rgb32(int n);
     void validate_vertex_rgba(int n);

@@ -112,9 +112,15 @@ public:
     }
 };
 
-// Lights the rendition with one distant light.
+// Lights the rendition with a dim ambient light and a distant light above,
+// right of and behind the viewer, and gives it a grey material, so that
+// every face's colour tells how it is turned.
 inline void light(KT_Rendition& r) {
-    r.modify_color().light_set = KT_Light_Set(KT_Distant_Light({0, 0, 1}));
+    KT_Light_Set lights(KT_Ambient_Light({0.2f, 0.2f, 0.2f}));
+    lights.add(KT_Distant_Light({0.4f, 0.6f, -1.0f}));
+    KT_Color_Data& colour = r.modify_color();
+    colour.light_set = lights;
+    colour.front_material = KT_Complex_Material();
 }
 
 template <class Record, int Slot> void draw(const KT_Rendition& r, const Record& record) {

@@ -61,6 +61,14 @@ TEST_F(Primitives, DoublePrecisionPolylineUsesTheDoubleSlot) {
     EXPECT_EQ(calls()[0].name(), "Draw_2DD_Polyline");
 }
 
+TEST_F(Primitives, DoublePrecisionPolylineThroughTheEyeIsTwoDoubleRuns) {
+    const KT_Point_D points[3] = {{-0.5, 0, 0}, {0, 0, behind_eye}, {0.5, 0, 0}};
+    draw<KT_Polyline, KT_Slot_Draw_3D_Polyline>(r, KT_Polyline(3, points, false));
+    ASSERT_EQ(calls().size(), 2u);
+    EXPECT_EQ(calls()[0].name(), "Draw_2DD_Polyline");
+    EXPECT_EQ(calls()[0].points[1].z, 0.0) << "first run ends at depth 0";
+}
+
 TEST_F(Primitives, PolylineOnTheCutSideOfACuttingPlaneIsNotDrawn) {
     // Keeps x < 0 in world space.
     r.modify_misc().cutting_planes = KT_Cutting_Plane_Set(KT_Cutting_Plane(KT_Plane{1, 0, 0, 0}));
@@ -94,6 +102,16 @@ TEST_F(Primitives, ThinMarkersAreOnePointPolymarkers) {
     EXPECT_EQ(calls()[0].name(), "Draw_2D_Polymarker");
 }
 
+TEST_F(Primitives, MarkersOnTheCutSideOfACuttingPlaneAreNotDrawn) {
+    // Keeps x < 0 in world space.
+    r.modify_misc().cutting_planes = KT_Cutting_Plane_Set(KT_Cutting_Plane(KT_Plane{1, 0, 0, 0}));
+    const KT_Point at[2] = {{-0.5f, 0, 0}, {0.5f, 0, 0}};
+    draw<KT_Polymarker, KT_Slot_Draw_3D_Polymarker>(r, KT_Polymarker(2, at, false));
+    ASSERT_EQ(calls().size(), 1u);
+    expect_device_point(calls()[0].points[0], centre_x - 0.5f * pixels_per_unit, centre_y,
+                        "the kept marker");
+}
+
 TEST_F(Primitives, PolygonOfFourPointsIsTwoTriangles) {
     const KT_Point square[4] = {{0, 0, 0}, {0.5f, 0, 0}, {0.5f, 0.5f, 0}, {0, 0.5f, 0}};
     draw<KT_Polygon, KT_Slot_Draw_3D_Polygon>(r, KT_Polygon(4, square, false));
@@ -102,6 +120,17 @@ TEST_F(Primitives, PolygonOfFourPointsIsTwoTriangles) {
         EXPECT_EQ(triangle.name(), "Draw_DC_Polytriangle");
         EXPECT_EQ(triangle.points.size(), 3u);
     }
+}
+
+TEST_F(Primitives, PolygonStandingEdgeOnToTheScreenPlaneIsStillTriangulated) {
+    // In the plane y = 0, seen from slightly above by a turned model.
+    KT_Matrix tilt;
+    tilt.rotate_x(0.3);
+    r.set_modelling_matrix(tilt, false);
+    const KT_Point flat_on_floor[5] = {
+        {0, 0, 0}, {0.5f, 0, 0}, {0.6f, 0, 0.4f}, {0.25f, 0, 0.6f}, {-0.1f, 0, 0.4f}};
+    draw<KT_Polygon, KT_Slot_Draw_3D_Polygon>(r, KT_Polygon(5, flat_on_floor, false));
+    EXPECT_EQ(calls().size(), 3u) << "a pentagon is three triangles";
 }
 
 TEST_F(Primitives, PolygonOfTwoPointsDrawsNothing) {

@@ -24,6 +24,7 @@ protected:
     void SetUp() override { r.modify_color().front_material = material; }
     void light_with(int interpolation) {
         draw_log::light(r);
+        r.modify_color().front_material = material;
         r.modify_misc().lighting_interpolation = interpolation;
     }
 
@@ -313,6 +314,41 @@ TEST_F(Surfaces, LatticeRowsAreDrawnAsPolylines) {
     ASSERT_EQ(calls().size(), 2u);
     EXPECT_EQ(calls()[0].name(), "Draw_2D_Polyline");
     EXPECT_EQ(calls()[1].points[0].y, 360.0) << "second row starts at vertex 1";
+}
+
+// One row of three vertices facing the eye, as a lattice.
+KT_Lattice row_lattice(const std::vector<KT_Point>& points) {
+    KT_Lattice lattice(int(points.size()), points.data(), true);
+    const std::vector<KT_Vector> normals(points.size(), towards_eye);
+    lattice.edit_data()->set_vertex_normals(normals.data(), true);
+    return lattice;
+}
+
+TEST_F(Surfaces, LitLatticeIsGouraudShadedOncePerVertex) {
+    light_with(0);
+    draw<KT_Lattice, KT_Slot_Draw_3D_Lattice>(
+        r, row_lattice({{0, 0, 0}, {0.2f, 0, 0}, {0.4f, 0.1f, 0}}));
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Gouraud_Polyline");
+    EXPECT_EQ(material.shadings().size(), 3u);
+}
+
+TEST_F(Surfaces, PhongLatticeHandsItsNormalsDown) {
+    light_with(KT_Lighting_Phong);
+    draw<KT_Lattice, KT_Slot_Draw_3D_Lattice>(
+        r, row_lattice({{0, 0, 0}, {0.2f, 0, 0}, {0.4f, 0.1f, 0}}));
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].name(), "Draw_2D_Phong_Polyline");
+    EXPECT_EQ(calls()[0].normals, 3);
+    EXPECT_TRUE(material.shadings().empty());
+}
+
+TEST_F(Surfaces, LatticeRowThroughTheEyeIsShortenedToTheNearLimit) {
+    draw<KT_Lattice, KT_Slot_Draw_3D_Lattice>(
+        r, row_lattice({{-0.2f, 0, 0}, {0, 0, behind_eye}, {0.2f, 0, 0}}));
+    ASSERT_EQ(calls().size(), 2u);
+    EXPECT_EQ(calls()[0].points.back().z, 0.0);
+    EXPECT_EQ(calls()[1].points.front().z, 0.0);
 }
 
 } // namespace

@@ -217,6 +217,34 @@ TEST(ComplexSegmentSet, FaceWithAnIndexOutOfRangeGetsAZeroNormal) {
     EXPECT_EQ(normals[1], (KT_Vector{0, 0, 0}));
 }
 
+TEST(ComplexSegmentSet, NewConnectivityDropsGeneratedFaceNormals) {
+    KT_Shell shell(4, square, true);
+    shell.edit_data()->set_natural_connectivity();
+    shell.edit_data()->generate_segment_normals(0);
+    const int lengths[2] = {3, 3};
+    const int indices[6] = {0, 1, 2, 2, 1, 3};
+    shell.edit_data()->set_indices(2, lengths, indices, true);
+    EXPECT_EQ(shell.data()->generated_segment_normals, nullptr);
+    shell.edit_data()->generate_segment_normals(0);
+    EXPECT_EQ(shell.data()->generated_normal_count, 2);
+}
+
+TEST(ComplexSegmentSet, RunPastTheRunsAnIndexArrayWasSetForSelectsNothing) {
+    const KT_Material materials[1] = {KT_Basic_Material()};
+    const int one_run[1] = {4};
+    const int first_material[1] = {0};
+    const int indices[4] = {0, 1, 2, 3};
+    KT_Shell shell(4, square, true);
+    KT_Complex_Segment_Set_Data* d = shell.edit_data();
+    d->set_indices(1, one_run, indices, true);
+    d->set_materials(1, materials, true);
+    d->set_material_indices(first_material, true);
+    const int three_runs[3] = {2, 1, 1};
+    d->set_indices(3, three_runs, indices, true);
+    EXPECT_EQ(d->material_of(0), 0);
+    EXPECT_EQ(d->material_of(2), -1);
+}
+
 TEST(ComplexSegmentSet, CopiedMaterialsHoldTheirOwnReferences) {
     KT_Basic_Material material;
     const KT_Material materials[1] = {material};
