@@ -136,6 +136,14 @@ TEST_F(Scene_Picking, NearestItemIsWhatThePictureShowsAndItemsComeNearestFirst) 
     EXPECT_GT(picked_something, 10) << "the scenes leave too little to pick";
 }
 
+TEST_F(Scene_Picking, PicksOutsideTheViewFindNothing) {
+    const Keyed_Scene scene(5);
+    for (KT_Int_XY at : {KT_Int_XY{-1, 10}, KT_Int_XY{10, view.y}, KT_Int_XY{-40000, 40000}}) {
+        SCOPED_TRACE("pixel (" + std::to_string(at.x) + ", " + std::to_string(at.y) + ")");
+        EXPECT_TRUE(pick(scene, at.x, at.y, {}).empty());
+    }
+}
+
 TEST_F(Scene_Picking, RefusingHiddenHitsLeavesOnlyTheVisibleItems) {
     int hidden_dropped = 0;
     for (std::uint32_t seed = 11; seed <= 12; ++seed) {
