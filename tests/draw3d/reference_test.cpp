@@ -335,6 +335,7 @@ TEST(RandomCuts, NothingOnTheCutSideOrBehindTheEyeIsDrawn) {
         KT_Tristrip strip(vertices, points.data(), true);
         draw_log::draw<KT_Tristrip, KT_Slot_Draw_3D_Tristrip>(r, strip);
 
+        r.misc().cutting_planes.validate_screen_planes(r.transform().world_to_device);
         const KT_Plane& screen = r.misc().cutting_planes->planes.head()->value->screen_plane;
         for (const draw_log::Call& call : calls())
             for (const KT_Point_D& p : call.points) {
@@ -344,6 +345,41 @@ TEST(RandomCuts, NothingOnTheCutSideOrBehindTheEyeIsDrawn) {
                 EXPECT_LE(side, plane_tolerance) << "shell " << s << " " << call.name();
             }
     }
+}
+
+// The same through the whole pipeline: no pixel lies more than a pixel on
+// the cut side.
+TEST(RandomCutsPicture, NoPixelOnTheCutSide) {
+    constexpr int shells = 12, vertices = 12;
+    constexpr double one_pixel = 1.5; // a pixel's reach plus rounding
+    std::mt19937 random(61220);
+    std::uniform_real_distribution<float> across(-1.2f, 1.2f), deep(-7.0f, 2.0f);
+    std::uniform_real_distribution<float> direction(-1.0f, 1.0f);
+    int covered = 0;
+    for (int s = 0; s < shells; ++s) {
+        capture::Device device(320, 240);
+        KT_Rendition r(&device);
+        const KT_Plane plane = {direction(random), direction(random), direction(random), 0.1f};
+        r.modify_misc().cutting_planes = KT_Cutting_Plane_Set(KT_Cutting_Plane(plane));
+        std::vector<KT_Point> points;
+        for (int i = 0; i < vertices; ++i)
+            points.push_back({across(random), across(random), deep(random)});
+        const KT_Tristrip strip(vertices, points.data(), true);
+        KD_Next_Action<KT_Slot_Draw_3D_Tristrip>(&r, &strip);
+
+        r.misc().cutting_planes.validate_screen_planes(r.transform().world_to_device);
+        const KT_Plane& screen = r.misc().cutting_planes->planes.head()->value->screen_plane;
+        const double reach = one_pixel + std::fabs(screen.c);
+        covered += device.picture.covered_count();
+        for (int y = 0; y < device.picture.height(); ++y)
+            for (int x = 0; x < device.picture.width(); ++x) {
+                const capture::Pixel& p = device.picture.at(x, y);
+                if (p.hits == 0) continue;
+                const double side = screen.a * x + screen.b * y + screen.c * p.depth + screen.d;
+                ASSERT_LE(side, reach) << "shell " << s << " pixel (" << x << ", " << y << ")";
+            }
+    }
+    EXPECT_GT(covered, 0) << "the shells left something to look at";
 }
 
 } // namespace
