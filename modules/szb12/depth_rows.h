@@ -155,6 +155,15 @@ inline std::uint32_t blend_word(std::uint32_t s, std::uint32_t d) {
     return blue_red | (green_alpha << 8);
 }
 
+// True when every pixel's alpha is 255.
+inline bool opaque(const KT_RGB32* pixels, int count) {
+    const auto* words = reinterpret_cast<const std::uint32_t*>(pixels);
+    std::uint32_t all = ~0u;
+    for (int i = 0; i < count; ++i)
+        all &= words[i];
+    return (all >> 24) == 0xFF;
+}
+
 // As write_row, blending the passing pixels by their alpha.
 template <class Stepper, class Mask = No_Mask>
 void blend_row(const KT_RGB32* source, KT_RGB32* colour, Depth* depth, int count, Stepper z,

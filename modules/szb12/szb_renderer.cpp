@@ -251,8 +251,13 @@ void Z_Buffer_Renderer::draw_row(const KT_RGB32* source, int row, const Window_S
     const auto kernel = blending_ ? &szb::blend_row<Stepper, Mask> : &szb::write_row<Stepper, Mask>;
     KT_RGB32* colour = colour_row_at(row) + span.column;
     szb::Depth* depth = depth_row_at(row) + span.column;
-    if (!format.converted())
-        return kernel(source, colour, depth, span.count, ends.from<Stepper>(span.skip), mask);
+    if (!format.converted()) {
+        // Blending an opaque pixel gives the pixel itself: opaque rows, the
+        // usual ones, skip the arithmetic.
+        const bool opaque = blending_ && szb::opaque(source, span.count);
+        const auto row_kernel = opaque ? &szb::write_row<Stepper, Mask> : kernel;
+        return row_kernel(source, colour, depth, span.count, ends.from<Stepper>(span.skip), mask);
+    }
     KT_RGB32 piece[chunk_pixels];
     for (int done = 0; done < span.count; done += chunk_pixels) {
         const int n = std::min(chunk_pixels, span.count - done);

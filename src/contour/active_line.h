@@ -53,7 +53,11 @@ private:
 
 // A multiset: spans that compare equal (overlapping ones not yet split)
 // still get a node each, so erasing by iterator stays safe on any input.
-using Active_Line = std::multiset<std::int32_t, Span_Order, Heap_Allocator<std::int32_t>>;
+using Active_Line = std::multiset<std::int32_t, Span_Order, Pool_Allocator<std::int32_t>>;
+
+inline Active_Line make_active_line(const Sweep_Workspace* w, const Span* spans) {
+    return Active_Line(Span_Order(w, spans), Pool_Allocator<std::int32_t>(&w->node_pool()));
+}
 
 // Spans grouped by the point where they start and where they end, each
 // group sorted left to right.

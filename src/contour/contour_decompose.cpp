@@ -107,10 +107,14 @@ template <class P> bool single_convex_contour(const KT_Contour_Set_Data& set, in
            KD_Rank_Polygon(n, p) == Convex && turns_once(p, n, projection<P>(set));
 }
 
-// Loads the set into its workspace and keeps the boundary of its region;
-// the run's rule, callback and user data are noted on the processing info.
+// Whether the contours may cross: a contour of a resolved set never crosses
+// itself, so alone it needs no crossing passes.
+enum class Crossings { possible, none };
+
+// Loads the set into its workspace, noting the run's rule, callback and
+// user data on the processing info; null when a coordinate is not finite.
 template <class P>
-Sweep_Workspace* sweep_region(const KT_Contour_Set_Data& set, const Output<P>& out) {
+Sweep_Workspace* load_region(const KT_Contour_Set_Data& set, const Output<P>& out) {
     KT_Contour_Processing_Info& info = set.info();
     info.fill_rule = set.fill_rule;
     info.callback =
@@ -119,11 +123,24 @@ Sweep_Workspace* sweep_region(const KT_Contour_Set_Data& set, const Output<P>& o
     Sweep_Workspace& w = info.workspace();
     w.begin();
     if (!load_contours(w, set, points_of<P>(set), projection<P>(set), 0)) return nullptr;
-    w.build(true);
-    Region_Rule rule;
-    rule.fill_rule[0] = set.fill_rule == 0 ? 0 : 1;
-    w.classify(rule);
     return &w;
+}
+
+// Keeps the boundary of the set's region in a built workspace.
+void keep_region(Sweep_Workspace& w, const KT_Contour_Set_Data& set) {
+    Region_Rule rule;
+    rule.fill_rule[0] = sweep_rule(set.fill_rule);
+    w.classify(rule);
+}
+
+template <class P>
+Sweep_Workspace* sweep_region(const KT_Contour_Set_Data& set, const Output<P>& out,
+                              Crossings crossings = Crossings::possible) {
+    Sweep_Workspace* w = load_region(set, out);
+    if (!w) return nullptr;
+    w->build(crossings == Crossings::possible);
+    keep_region(*w, set);
+    return w;
 }
 
 // Twice the signed area of one contour in the projection.
@@ -157,7 +174,9 @@ template <class P> struct Sweep_Triangles {
     }
 };
 
-template <class P> void triangulate_set(const KT_Contour_Set_Data& set, const Output<P>& out);
+template <class P>
+void triangulate_set(const KT_Contour_Set_Data& set, const Output<P>& out,
+                     Crossings crossings = Crossings::possible);
 
 // Resolved contours that all turn the same way are separate polygons.
 template <class P>
@@ -185,14 +204,30 @@ bool triangulate_separately(const KT_Contour_Set_Data& set, const Output<P>& out
             one.info().axes[1] = axes[1];
             Output<P> part = out;
             part.sources.offset += start;
-            triangulate_set(one, part);
+            triangulate_set(one, part, Crossings::none);
         }
         start += n;
     }
     return true;
 }
 
-template <class P> void triangulate_set(const KT_Contour_Set_Data& set, const Output<P>& out) {
+// Contours that repeat no point and neither cross nor touch are their own
+// resolved form: one sweep triangulates them, with the triangles the resolved
+// form would give (counter-clockwise, as resolved outlines run). A convex
+// first contour is left to the resolved form, which gives it the strip when
+// its holes fill in. False, with nothing delivered, for any other set.
+template <class P> bool triangulate_simple(const KT_Contour_Set_Data& set, const Output<P>& out) {
+    if (KD_Rank_Polygon(set.counts[0], points_of<P>(set)) == Convex) return false;
+    Sweep_Workspace* w = load_region(set, out);
+    if (!w || !w->build_if_simple()) return false;
+    keep_region(*w, set);
+    Sweep_Triangles<P> sink{w, &out, false};
+    w->triangulate(Sweep_Triangles<P>::sink, &sink);
+    return true;
+}
+
+template <class P>
+void triangulate_set(const KT_Contour_Set_Data& set, const Output<P>& out, Crossings crossings) {
     if (!has_points<P>(set)) return;
     const P* p = points_of<P>(set);
     if (single_convex_contour<P>(set, set.counts[0])) {
@@ -201,13 +236,14 @@ template <class P> void triangulate_set(const KT_Contour_Set_Data& set, const Ou
         });
         return;
     }
-    if (set.fill_rule == 1) {
+    if (set.fill_rule == KT_Fill_Non_Zero) {
+        if (set.resolved.empty() && triangulate_simple(set, out)) return;
         if (const KT_Contour_Set_Data* resolved = set.resolved_form())
             triangulate_set(*resolved, through_resolved(out, *resolved));
         return;
     }
-    if (set.fill_rule == 2 && triangulate_separately(set, out)) return;
-    Sweep_Workspace* w = sweep_region<P>(set, out);
+    if (set.fill_rule == KT_Fill_Resolved && triangulate_separately(set, out)) return;
+    Sweep_Workspace* w = sweep_region<P>(set, out, crossings);
     if (!w) return;
     const bool reverse = set.contour_count == 1 &&
                          projected_area(points_of<P>(set), set.counts[0], projection<P>(set)) < 0;
@@ -250,7 +286,7 @@ void polygonize_set(const KT_Contour_Set_Data& set, const Output<P>& out, int ma
         triangulate_set(set, as_triangles);
         return;
     }
-    if (set.fill_rule == 1) {
+    if (set.fill_rule == KT_Fill_Non_Zero) {
         if (const KT_Contour_Set_Data* resolved = set.resolved_form())
             polygonize_set(*resolved, through_resolved(out, *resolved), max_points);
         return;

@@ -17,7 +17,7 @@ KT_Contour_Set_Data* empty_result() {
 }
 
 // A self-contained copy that keeps the source's fill rule.
-KT_Contour_Set_Data* owned_copy(const KT_Contour_Set_Data& set, std::int32_t fill_rule) {
+KT_Contour_Set_Data* owned_copy(const KT_Contour_Set_Data& set, KT_Contour_Fill_Rule fill_rule) {
     auto* copy = new KT_Contour_Set_Data(set);
     if (!copy->owns_data) copy->force_allocation();
     copy->fill_rule = fill_rule;
@@ -57,7 +57,7 @@ KT_Contour_Set_Data* make_result(const Sweep_Workspace& w, const Vector<std::int
 
 template <class P>
 KT_Contour_Set_Data* combine(const KT_Contour_Set_Data& a, const KT_Contour_Set_Data* b,
-                             std::int32_t operation) {
+                             KT_Contour_Operation operation) {
     std::int32_t axes[2];
     const KT_Contour_Processing_Info& info = a.info();
     if (info.projection_chosen()) {
@@ -72,13 +72,13 @@ KT_Contour_Set_Data* combine(const KT_Contour_Set_Data& a, const KT_Contour_Set_
     if (b && !load_contours(w, *b, points_of<P>(*b), axes, 1)) return empty_result();
     w.build(true);
     Region_Rule rule;
-    rule.fill_rule[0] = a.fill_rule == 0 ? 0 : 1;
-    rule.fill_rule[1] = b && b->fill_rule == 0 ? 0 : 1;
+    rule.fill_rule[0] = sweep_rule(a.fill_rule);
+    rule.fill_rule[1] = b ? sweep_rule(b->fill_rule) : KT_Fill_Non_Zero;
     rule.operation = operation;
     rule.has_b = b != nullptr;
     w.classify(rule);
     Vector<std::int32_t> counts, ids;
-    if (rule.has_b && (operation == 4 || operation == 5))
+    if (rule.line_operation())
         w.link_lines(counts, ids);
     else
         w.link_contours(counts, ids);
@@ -87,27 +87,50 @@ KT_Contour_Set_Data* combine(const KT_Contour_Set_Data& a, const KT_Contour_Set_
 
 } // namespace
 
+namespace {
+
+// The operations that keep the region of one operand or both.
+bool is_region_operation(KT_Contour_Operation op) {
+    return op == KT_Contour_Intersection || op == KT_Contour_Union || op == KT_Contour_A_Minus_B ||
+           op == KT_Contour_B_Minus_A;
+}
+
+bool is_sweep_operation(KT_Contour_Operation op) {
+    return is_region_operation(op) || op == KT_Contour_Lines_Inside ||
+           op == KT_Contour_Lines_Outside;
+}
+
+// With B empty the result is A where A alone decides.
+bool keeps_a_without_b(KT_Contour_Operation op) {
+    return op == KT_Contour_Union || op == KT_Contour_A_Minus_B;
+}
+
+// With A empty the result is B where B alone decides.
+bool keeps_b_without_a(KT_Contour_Operation op) {
+    return op == KT_Contour_Union || op == KT_Contour_B_Minus_A || op == KT_Contour_Lines_Outside;
+}
+
+} // namespace
+
 KT_Contour_Set_Data* KT_Contour_Set_Data::process(const KT_Contour_Operation& op,
                                                   const KT_Contour_Set_Data* other) const {
-    const std::int32_t operation = op;
     if (!other) {
-        if (fill_rule == 0) return owned_copy(*this, 0);
-        if (operation > 3 || is_empty(this)) return empty_result();
-        return is_double() ? combine<KT_Point_D>(*this, nullptr, operation)
-                           : combine<KT_Point>(*this, nullptr, operation);
+        if (fill_rule == KT_Fill_Odd_Even) return owned_copy(*this, KT_Fill_Odd_Even);
+        if (!is_region_operation(op) || is_empty(this)) return empty_result();
+        return is_double() ? combine<KT_Point_D>(*this, nullptr, op)
+                           : combine<KT_Point>(*this, nullptr, op);
     }
     if (other->contour_count <= 0) {
-        if (operation == 1 || operation == 2) return owned_copy(*this, fill_rule);
+        if (keeps_a_without_b(op)) return owned_copy(*this, fill_rule);
         return empty_result();
     }
     if (is_empty(this)) {
-        if (operation == 1 || operation == 3 || operation == 5)
-            return owned_copy(*other, other->fill_rule);
+        if (keeps_b_without_a(op)) return owned_copy(*other, other->fill_rule);
         return empty_result();
     }
     if (is_double() != other->is_double()) return nullptr;
-    if (operation == 7) return owned_copy(*other, other->fill_rule);
-    if (operation < 0 || operation > 5) return empty_result();
-    return is_double() ? combine<KT_Point_D>(*this, other, operation)
-                       : combine<KT_Point>(*this, other, operation);
+    if (op == KT_Contour_Copy_B) return owned_copy(*other, other->fill_rule);
+    if (!is_sweep_operation(op)) return empty_result();
+    return is_double() ? combine<KT_Point_D>(*this, other, op)
+                       : combine<KT_Point>(*this, other, op);
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "contour/contour_rules.h"
 #include "foundation/array.h"
 #include "foundation/basic_types.h"
 #include "foundation/object.h"
@@ -28,7 +29,7 @@ public:
 
     // Indices 0 = x, 1 = y, 2 = z of the two coordinates the 2D work uses.
     std::int32_t axes[2] = {-1, -1};
-    std::int32_t fill_rule = 0;
+    KT_Contour_Fill_Rule fill_rule = KT_Fill_Odd_Even;
     void* callback = nullptr;
     void* user = nullptr;
     KT_Growable_Array<KT_Contour_Point_Source> sources;

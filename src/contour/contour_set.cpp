@@ -27,7 +27,7 @@ template <class P>
 bool inside_test(const KT_Contour_Set_Data& set, const P* points, double px, double py) {
     int parity = 0;
     int winding = 0;
-    const bool odd_even = set.fill_rule == 0;
+    const bool odd_even = set.fill_rule == KT_Fill_Odd_Even;
     int start = 0;
     for (int c = 0; c < set.contour_count; ++c) {
         const int n = set.counts[c];
@@ -105,7 +105,7 @@ KT_Contour_Set_Data::KT_Contour_Set_Data(Adopt, int contours, std::int32_t* coun
                                          KT_Point* points_in, KT_Point_D* points_d_in,
                                          std::int32_t* sources)
     : contour_count(contours), counts(counts_in), points(points_in), points_d(points_d_in),
-      fill_rule(2), owns_data(true), source_map(sources) {
+      fill_rule(KT_Fill_Resolved), owns_data(true), source_map(sources) {
     sum_counts();
 }
 

@@ -1,31 +1,14 @@
 // Contour sets: regions of a plane bounded by closed contours (outlines and
 // holes, possibly overlapping), with an inside test, boolean combination and
 // decomposition into convex polygons or triangles.
-//
-// Fill rules: 0 odd-even, 1 non-zero winding, 2 non-zero winding over
-// contours that are already resolved (no overlaps or self-intersections,
-// outlines and holes oppositely wound). Every result of process() is of the
-// last kind, which lets the decompositions skip the intersection stage.
 #pragma once
 
 #include <cstdint>
 
 #include "contour/contour_processing_info.h"
+#include "contour/contour_rules.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
-
-// Boolean operations of process(); A is the set called on, B the operand.
-enum KT_Contour_Operation : std::int32_t {
-    KT_Contour_Intersection = 0,
-    KT_Contour_Union = 1,
-    KT_Contour_A_Minus_B = 2,
-    KT_Contour_B_Minus_A = 3,
-    KT_Contour_Lines_Inside = 4,  // B's contours as open lines, parts inside A
-    KT_Contour_Lines_Outside = 5, // B's contours as open lines, parts outside A
-    KT_Contour_Empty = 6,
-    KT_Contour_Copy_B = 7,
-    KT_Contour_Empty_Too = 8,
-};
 
 using KT_Contour_Polygon_Callback = void (*)(int count, const KT_Point* points,
                                              const KT_Contour_Point_Source* sources, void* user);
@@ -99,7 +82,7 @@ public:
     const std::int32_t* counts = nullptr;
     const KT_Point* points = nullptr;
     const KT_Point_D* points_d = nullptr;
-    std::int32_t fill_rule = 0;
+    KT_Contour_Fill_Rule fill_rule = KT_Fill_Odd_Even;
     std::int32_t total_points = 0;
     bool owns_data = false;
     // Decomposition scratch and projection, kept between calls. Mutable:
@@ -139,9 +122,11 @@ public:
     KT_Contour_Set(int count, const KT_Point_D* points, bool copy)
         : KT_Pointer(new KT_Contour_Set_Data(count, points, copy)) {}
 
-    void set_fill_rule(int rule) {
+    void set_fill_rule(KT_Contour_Fill_Rule rule) {
         if (KT_Contour_Set_Data* b = modify()) b->fill_rule = rule;
     }
+    // Rules given as their 32-bit values.
+    void set_fill_rule(int rule) { set_fill_rule(static_cast<KT_Contour_Fill_Rule>(rule)); }
     void force_allocation() {
         if (KT_Contour_Set_Data* b = modify()) b->force_allocation();
     }

@@ -42,7 +42,7 @@ struct Sweep_Workspace::Crossing_Sweep {
 
     explicit Crossing_Sweep(Sweep_Workspace& workspace)
         : w(workspace), n(static_cast<std::int32_t>(w.edges.size())), spans(n), edge_in(n),
-          slot_of(n), where(n), line(Span_Order(&w, spans.data())) {}
+          slot_of(n), where(n), line(make_active_line(&w, spans.data())) {}
 
     void run();
     void take_crossings_up_to(std::int32_t p);
@@ -90,6 +90,7 @@ void Sweep_Workspace::Crossing_Sweep::run() {
         if (events.start_count(p) == 0 && events.end_count(p) == 0) continue;
         if (!crossings.empty()) take_crossings_up_to(p);
         pass_point(p);
+        if (w.stop_at_first_split_ && !w.splits_.empty()) return;
     }
 }
 

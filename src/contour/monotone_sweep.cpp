@@ -134,7 +134,7 @@ void Monotone_Sweep::run() {
     events_.build(w_, spans_.data(), count, static_cast<std::int32_t>(w_.points.size()));
     interval_.assign(count, Interval{});
     where_.resize(count);
-    Active_Line line(Span_Order(&w_, spans_.data()));
+    Active_Line line = make_active_line(&w_, spans_.data());
     for (std::int32_t p = 0; p < static_cast<std::int32_t>(w_.points.size()); ++p)
         if (events_.start_count(p) + events_.end_count(p) > 0) visit(p, line);
     // Well-formed input leaves nothing open; whatever inconsistent input

@@ -19,13 +19,13 @@ bool below(const Point& a, const Point& b) {
 bool Region_Rule::keep(bool in_a, bool in_b) const {
     if (!has_b) return in_a;
     switch (operation) {
-    case 0:
+    case KT_Contour_Intersection:
         return in_a && in_b;
-    case 1:
+    case KT_Contour_Union:
         return in_a || in_b;
-    case 2:
+    case KT_Contour_A_Minus_B:
         return in_a && !in_b;
-    case 3:
+    case KT_Contour_B_Minus_A:
         return in_b && !in_a;
     default:
         return false;
@@ -60,18 +60,91 @@ void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
     // four on every input seen); the bound only guarantees an end on hostile
     // input, which may then keep a crossing rather than hang.
     constexpr int max_passes = 64;
+    new_point_budget_ = INT64_MAX;
+    crossings_found_ = false;
     for (int pass = 0; find_crossings && pass < max_passes; ++pass) {
         splits_.clear();
-        if (search == Crossing_Search::sweep)
+        if (search == Crossing_Search::sweep) {
+            // After the first pass only edges near where splits moved them
+            // can cross anew; the rest were checked against each other.
+            const bool restricted = pass > 0;
+            if (restricted) park_edges_away_from_moved_points();
             sweep_crossings();
-        else
+            if (restricted) unpark_edges();
+        } else {
             test_all_overlapping_pairs();
+        }
         if (splits_.empty()) break;
         apply_splits();
         merge_equal_points();
+        note_moved_points();
         join_coincident_edges();
+        // Later passes only settle what rounding moved. Nearly concurrent
+        // crossings may create many points there that merge again, but
+        // however hostile the input, the points they create stay a fixed
+        // multiple of those the first pass left.
+        constexpr std::int64_t later_points_per_point = 8;
+        if (pass == 0)
+            new_point_budget_ = later_points_per_point * static_cast<std::int64_t>(points.size());
     }
     make_segments();
+}
+
+// Every split bends an edge through its point, by at most the rounding of
+// a crossing (and of snapping it to a point nearby).
+void Sweep_Workspace::note_moved_points() {
+    moved_.clear();
+    for (const Split& s : splits_)
+        moved_.push_back(remap_[s.point]);
+    // Ids follow sweep order, so sorted ids are sorted by v.
+    std::sort(moved_.begin(), moved_.end());
+    moved_.erase(std::unique(moved_.begin(), moved_.end()), moved_.end());
+}
+
+// A piece that rounding bent crosses only edges passing within that
+// rounding of the point it was bent through.
+bool Sweep_Workspace::near_moved_point(const Edge& e) const {
+    const Point& a = points[e.a];
+    const Point& b = points[e.b];
+    const double lo_u = std::min(a.u, b.u), hi_u = std::max(a.u, b.u);
+    const double lo_v = std::min(a.v, b.v), hi_v = std::max(a.v, b.v);
+    constexpr double bends = 4; // the crossing's rounding, snapping, and margin
+    const double reach = bends * rounding_reach(std::max(std::fabs(lo_u), std::fabs(hi_u)),
+                                                std::max(std::fabs(lo_v), std::fabs(hi_v)));
+    auto first = std::lower_bound(moved_.begin(), moved_.end(), lo_v - reach,
+                                  [this](std::int32_t p, double v) { return points[p].v < v; });
+    for (auto it = first; it != moved_.end() && points[*it].v <= hi_v + reach; ++it)
+        if (points[*it].u >= lo_u - reach && points[*it].u <= hi_u + reach) return true;
+    return false;
+}
+
+void Sweep_Workspace::park_edges_away_from_moved_points() {
+    parked_.clear();
+    std::size_t kept = 0;
+    for (const Edge& e : edges) {
+        if (near_moved_point(e))
+            edges[kept++] = e;
+        else
+            parked_.push_back(e);
+    }
+    edges.resize(kept);
+}
+
+void Sweep_Workspace::unpark_edges() {
+    edges.insert(edges.end(), parked_.begin(), parked_.end());
+}
+
+bool Sweep_Workspace::build_if_simple() {
+    const std::size_t loaded = points.size();
+    merge_equal_points();
+    if (points.size() != loaded || all_collinear()) return false;
+    splits_.clear();
+    stop_at_first_split_ = true;
+    sweep_crossings();
+    stop_at_first_split_ = false;
+    if (!splits_.empty()) return false;
+    make_segments();
+    return true;
 }
 
 bool Sweep_Workspace::all_collinear() const {
@@ -206,6 +279,7 @@ void Sweep_Workspace::test_pair(std::int32_t e, std::int32_t f) {
 }
 
 void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
+    crossings_found_ = true;
     // Computed the same way round whatever the edges' directions and order,
     // coincident edges crossing a third get bit-identical crossing points,
     // and whichever search finds the pair snaps it to the same end point.
@@ -237,21 +311,59 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
         for (double& c : p)
             c = static_cast<float>(c);
     }
-    // A crossing within rounding of an end point is that end point: new
-    // points a hair apart would only make new crossings pass after pass.
+    // A crossing within rounding of an end point is that end point, and so
+    // is one where an end point lies within rounding of the other line: new
+    // points a hair off nearly parallel lines would only make new crossings
+    // pass after pass.
     const double reach = rounding_reach(u, v);
     const std::int32_t ends[4] = {lo(first), hi(first), lo(second), hi(second)};
+    int snap = -1;
+    double snap_distance = 0;
     for (int k = 0; k < 4; ++k) {
         const Point& q = points[ends[k]];
-        if (std::fabs(q.u - u) > reach || std::fabs(q.v - v) > reach) continue;
-        splits_.push_back(Split{k < 2 ? second : first, ends[k], 0.0});
+        const double distance = std::max(std::fabs(q.u - u), std::fabs(q.v - v));
+        const std::int32_t other = k < 2 ? second : first;
+        if (distance > reach && !within_reach_of_edge(ends[k], other, reach)) continue;
+        if (snap >= 0 && distance >= snap_distance) continue;
+        snap = k;
+        snap_distance = distance;
+    }
+    if (snap < 0 && new_point_budget_ <= 0) snap = nearest_end(ends, u, v);
+    if (snap >= 0) {
+        splits_.push_back(Split{snap < 2 ? second : first, ends[snap], 0.0});
         return;
     }
+    --new_point_budget_;
     p[axes[0]] = u;
     p[axes[1]] = v;
     const std::int32_t id = add_point(u, v, KT_Point_D{p[0], p[1], p[2]}, -1);
     splits_.push_back(Split{e, id, 0.0});
     splits_.push_back(Split{f, id, 0.0});
+}
+
+int Sweep_Workspace::nearest_end(const std::int32_t ends[4], double u, double v) const {
+    int best = 0;
+    double best_distance = INFINITY;
+    for (int k = 0; k < 4; ++k) {
+        const Point& q = points[ends[k]];
+        const double distance = std::max(std::fabs(q.u - u), std::fabs(q.v - v));
+        if (distance < best_distance) best = k, best_distance = distance;
+    }
+    return best;
+}
+
+// Whether point q lies within reach of edge e's line, strictly between its
+// ends.
+bool Sweep_Workspace::within_reach_of_edge(std::int32_t q, std::int32_t e, double reach) const {
+    const Point& a = points[edges[e].a];
+    const Point& b = points[edges[e].b];
+    const Point& p = points[q];
+    const double du = b.u - a.u, dv = b.v - a.v;
+    const double along = (p.u - a.u) * du + (p.v - a.v) * dv;
+    const double length_squared = du * du + dv * dv;
+    if (!(along > 0 && along < length_squared)) return false;
+    const double off = std::fabs(du * (p.v - a.v) - dv * (p.u - a.u));
+    return off <= reach * std::sqrt(length_squared);
 }
 
 // Edges of one operand between the same two points become one, weighted:
@@ -378,7 +490,7 @@ void Sweep_Workspace::classify(const Region_Rule& rule) {
     Span_Events events;
     events.build(*this, spans.data(), count, static_cast<std::int32_t>(points.size()));
     Vector<std::int32_t> left_winding(2 * static_cast<std::size_t>(count));
-    Active_Line line(Span_Order(this, spans.data()));
+    Active_Line line = make_active_line(this, spans.data());
     Vector<Active_Line::iterator> where(count);
 
     for (std::int32_t p = 0; p < static_cast<std::int32_t>(points.size()); ++p) {
@@ -402,7 +514,7 @@ void Sweep_Workspace::classify(const Region_Rule& rule) {
         }
     }
 
-    const bool line_operation = rule.has_b && (rule.operation == 4 || rule.operation == 5);
+    const bool line_operation = rule.line_operation();
     for (std::int32_t s = 0; s < count; ++s) {
         const Segment& seg = segments[s];
         const std::int32_t l0 = left_winding[2 * s], l1 = left_winding[2 * s + 1];
@@ -411,7 +523,7 @@ void Sweep_Workspace::classify(const Region_Rule& rule) {
             if (seg.winding[1] == 0) continue;
             const bool touches_a = rule.inside(l0, 0) || rule.inside(r0, 0);
             const bool both_out = !rule.inside(l0, 0) && !rule.inside(r0, 0);
-            if (rule.operation == 4 ? !touches_a : !both_out) continue;
+            if (rule.operation == KT_Contour_Lines_Inside ? !touches_a : !both_out) continue;
             lines.push_back(seg.winding[1] > 0 ? Boundary{seg.lo, seg.hi}
                                                : Boundary{seg.hi, seg.lo});
             continue;

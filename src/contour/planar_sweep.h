@@ -23,6 +23,7 @@
 
 #include <cstdint>
 
+#include "contour/contour_rules.h"
 #include "contour/exact_predicates.h"
 #include "contour/sweep_containers.h"
 #include "foundation/basic_types.h"
@@ -57,15 +58,25 @@ struct Boundary {
 };
 
 // Inside tests for the two operands and how they combine.
+// Each operand is read odd-even or by non-zero winding.
 struct Region_Rule {
-    std::int32_t fill_rule[2] = {1, 1};
-    std::int32_t operation = 1; // the boolean operations of process()
+    KT_Contour_Fill_Rule fill_rule[2] = {KT_Fill_Non_Zero, KT_Fill_Non_Zero};
+    KT_Contour_Operation operation = KT_Contour_Union;
     bool has_b = false;
     bool inside(std::int32_t winding, int operand) const {
-        return fill_rule[operand] == 0 ? (winding & 1) != 0 : winding != 0;
+        return fill_rule[operand] == KT_Fill_Odd_Even ? (winding & 1) != 0 : winding != 0;
     }
     bool keep(bool in_a, bool in_b) const;
+    bool line_operation() const {
+        return has_b &&
+               (operation == KT_Contour_Lines_Inside || operation == KT_Contour_Lines_Outside);
+    }
 };
+
+// How a set's fill rule reads its winding numbers in the sweep.
+inline KT_Contour_Fill_Rule sweep_rule(KT_Contour_Fill_Rule rule) {
+    return rule == KT_Fill_Odd_Even ? KT_Fill_Odd_Even : KT_Fill_Non_Zero;
+}
 
 // How build() looks for crossings: a sweep that handles each crossing as it
 // meets it, or the plain test of every pair of overlapping edges kept as
@@ -86,6 +97,12 @@ public:
     // rounding of a point already there becomes that point, so the passes
     // settle, and a pass that finds nothing proves there is nothing.
     void build(bool find_crossings, Crossing_Search search = Crossing_Search::sweep);
+    // Builds the arrangement at the cost of one crossing search when no
+    // point repeats and no two edges cross or touch; false as soon as one
+    // does, and the workspace must then be loaded again.
+    bool build_if_simple();
+    // Whether the last build() found edges crossing (not merely touching).
+    bool crossings_found() const { return crossings_found_; }
     void classify(const Region_Rule& rule);
     // The boundary of a region is split into y-monotone pieces, each
     // triangulated as the sweep passes; every triangle turns counter-clockwise.
@@ -96,6 +113,9 @@ public:
     // Operand B's segments kept by the line operations, joined into
     // polylines following B's direction.
     void link_lines(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const;
+
+    // Where the sweeps' active lines take their nodes.
+    Node_Pool& node_pool() const { return node_pool_; }
 
     int orient(std::int32_t a, std::int32_t b, std::int32_t c) const {
         const Point& p = points[a];
@@ -125,7 +145,13 @@ private:
     void sweep_crossings();
     void test_pair(std::int32_t e, std::int32_t f);
     void split_at_crossing(std::int32_t e, std::int32_t f);
+    bool within_reach_of_edge(std::int32_t q, std::int32_t e, double reach) const;
+    int nearest_end(const std::int32_t ends[4], double u, double v) const;
     void join_coincident_edges();
+    void note_moved_points();
+    bool near_moved_point(const Edge& e) const;
+    void park_edges_away_from_moved_points();
+    void unpark_edges();
     void apply_splits();
     void make_segments();
     std::int32_t next_clockwise(std::int32_t e, const Vector<std::int32_t>& first,
@@ -137,10 +163,16 @@ private:
         std::int32_t point;
         double along;
     };
+    mutable Node_Pool node_pool_;
     Vector<Split> splits_;
+    bool crossings_found_ = false;
+    bool stop_at_first_split_ = false;
+    std::int64_t new_point_budget_ = 0; // crossing points the passes may still create
     Vector<std::int32_t> order_;
     Vector<std::int32_t> remap_;
     Vector<Edge> scratch_edges_;
+    Vector<std::int32_t> moved_; // points the last pass bent edges through, in sweep order
+    Vector<Edge> parked_;        // edges a restricted pass leaves out
 };
 
 } // namespace kavri_contour

@@ -106,19 +106,19 @@ void deliver_face_triangle(std::int32_t a, std::int32_t b, std::int32_t c, void*
         d.callback(d.user, 0, i, j, k);
 }
 
-void sweep_face(const KT_Point* points, const KT_Point* normal, const int* face,
-                const int* face_end, KT_Face_Triangle_Callback callback, void* user) {
-    const int drop = dropped_axis(points, normal, face, face_end);
+// Projects the face's loops into the workspace; false when a coordinate is
+// not finite. outline_area receives twice the outline's signed area.
+bool load_face(kavri_contour::Sweep_Workspace& w, const KT_Point* points, int drop, const int* face,
+               const int* face_end, double& outline_area) {
     auto project = [drop](const KT_Point& p, double& u, double& v) {
         const double c[3] = {p.x, p.y, p.z};
         u = c[(drop + 1) % 3];
         v = c[(drop + 2) % 3];
     };
-    kavri_contour::Sweep_Workspace w;
     w.begin();
     w.axes[0] = (drop + 1) % 3;
     w.axes[1] = (drop + 2) % 3;
-    double outline_area = 0;
+    outline_area = 0;
     bool outline = true;
     for (const int* f = face; f < face_end;) {
         const int n = std::abs(*f++);
@@ -127,7 +127,7 @@ void sweep_face(const KT_Point* points, const KT_Point* normal, const int* face,
         for (; added < n && f < face_end; ++added, ++f) {
             double u, v;
             project(points[*f], u, v);
-            if (!std::isfinite(u) || !std::isfinite(v)) return;
+            if (!std::isfinite(u) || !std::isfinite(v)) return false;
             const KT_Point& p = points[*f];
             w.add_point(u, v, KT_Point_D{p.x, p.y, p.z}, *f);
         }
@@ -139,12 +139,11 @@ void sweep_face(const KT_Point* points, const KT_Point* normal, const int* face,
         }
         outline = false;
     }
-    w.build(true);
-    kavri_contour::Region_Rule rule;
-    rule.fill_rule[0] = 0;
-    w.classify(rule);
-    Face_Delivery d{&w, callback, user, outline_area < 0};
-    w.triangulate(deliver_face_triangle, &d);
+    return true;
+}
+
+void strip(const int* loop, int n, KT_Face_Triangle_Callback callback, void* user) {
+    KD_Convex_Strip(n, [&](int a, int b, int c) { callback(user, 1, loop[a], loop[b], loop[c]); });
 }
 
 } // namespace
@@ -177,10 +176,25 @@ void KD_Triangulate_Face(const KT_Point* points, const KT_Point* normal, const i
         callback(user, 0, loop[0], loop[1], loop[2]);
         return;
     }
-    if (single && KD_Rank_Polygon(points, face, face_end) != Concave) {
-        KD_Convex_Strip(n,
-                        [&](int a, int b, int c) { callback(user, 1, loop[a], loop[b], loop[c]); });
+    const KT_Polygon_Rank rank = single ? KD_Rank_Polygon(points, face, face_end) : Concave;
+    if (rank == Convex) {
+        strip(loop, n, callback, user);
         return;
     }
-    sweep_face(points, normal, face, face_end, callback, user);
+    kavri_contour::Sweep_Workspace w;
+    double outline_area;
+    const int drop = dropped_axis(points, normal, face, face_end);
+    if (!load_face(w, points, drop, face, face_end, outline_area)) return;
+    w.build(true);
+    // The rank calls many simple but wiggly loops complex; only a loop that
+    // really crosses itself gets the strip.
+    if (rank == Complex && w.crossings_found()) {
+        strip(loop, n, callback, user);
+        return;
+    }
+    kavri_contour::Region_Rule rule;
+    rule.fill_rule[0] = KT_Fill_Odd_Even;
+    w.classify(rule);
+    Face_Delivery d{&w, callback, user, outline_area < 0};
+    w.triangulate(deliver_face_triangle, &d);
 }

@@ -9,7 +9,6 @@
 #include "draw2d/image_clip.h"
 #include "draw2d/image_convert.h"
 #include "foundation/heap.h"
-#include "foundation/shared.h"
 #include "image/image_data.h"
 #include "renderer/next_action.h"
 #include "rendition/rendition.h"
@@ -18,6 +17,8 @@ namespace {
 
 constexpr int stack_units = 1280; // four-byte units of converted pixels kept on the stack
 constexpr float largest_device_coordinate = 2.0e9f;
+// Levels per channel of pixels whose action carries no resolution.
+constexpr std::int32_t full_resolution = 256;
 
 // A rendition that draws for some renderer: the one whose table every next
 // step is looked up in.
@@ -51,7 +52,7 @@ KT_Pixel_Rectangle rectangle_of(KT_Image_Format format, const KT_DCI_Point* star
                             row_bytes,
                             0,
                             0,
-                            256,
+                            full_resolution,
                             KT_Packing(),
                             KT_Bitonal_Format()};
     if (!start || !end) return r;
@@ -177,9 +178,23 @@ void draw_through_complex_clip(const KT_Rendition* rendition, const KT_Pixel_Rec
     const KT_Contour_Set region = rendition->transform().complex_clip;
     Clip_Drawing drawing = {*rendition, &pixels, start};
     drawing.clipped.set_complex_clip(nullptr, false);
-    const KT_Int_Rectangle bounds = {start.x, start.x + pixels.width - 1,
-                                     start.y - pixels.height + 1, start.y};
+    const KT_Int_Rectangle& hard = rendition->transform().hard_clip;
+    const KT_Int_Rectangle bounds = {
+        std::max(start.x, hard.left), std::min(start.x + pixels.width - 1, hard.right),
+        std::max(start.y - pixels.height + 1, hard.bottom), std::min(start.y, hard.top)};
     KD_Clip_Rectangles(*region, bounds, &Clip_Drawing::draw, &drawing);
+}
+
+// Whole images honour the complex clip before any per-format action sees
+// them, so a device that stores its native pixels directly needs no clip
+// test of its own for them.
+void draw_image_pixels(const KT_Rendition* rendition, const KT_Pixel_Rectangle& pixels,
+                       const KT_DCI_Point& start) {
+    if (!draws(rendition)) return;
+    if (has_complex_clip(rendition))
+        draw_through_complex_clip(rendition, pixels, start);
+    else
+        draw_by_format(rendition, pixels, start);
 }
 
 bool is_native(const KT_Pixel_Rectangle& p, const KT_Device_Pixels& device) {
@@ -340,7 +355,7 @@ void KD_Standard_Draw_2DI_Image(const KT_Renderer_Data*, const KT_Rendition* ren
     with_window(
         rectangle_of(body), static_cast<std::int32_t>(skip_columns),
         static_cast<std::int32_t>(skip_rows), width, height,
-        [&](const KT_Pixel_Rectangle& window) { draw_by_format(rendition, window, corner); });
+        [&](const KT_Pixel_Rectangle& window) { draw_image_pixels(rendition, window, corner); });
 }
 
 void KD_Standard_Draw_DCI_Image(const KT_Renderer_Data*, const KT_Rendition* rendition,
@@ -351,7 +366,7 @@ void KD_Standard_Draw_DCI_Image(const KT_Renderer_Data*, const KT_Rendition* ren
     if (std::int64_t{position->x} + body.width() - 1 > INT32_MAX ||
         std::int64_t{position->y} - body.height() + 1 < INT32_MIN)
         return;
-    draw_by_format(rendition, rectangle_of(body), *position);
+    draw_image_pixels(rendition, rectangle_of(body), *position);
 }
 
 // The per-format DC actions round both corners for their DCI slot.

@@ -32,15 +32,29 @@ inline constexpr double KD_Most_Lines = 1 << 20;
 // (across the lines) and not its upper one, so a line through a vertex
 // crosses exactly the edges that pass it, and of an area the lowest line
 // is drawn but not the highest.
+// Lines that miss bounds (when given) are skipped: whatever they would
+// draw is clipped away later.
 template <class Emit>
 void KD_Each_Line_Piece(int count, const KT_Point_D* points, const Line_Frame& f, double phase,
-                        double step, Emit&& emit) {
+                        double step, Emit&& emit, const KT_Int_Rectangle* bounds = nullptr) {
     if (count < 3 || !points || !(step > 0.0) || !std::isfinite(step)) return;
     double low = INFINITY, high = -INFINITY;
     for (int i = 0; i < count; ++i) {
         const double s = f.nx * points[i].x + f.ny * points[i].y;
         low = std::min(low, s);
         high = std::max(high, s);
+    }
+    if (bounds) {
+        const double xs[] = {double(bounds->left), double(bounds->right)};
+        const double ys[] = {double(bounds->bottom), double(bounds->top)};
+        double bounds_low = INFINITY, bounds_high = -INFINITY;
+        for (double x : xs)
+            for (double y : ys) {
+                bounds_low = std::min(bounds_low, f.nx * x + f.ny * y);
+                bounds_high = std::max(bounds_high, f.nx * x + f.ny * y);
+            }
+        low = std::max(low, bounds_low);
+        high = std::min(high, bounds_high);
     }
     if (!std::isfinite(low) || !std::isfinite(high)) return;
     const double first = std::ceil((low - phase) / step);

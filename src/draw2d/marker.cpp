@@ -131,17 +131,19 @@ void arc_points(const KT_Point& a, const KT_Point& b, const KT_Point& c, Add add
     add(c);
 }
 
-} // namespace
+KT_Rendition plain_form_of(const KT_Rendition& rendition) {
+    KT_Rendition plain = rendition;
+    plain.use_plain_form(0);
+    return plain;
+}
 
-void KD_Draw_Marker_Glyph(const KT_Rendition* r, const KT_Point& position,
-                          const std::int8_t* program, const KT_RGB32* colour, bool clipping) {
-    if (!drawable(r) || !KD_Is_Finite_Point(position)) return;
-    const KT_Rendition& rendition = *r;
+// Draws program at position; plain is the rendition in plain form, made
+// once for all the markers of a primitive.
+void paint_glyph(const KT_Rendition& rendition, const KT_Rendition& plain, const KT_Point& position,
+                 const std::int8_t* program, const KT_RGB32* colour, bool clipping) {
     KT_Marker_Glyph_Reader glyph(program);
     const int size = std::min(rendition.marker().marker_size, largest_marker_size);
     if (!glyph.valid() || size <= 0) return;
-    KT_Rendition plain = rendition;
-    plain.use_plain_form(0);
     const Glyph_Output out(plain, clipping);
     const KT_RGB32* contrast = &rendition.color().contrast.rgb;
     const KT_RGB32* current = colour;
@@ -211,14 +213,15 @@ void KD_Draw_Marker_Glyph(const KT_Rendition* r, const KT_Point& position,
     if (!collection.empty()) collection.fill(out, current);
 }
 
-namespace {
+} // namespace
 
-// Draws one marker of the rendition's symbol at position.
-void draw_glyph(const KT_Rendition& rendition, const KT_Point& position, const KT_RGB32* colour,
-                bool clipping) {
-    KD_Draw_Marker_Glyph(&rendition, position, KD_Marker_Glyph(rendition.marker().marker_symbol),
-                         colour, clipping);
+void KD_Draw_Marker_Glyph(const KT_Rendition* rendition, const KT_Point& position,
+                          const std::int8_t* program, const KT_RGB32* colour, bool clipping) {
+    if (!drawable(rendition) || !KD_Is_Finite_Point(position)) return;
+    paint_glyph(*rendition, plain_form_of(*rendition), position, program, colour, clipping);
 }
+
+namespace {
 
 double marker_extent(const KT_Rendition& rendition) {
     return std::min(rendition.marker().marker_size, largest_marker_size);
@@ -247,11 +250,14 @@ void draw_inside(const KT_Rendition* rendition, int count, const P* points, cons
                  bool single) {
     if (count < 1 || !points || !drawable(rendition)) return;
     if (drawn_by_shape(rendition, count, points, colours, single)) return;
+    const std::int8_t* program = KD_Marker_Glyph(rendition->marker().marker_symbol);
+    if (!program) return;
+    const KT_Rendition plain = plain_form_of(*rendition);
     for (int i = 0; i < count; ++i) {
         if (!KD_Is_Finite_Point(points[i])) continue;
         const KT_Point position = {static_cast<float>(points[i].x), static_cast<float>(points[i].y),
                                    static_cast<float>(points[i].z)};
-        draw_glyph(*rendition, position, colour_of(colours, single, i), false);
+        paint_glyph(*rendition, plain, position, program, colour_of(colours, single, i), false);
     }
 }
 
@@ -263,6 +269,10 @@ void draw_clipped(const KT_Rendition* rendition, int count, const P* points,
                   const KT_RGB32* colours, bool single, Inside inside) {
     if (count < 1 || !points || !drawable(rendition)) return;
     if (drawn_by_shape(rendition, count, points, colours, single)) return;
+    // Markers wholly inside go on even without a glyph: the slot they go
+    // to may know the symbol.
+    const std::int8_t* program = KD_Marker_Glyph(rendition->marker().marker_symbol);
+    const KT_Rendition plain = plain_form_of(*rendition);
     const KT_Int_Rectangle& clip = rendition->transform().hard_clip;
     const double extent = marker_extent(*rendition);
     for (int i = 0; i < count; ++i) {
@@ -275,7 +285,7 @@ void draw_clipped(const KT_Rendition* rendition, int count, const P* points,
         }
         const KT_Point position = {static_cast<float>(p.x), static_cast<float>(p.y),
                                    static_cast<float>(p.z)};
-        draw_glyph(*rendition, position, colour, true);
+        paint_glyph(*rendition, plain, position, program, colour, true);
     }
 }
 

@@ -25,8 +25,10 @@ constexpr int KD_Most_Strip_Corners = 64;
 // diagonal lines this far apart.
 constexpr float KD_Default_Hatch_Spacing = 8.0f;
 constexpr float KD_Default_Hatch_Angle = 0.7853981633974483f;
-// Hatch lines closer than a pixel would only fill the area.
+// Hatch lines closer than a pixel would only fill the area; dash patterns
+// shorter than one would only draw the line.
 constexpr double KD_Least_Hatch_Spacing = 1.0;
+constexpr double KD_Least_Dash_Period = 1.0;
 
 bool drawable(const KT_Rendition* rendition, int count, const void* points) {
     return rendition && !rendition->empty() && count >= 3 && points;
@@ -92,8 +94,70 @@ void draw_triangulated(const KT_Rendition* rendition, int count, const KT_Point*
 
 // ---------------------------------------------------------------- hatching
 
+// A hatch line family in device space: lines n.p = phase + k * step, each
+// shifted along itself by k * shift so that dashes stagger from line to
+// line.
+struct Hatch_Family {
+    Line_Frame frame;
+    double phase;        // n.origin
+    double origin_along; // d.origin
+    double step;         // across, between lines
+    double shift;        // along, from one line to the next
+    const float* dashes; // drawn and skipped lengths in turn; null: solid
+    int dash_count;
+    double period; // the sum of the dashes
+
+    explicit Hatch_Family(const KT_Parallel_Line_Set& set) {
+        const double c = std::cos(set.angle), s = std::sin(set.angle);
+        frame = {-s, c, c, s};
+        phase = -s * set.origin_x + c * set.origin_y;
+        origin_along = c * set.origin_x + s * set.origin_y;
+        step = std::max(std::fabs(double(set.offset_across)), KD_Least_Hatch_Spacing);
+        shift = set.offset_along;
+        period = 0.0;
+        for (int i = 0; set.dashes && i < set.dash_count; ++i)
+            period += std::fabs(double(set.dashes[i]));
+        // Patterns finer than a pixel, or malformed, are drawn solid.
+        const bool dashed = period >= KD_Least_Dash_Period && std::isfinite(period);
+        dashes = dashed ? set.dashes : nullptr;
+        dash_count = dashed ? set.dash_count : 0;
+    }
+};
+
+// Hands the drawn dashes of piece a-b on its family line to draw(p, q).
+template <class Draw>
+void draw_dashes(const Hatch_Family& f, const KT_Point_D& a, const KT_Point_D& b, Draw&& draw) {
+    if (!f.dashes) {
+        draw(a, b);
+        return;
+    }
+    const double line = std::round((f.frame.nx * a.x + f.frame.ny * a.y - f.phase) / f.step);
+    const double start = f.frame.dx * a.x + f.frame.dy * a.y - f.origin_along - line * f.shift;
+    const double length = f.frame.dx * (b.x - a.x) + f.frame.dy * (b.y - a.y);
+    if (!(length > 0.0)) return;
+    const auto at = [&](double t) {
+        const double u = t / length;
+        return KT_Point_D{a.x + u * (b.x - a.x), a.y + u * (b.y - a.y), a.z + u * (b.z - a.z)};
+    };
+    // Where in the pattern the piece starts: which dash, and how far into it.
+    double into = std::fmod(start, f.period);
+    if (into < 0.0) into += f.period;
+    int dash = 0;
+    while (dash + 1 < f.dash_count && into >= std::fabs(f.dashes[dash]))
+        into -= std::fabs(f.dashes[dash++]);
+    const double most_steps = 2.0 * f.dash_count * (length / f.period + 2.0);
+    double t = 0.0;
+    for (double steps = 0; t < length && steps < most_steps; ++steps) {
+        const double end = std::min(length, t + std::fabs(f.dashes[dash]) - into);
+        if (dash % 2 == 0 && end > t) draw(at(t), at(end));
+        t = end;
+        into = 0.0;
+        dash = dash + 1 == f.dash_count ? 0 : dash + 1;
+    }
+}
+
 // Cuts each line family of the face's hatch to the polygon and draws the
-// pieces as thin lines.
+// pieces (or their dashes) as thin lines.
 void hatch_polygon(const KT_Rendition* rendition, int count, const KT_Point* points,
                    const KT_RGB32* color) {
     KT_Rendition lines = *rendition;
@@ -117,22 +181,21 @@ void hatch_polygon(const KT_Rendition* rendition, int count, const KT_Point* poi
         else
             KD_Next_Action<KT_Slot_Draw_DC_Polyline>(&lines, 2, piece);
     };
-    const auto hatch_family = [&](double ox, double oy, double angle, double spacing) {
-        const double c = std::cos(angle), s = std::sin(angle);
-        const Line_Frame frame{-s, c, c, s};
-        const double phase = -s * ox + c * oy;
-        KD_Each_Line_Piece(count, polygon.get(), frame, phase,
-                           std::max(std::fabs(spacing), KD_Least_Hatch_Spacing), draw_piece);
+    const auto hatch_family = [&](const KT_Parallel_Line_Set& set) {
+        const Hatch_Family family(set);
+        KD_Each_Line_Piece(count, polygon.get(), family.frame, family.phase, family.step,
+                           [&](const KT_Point_D& a, const KT_Point_D& b) {
+                               draw_dashes(family, a, b, draw_piece);
+                           });
     };
     const KT_Hatch_Pattern& hatch = rendition->face().hatch_pattern;
     if (hatch.empty() || hatch->count <= 0 || !hatch->sets) {
-        hatch_family(0.0, 0.0, KD_Default_Hatch_Angle, KD_Default_Hatch_Spacing);
+        hatch_family(KT_Parallel_Line_Set(0, 0, KD_Default_Hatch_Angle, 0, KD_Default_Hatch_Spacing,
+                                          0, nullptr));
         return;
     }
-    for (int i = 0; i < hatch->count; ++i) {
-        const KT_Parallel_Line_Set& set = hatch->sets[i];
-        hatch_family(set.origin_x, set.origin_y, set.angle, set.offset_across);
-    }
+    for (int i = 0; i < hatch->count; ++i)
+        hatch_family(hatch->sets[i]);
 }
 
 // ---------------------------------------------------------------- DC

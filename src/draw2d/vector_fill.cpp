@@ -40,11 +40,13 @@ struct Fill_Lines {
     const KT_Point_D* polygon;
 
     void draw(const Line_Frame& frame, double offset, double step) const {
-        KD_Each_Line_Piece(count, polygon, frame, offset, step,
-                           [this](const KT_Point_D& a, const KT_Point_D& b) {
-                               const KT_DCI_Point piece[2] = {to_device(a), to_device(b)};
-                               KD_Next_Action<KT_Slot_Draw_2DI_Polyline>(rendition, 2, piece);
-                           });
+        KD_Each_Line_Piece(
+            count, polygon, frame, offset, step,
+            [this](const KT_Point_D& a, const KT_Point_D& b) {
+                const KT_DCI_Point piece[2] = {to_device(a), to_device(b)};
+                KD_Next_Action<KT_Slot_Draw_2DI_Polyline>(rendition, 2, piece);
+            },
+            &rendition->transform().hard_clip);
     }
     static KT_DCI_Point to_device(const KT_Point_D& p) {
         return {KD_Round_Saturated(p.x, KD_Segment_Round_Bias),

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
@@ -96,13 +97,13 @@ void skip_integer(Argument_Size size, va_list& args) {
         (void)va_arg(args, long long);
         return;
     case Argument_Size::Intmax:
-        (void)va_arg(args, intmax_t);
+        (void)va_arg(args, std::intmax_t);
         return;
     case Argument_Size::Size:
-        (void)va_arg(args, size_t);
+        (void)va_arg(args, std::size_t);
         return;
     case Argument_Size::Ptrdiff:
-        (void)va_arg(args, ptrdiff_t);
+        (void)va_arg(args, std::ptrdiff_t);
         return;
     default:
         (void)va_arg(args, int);

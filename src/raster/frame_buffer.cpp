@@ -39,7 +39,12 @@ void KD_Standard_Clear_Drawing_Buffer(const KT_Renderer_Data*, const KT_Renditio
                                    {clip.left, clip.top + 1, 0},
                                    {clip.right + 1, clip.bottom, 0},
                                    {clip.right + 1, clip.top + 1, 0}};
-    const KT_RGB32 background = rendition->color().background.rgb;
+    // A mapped device shows the palette entry the colour resolved to, which
+    // keeps the clear from being dithered; others show the colour itself.
+    const KT_Driver_Color& asked = rendition->color().background;
+    const bool mapped =
+        rendition->renderer()->current_renderer_options.color_system() == KT_Color_System::Mapped;
+    const KT_RGB32 background = mapped && asked.index >= 0 ? asked.device_rgb : asked.rgb;
     KD_Next_Action<KT_Slot_Draw_DCI_Colorized_Polytriangle>(rendition, 4, strip, &background, true);
 }
 

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "draw2d/image_convert.h"
+
 namespace {
 
 constexpr std::uint8_t all_closed = 0xFF;
@@ -60,8 +62,14 @@ KT_Contour_Set window_like(const KT_Contour_Set& window, const KT_Contour_Set_Da
 int Frame_Buffer_Mask::establish_configuration(std::int32_t width, std::int32_t height,
                                                std::int32_t x, std::int32_t y) {
     if (mask && mask->width() == width && mask->height() == height) return 0;
-    mask = KT_Shared_Image(width, height, KT_Image_Format::Bitonal, mask_row_alignment, nullptr,
-                           false);
+    // A window larger than any frame buffer gets the empty mask, which
+    // closes every pixel.
+    const bool too_large =
+        width > 0 && height > 0 && std::int64_t{width} * height > KT_Largest_Pixel_Rectangle;
+    mask = too_large
+               ? KT_Shared_Image(0, 0, KT_Image_Format::Bitonal, mask_row_alignment, nullptr, false)
+               : KT_Shared_Image(width, height, KT_Image_Format::Bitonal, mask_row_alignment,
+                                 nullptr, false);
     clip_region.reset();
     clip_serial = 0;
     window = window_of(width, height, x, y);

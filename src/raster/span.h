@@ -32,9 +32,9 @@ enum KT_Span_Channel : int {
     KT_Span_Channel_Count
 };
 
-// One end of a span. Scan converters walk edges down the rows by adding the
-// steps; the fields are grouped so that a walker copies only the leading
-// part its rasterizer reads (see KT_Span_Edge_Part).
+// One end of a span. Scan converters walk edges up the rows by adding the
+// steps; rasterizers read only the values, and only those of the part they
+// use (see KT_Span_Edge_Part).
 struct KT_Span_Edge {
     KT_Fixed_Interpolant x; // integer part: the pixel column
     std::uint32_t depth;
@@ -101,6 +101,12 @@ void KD_Rasterize_DC_Spans_C24_TG(const KT_Renderer_Data*, const KT_Rendition*, 
                                   const KT_Span*, int, std::int32_t);
 void KD_Rasterize_DC_Spans_C24_TR(const KT_Renderer_Data*, const KT_Rendition*, const KT_Span_Data*,
                                   const KT_Span*, int, std::int32_t);
+
+// Bits of KT_Misc_Data::perspective_flags that the rasterizers read.
+enum KT_Perspective_Flag : std::int32_t {
+    KT_Perspective_Parameters = 1,
+    KT_Perspective_Positions = 4,
+};
 
 // Spans are handed to a rasterizer this many rows at a time.
 inline constexpr int KD_SPAN_BATCH = 64;

@@ -155,10 +155,11 @@ void fill_flat(KT_RGB32* row, std::uint32_t colour, int n) {
 // Each channel's 16.16 word already holds its byte in bits 16-23; shifting
 // the word lines the byte up with its place in the pixel.
 void fill_gouraud(KT_RGB32* row, const KT_Span& span, int n) {
+    const KT_Exact_Divider steps(n);
     const auto start = [&](int c) { return KD_Fixed_16_Start(span.left.colour[c].value >> 16); };
     const auto step = [&](int c) {
         return KD_Fixed_16_Step(span.left.colour[c].value >> 16, span.right.colour[c].value >> 16,
-                                n);
+                                steps);
     };
     std::int32_t red = start(KT_Span_Red), red_step = step(KT_Span_Red);
     std::int32_t green = start(KT_Span_Green), green_step = step(KT_Span_Green);
@@ -248,13 +249,7 @@ private:
     float step_[KT_Span_Channel_Count];
 };
 
-// Bits of KT_Misc_Data::perspective_flags.
-enum Perspective_Flag : std::int32_t {
-    Perspective_Parameters = 1,
-    Perspective_Positions = 4,
-};
-
-bool has_flag(const KT_Rendition& rendition, Perspective_Flag flag) {
+bool has_flag(const KT_Rendition& rendition, KT_Perspective_Flag flag) {
     return (rendition.misc().perspective_flags & flag) != 0;
 }
 
@@ -264,7 +259,7 @@ void fill_phong(const KT_Rendition& rendition, const KT_Span_Data& data, KT_RGB3
     const KT_Material& material = rendition.color().front_material;
     Row_Colour colour(span, n);
     Row_Floats<3> position(span.left.position, span.right.position, n, span.left.w.value,
-                           span.right.w.value, has_flag(rendition, Perspective_Positions));
+                           span.right.w.value, has_flag(rendition, KT_Perspective_Positions));
     Row_Floats<3> normal(span.left.normal, span.right.normal, n, 1.0f, 1.0f, false);
     for (int i = 0; i < n; ++i) {
         float p[3];
@@ -296,9 +291,9 @@ void fill_textured(const KT_Rendition& rendition, const KT_Span_Data& data, KT_R
     const float rw = span.right.w.value;
     Row_Colour colour(span, n);
     Row_Floats<3> parameter(span.left.parameter, span.right.parameter, n, lw, rw,
-                            has_flag(rendition, Perspective_Parameters));
+                            has_flag(rendition, KT_Perspective_Parameters));
     Row_Floats<3> position(span.left.position, span.right.position, n, lw, rw,
-                           has_flag(rendition, Perspective_Positions));
+                           has_flag(rendition, KT_Perspective_Positions));
     Row_Floats<3> normal(span.left.normal, span.right.normal, n, 1.0f, 1.0f, false);
     Row_Floats<3> multiplier(span.left.multiplier, span.right.multiplier, n, 1.0f, 1.0f, false);
     Row_Floats<3> addend(span.left.addend, span.right.addend, n, 1.0f, 1.0f, false);
@@ -389,7 +384,8 @@ void KD_Rasterize_DC_Spans_C24_C(const KT_Renderer_Data* renderer, const KT_Rend
 void KD_Rasterize_DC_Spans_C24_G(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,
                                  const KT_Span_Data* data, const KT_Span* spans, int count,
                                  std::int32_t first_y) {
-    rasterize_c24(renderer, rendition, data, spans, count, first_y, false, &fill_gouraud);
+    rasterize_c24(renderer, rendition, data, spans, count, first_y, false,
+                  [](KT_RGB32* row, const KT_Span& span, int n) { fill_gouraud(row, span, n); });
 }
 
 void KD_Rasterize_DC_Spans_C24_R(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,

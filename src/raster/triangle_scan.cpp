@@ -9,16 +9,6 @@
 
 namespace {
 
-// Bytes of a span edge that each part covers, from the start of the record.
-template <KT_Span_Edge_Part Part> constexpr std::size_t edge_bytes() {
-    if constexpr (Part == KT_Span_Edge_Part::Position_Depth)
-        return offsetof(KT_Span_Edge, colour);
-    else if constexpr (Part == KT_Span_Edge_Part::Colour)
-        return offsetof(KT_Span_Edge, parameter);
-    else
-        return sizeof(KT_Span_Edge);
-}
-
 void start_floats(KT_Float_Interpolant* out, const float* from, const float* to, int count,
                   float inverse_rows) {
     for (int k = 0; k < count; ++k)
@@ -34,7 +24,7 @@ void step_floats(KT_Float_Interpolant* values, int count) {
 template <KT_Span_Edge_Part Part> class Edge_Walker {
 public:
     void start(const KT_Scan_Vertex& s, const KT_Scan_Vertex& e) {
-        const std::int32_t rows = e.y - s.y;
+        const KT_Exact_Divider rows(e.y - s.y);
         edge_.x = {KD_Fixed_16_Start(s.x), KD_Fixed_16_Step(s.x, e.x, rows)};
         depth_ = KT_Depth_Stepper(s.depth, e.depth, rows);
         edge_.depth = static_cast<std::uint32_t>(depth_.value());
@@ -46,7 +36,7 @@ public:
                                    KD_Fixed_16_Step(from[c], to[c], rows)};
         }
         if constexpr (Part == KT_Span_Edge_Part::Everything) {
-            const float inverse_rows = 1.0f / static_cast<float>(rows);
+            const float inverse_rows = 1.0f / static_cast<float>(rows.divisor());
             start_floats(edge_.parameter, s.parameter, e.parameter, 3, inverse_rows);
             start_floats(edge_.position, s.position, e.position, 3, inverse_rows);
             start_floats(edge_.normal, s.normal, e.normal, 3, inverse_rows);
@@ -58,7 +48,18 @@ public:
 
     std::int32_t column() const { return edge_.x.value >> 16; }
 
-    void copy_to(KT_Span_Edge& out) const { std::memcpy(&out, &edge_, edge_bytes<Part>()); }
+    // Values field by field: a block copy would reload words step() has
+    // just stored, stalling on store forwarding.
+    void copy_to(KT_Span_Edge& out) const {
+        out.x.value = edge_.x.value;
+        out.depth = edge_.depth;
+        if constexpr (Part != KT_Span_Edge_Part::Position_Depth)
+            for (int c = 0; c < KT_Span_Channel_Count; ++c)
+                out.colour[c].value = edge_.colour[c].value;
+        if constexpr (Part == KT_Span_Edge_Part::Everything)
+            std::memcpy(&out.parameter, &edge_.parameter,
+                        sizeof(KT_Span_Edge) - offsetof(KT_Span_Edge, parameter));
+    }
 
     void step() {
         edge_.x.value += edge_.x.step;
@@ -90,7 +91,11 @@ void scan(const KT_Scan_Target& target, const KT_Scan_Vertex* bottom, const KT_S
     Edge_Walker<Part> long_edge;
     Edge_Walker<Part> short_edge;
     long_edge.start(*bottom, *top);
-    if (middle->y > bottom->y) short_edge.start(*bottom, *middle);
+    // A flat bottom starts on the upper short edge (restarted at the first row).
+    if (middle->y > bottom->y)
+        short_edge.start(*bottom, *middle);
+    else
+        short_edge.start(*middle, *top);
 
     KT_Span batch[KD_SPAN_BATCH];
     int count = 0;

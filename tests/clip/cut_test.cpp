@@ -2,7 +2,8 @@
 // triangles split at the near limit.
 #include <algorithm>
 
-#include "clip_fixture.h"
+#include "../support/slot_recorder.h"
+#include "draw3d/transform_clip.h"
 #include "math/matrix.h"
 #include "rendition/cutting_plane.h"
 
@@ -22,7 +23,7 @@ const KT_Plane cut_right_of_50 = {1, 0, 0, -50};
 // Keeps y < 20.
 const KT_Plane cut_above_20 = {0, 1, 0, -20};
 
-class Cut_Polyline : public clip_test::Routing {
+class Cut_Polyline : public slots::Routing_Test {
 protected:
     Cut_Polyline() {
         device->record<KT_Slot_Draw_2D_Polyline>();
@@ -56,14 +57,6 @@ TEST_F(Cut_Polyline, OnePlaneCuttingAllAwayWinsOverTheOthers) {
     const KT_Plane cut_below_20 = {0, -1, 0, 20};
     cut(planes_of({cut_right_of_50, cut_above_20, cut_below_20}));
     EXPECT_TRUE(slots::calls().empty());
-}
-
-TEST_F(Cut_Polyline, WithoutPlanesEverySegmentIsDrawnWhole) {
-    KD_Cut_2DW_Polyline(device.body(), &rendition, nullptr, 2, line, nullptr, false, nullptr, 0,
-                        nullptr, nullptr);
-    const auto drawn = slots::calls_to(KT_Slot_Draw_2D_Polyline);
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_NEAR(drawn[0].points[1].x, 100.0, 1e-4);
 }
 
 TEST_F(Cut_Polyline, ColoursTruncateAtTheCut) {
@@ -103,7 +96,7 @@ TEST_F(Cut_Polyline, SegmentCrossingAPlaneAlmostAlongItIsRemoved) {
     EXPECT_EQ(slots::calls().size(), 1u);
 }
 
-class Cut_Triangle : public clip_test::Routing {
+class Cut_Triangle : public slots::Routing_Test {
 protected:
     Cut_Triangle() {
         device->record<KT_Slot_Draw_2D_Polytriangle>();
@@ -133,16 +126,6 @@ TEST_F(Cut_Triangle, TriangleCutAwayDrawsNothing) {
     KD_Cut_2DW_Triangle(device.body(), &rendition, &planes, &a, &b, &c, 1, 1, 1, nullptr, nullptr,
                         nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr);
     EXPECT_TRUE(slots::calls().empty());
-}
-
-TEST_F(Cut_Triangle, ThreeColoursGoToTheGouraudSlot) {
-    const KT_RGB32 red{0, 0, 255, 255}, green{0, 255, 0, 255}, blue{255, 0, 0, 255};
-    const KT_Cutting_Plane_Set planes = planes_of({cut_right_of_50});
-    KD_Cut_2DW_Triangle(device.body(), &rendition, &planes, &a, &b, &c, 1, 1, 1, &red, &green,
-                        &blue, nullptr, nullptr, nullptr, 0, nullptr, nullptr, nullptr);
-    const auto drawn = slots::calls_to(KT_Slot_Draw_2D_Gouraud_Polytriangle);
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_EQ(drawn[0].colors.size(), drawn[0].points.size());
 }
 
 // The near split: a rendition whose near limit is 0.5.

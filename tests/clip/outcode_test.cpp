@@ -1,35 +1,38 @@
 // Outcodes of device points and the classifying transform.
 #include <cmath>
 #include <limits>
+#include <random>
+#include <vector>
 
-#include "clip_fixture.h"
+#include "../support/slot_recorder.h"
+#include "draw3d/transform_clip.h"
 #include "math/matrix.h"
 
-using clip_test::clip_10_to_90;
+using slots::clip_10_to_90;
 
 namespace {
 
 constexpr float nan_value = std::numeric_limits<float>::quiet_NaN();
 
-TEST(Outcode, EachSideHasItsOwnBit) {
-    const KT_Point points[] = {{5, 50, 0}, {95, 50, 0}, {50, 5, 0}, {50, 95, 0}, {50, 50, 0}};
-    short codes[5];
-    KD_Clip(clip_10_to_90, 5, points, codes);
-    EXPECT_EQ(codes[0], KT_Outcode_Left);
-    EXPECT_EQ(codes[1], KT_Outcode_Right);
-    EXPECT_EQ(codes[2], KT_Outcode_Bottom);
-    EXPECT_EQ(codes[3], KT_Outcode_Top);
-    EXPECT_EQ(codes[4], KT_Outcode_Inside);
-}
-
-TEST(Outcode, CornerRegionsCombineAnXAndAYBit) {
-    const KT_Point below_left{0, 0, 0};
-    const KT_Point above_right{100, 100, 0};
-    short code = 0;
-    KD_Clip(clip_10_to_90, 1, &below_left, &code);
-    EXPECT_EQ(code, KT_Outcode_Left | KT_Outcode_Bottom);
-    KD_Clip(clip_10_to_90, 1, &above_right, &code);
-    EXPECT_EQ(code, KT_Outcode_Right | KT_Outcode_Top);
+TEST(Outcode, EachSideHasItsOwnBitAndCornersCombineTwo) {
+    struct Case {
+        KT_Point point;
+        short code;
+    };
+    const Case cases[] = {
+        {{5, 50, 0}, KT_Outcode_Left},
+        {{95, 50, 0}, KT_Outcode_Right},
+        {{50, 5, 0}, KT_Outcode_Bottom},
+        {{50, 95, 0}, KT_Outcode_Top},
+        {{50, 50, 0}, KT_Outcode_Inside},
+        {{0, 0, 0}, KT_Outcode_Left | KT_Outcode_Bottom},
+        {{100, 100, 0}, KT_Outcode_Right | KT_Outcode_Top},
+    };
+    for (const Case& c : cases) {
+        short code = -1;
+        KD_Clip(clip_10_to_90, 1, &c.point, &code);
+        EXPECT_EQ(code, c.code) << "at " << c.point.x << ", " << c.point.y;
+    }
 }
 
 TEST(Outcode, PointOnTheRightBoundIsInside) {
@@ -82,7 +85,7 @@ TEST(ClipResult, NoPointsOrNoArrayIsRejected) {
 
 // A rendition whose object-to-device matrix makes w = z + 1, so each
 // point's w is chosen through its z, and whose near limit is 0.5.
-class Transform_And_Clip : public clip_test::Routing {
+class Transform_And_Clip : public slots::Routing_Test {
 protected:
     static constexpr double near_limit = 0.5;
 
@@ -111,19 +114,36 @@ TEST_F(Transform_And_Clip, DividesByWAndClassifies) {
     EXPECT_EQ(or_codes, KT_Outcode_Right);
 }
 
-TEST_F(Transform_And_Clip, AgreesWithTheFullProduct) {
-    const KT_Point_D in[] = {{10, 20, 3}, {-7, 300, 0.25}, {55, 55, -1}};
-    KT_Point_D out[3], reference[3];
-    float w[3], reference_w[3];
-    short codes[3];
-    KD_Transform_And_Clip(&rendition, 3, in, out, w, codes, nullptr);
-    rendition.transform().object_to_device.transform_reference(3, in, reference, reference_w,
-                                                               static_cast<float>(near_limit));
-    for (int i = 0; i < 3; ++i) {
+// Seeded random points, some behind the limit: the transform agrees with
+// the full product and each code with a plain classification of it.
+TEST_F(Transform_And_Clip, AgreesWithTheFullProductAndAPlainClassification) {
+    std::mt19937 random(1206);
+    std::uniform_real_distribution<double> coordinate(-300.0, 300.0);
+    std::uniform_real_distribution<double> depth(-2.0, 3.0);
+    constexpr int count = 1000;
+    std::vector<KT_Point_D> in(count), out(count), reference(count);
+    std::vector<float> w(count), reference_w(count);
+    std::vector<short> codes(count);
+    for (KT_Point_D& p : in)
+        p = {coordinate(random), coordinate(random), depth(random)};
+    KD_Transform_And_Clip(&rendition, count, in.data(), out.data(), w.data(), codes.data(),
+                          nullptr);
+    rendition.transform().object_to_device.transform_reference(
+        count, in.data(), reference.data(), reference_w.data(), static_cast<float>(near_limit));
+    for (int i = 0; i < count; ++i) {
         SCOPED_TRACE(i);
         EXPECT_DOUBLE_EQ(out[i].x, reference[i].x);
         EXPECT_DOUBLE_EQ(out[i].y, reference[i].y);
         EXPECT_FLOAT_EQ(w[i], reference_w[i]);
+        short plain = KT_Outcode_Behind;
+        if (reference_w[i] > static_cast<float>(near_limit)) {
+            plain = 0;
+            if (reference[i].x < clip_10_to_90.left) plain |= KT_Outcode_Left;
+            if (reference[i].x > clip_10_to_90.right) plain |= KT_Outcode_Right;
+            if (reference[i].y < clip_10_to_90.bottom) plain |= KT_Outcode_Bottom;
+            if (reference[i].y > clip_10_to_90.top) plain |= KT_Outcode_Top;
+        }
+        EXPECT_EQ(codes[i], plain);
     }
 }
 

@@ -3,9 +3,10 @@
 #include <cmath>
 #include <limits>
 
-#include "clip_fixture.h"
+#include "../support/slot_recorder.h"
+#include "draw3d/transform_clip.h"
 
-using clip_test::clip_10_to_90;
+using slots::clip_10_to_90;
 
 namespace {
 
@@ -86,7 +87,7 @@ TEST(Preclip_Segment, BrokenSegmentsAreRejected) {
     EXPECT_FALSE(KD_Preclip_Ends(nullptr, clip_10_to_90, segment, ends, nullptr, nullptr));
 }
 
-using Clipped_Line = clip_test::Routing;
+using Clipped_Line = slots::Routing_Test;
 
 TEST_F(Clipped_Line, PlainLineEndsExactlyOnTheBoundsItCrosses) {
     device->record<KT_Slot_Draw_DC_Polyline>();
@@ -138,16 +139,6 @@ TEST_F(Clipped_Line, LateEntryIsClippedFromTheOtherEndUnlessDirectionIsKept) {
     EXPECT_DOUBLE_EQ(drawn[0].points[1].x, 10.0);
     EXPECT_DOUBLE_EQ(drawn[1].points[0].x, 10.0) << "direction kept";
     EXPECT_DOUBLE_EQ(drawn[1].points[1].x, 50.0);
-}
-
-TEST_F(Clipped_Line, IntegerEndsAreClippedLikeFloatOnes) {
-    device->record<KT_Slot_Draw_DC_Polyline>();
-    const KT_DCI_Point from{50, 0, 0}, to{50, 200, 0};
-    KD_Draw_Clipped_2D_Line(device.body(), &rendition, &from, &to, nullptr, nullptr, true);
-    const auto drawn = slots::calls_to(KT_Slot_Draw_DC_Polyline);
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_DOUBLE_EQ(drawn[0].points[0].y, 10.0);
-    EXPECT_DOUBLE_EQ(drawn[0].points[1].y, 90.0);
 }
 
 TEST_F(Clipped_Line, BadInputDrawsNothing) {

@@ -4,9 +4,10 @@
 #include <limits>
 #include <random>
 
-#include "clip_fixture.h"
+#include "../support/slot_recorder.h"
+#include "draw3d/transform_clip.h"
 
-using clip_test::clip_10_to_90;
+using slots::clip_10_to_90;
 
 namespace {
 
@@ -42,16 +43,6 @@ bool has_point(const Preclip_Result& r, int x, int y) {
     for (int i = 0; i < r.count; ++i)
         if (r.points[i].x == x && r.points[i].y == y) return true;
     return false;
-}
-
-TEST(Preclip_Triangle, TriangleInsideIsKeptWhole) {
-    const KT_Point triangle[] = {{20, 20, 1}, {80, 20, 2}, {50, 70, 3}};
-    const Preclip_Result r = preclip(triangle);
-    ASSERT_TRUE(r.kept);
-    ASSERT_EQ(r.count, 3);
-    EXPECT_TRUE(has_point(r, 20, 20));
-    EXPECT_TRUE(has_point(r, 80, 20));
-    EXPECT_TRUE(has_point(r, 50, 70));
 }
 
 TEST(Preclip_Triangle, TriangleCoveringTheRectangleGivesItsFourCorners) {
@@ -123,7 +114,7 @@ TEST(Preclip_Triangle, BrokenInputLeavesNothing) {
 }
 
 // The variant KD_Draw_Clipped_2D_Triangle chooses from the data given.
-class Clipped_Triangle : public clip_test::Routing {
+class Clipped_Triangle : public slots::Routing_Test {
 protected:
     Clipped_Triangle() {
         device->record<KT_Slot_Draw_DC_Polytriangle>();
@@ -149,27 +140,35 @@ protected:
     const KT_Vector up[3] = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
 };
 
-TEST_F(Clipped_Triangle, NoDataDrawsPlain) {
-    draw(nullptr, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_EQ(only_slot(), KT_Slot_Draw_DC_Polytriangle);
+TEST_F(Clipped_Triangle, TheDataGivenChoosesTheVariant) {
+    struct Case {
+        const char* data;
+        const KT_RGB32* c0;
+        const KT_RGB32* c1;
+        const KT_RGB32* c2;
+        const KT_Vector* normals;
+        int slot;
+    };
+    const Case cases[] = {
+        {"nothing", nullptr, nullptr, nullptr, nullptr, KT_Slot_Draw_DC_Polytriangle},
+        {"one colour", &red, nullptr, nullptr, nullptr, KT_Slot_Draw_DC_Colorized_Polytriangle},
+        {"three colours", &red, &green, &blue, nullptr, KT_Slot_Draw_DC_Gouraud_Polytriangle},
+        {"normals", &red, &green, &blue, up, KT_Slot_Draw_DC_Phong_Polytriangle},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.data);
+        slots::calls().clear();
+        draw(c.c0, c.c1, c.c2, nullptr, c.normals);
+        EXPECT_EQ(only_slot(), c.slot);
+    }
+    EXPECT_TRUE(slots::calls()[0].normals > 0) << "normals are passed on";
 }
 
-TEST_F(Clipped_Triangle, OneColourDrawsColorizedWithASingleColour) {
+TEST_F(Clipped_Triangle, OneColourIsASingleColour) {
     draw(&red, nullptr, nullptr, nullptr, nullptr);
     ASSERT_EQ(only_slot(), KT_Slot_Draw_DC_Colorized_Polytriangle);
     EXPECT_TRUE(slots::calls()[0].single_color);
     EXPECT_EQ(slots::calls()[0].colors[0].r, 255);
-}
-
-TEST_F(Clipped_Triangle, ThreeColoursDrawGouraud) {
-    draw(&red, &green, &blue, nullptr, nullptr);
-    EXPECT_EQ(only_slot(), KT_Slot_Draw_DC_Gouraud_Polytriangle);
-}
-
-TEST_F(Clipped_Triangle, NormalsDrawPhong) {
-    draw(&red, &green, &blue, nullptr, up);
-    ASSERT_EQ(only_slot(), KT_Slot_Draw_DC_Phong_Polytriangle);
-    EXPECT_GT(slots::calls()[0].normals, 0);
 }
 
 TEST_F(Clipped_Triangle, ParametersDrawTexturedWithTheSingleColourRepeated) {
@@ -180,24 +179,6 @@ TEST_F(Clipped_Triangle, ParametersDrawTexturedWithTheSingleColourRepeated) {
     ASSERT_EQ(call.colors.size(), call.points.size());
     for (const KT_RGB32& colour : call.colors)
         EXPECT_EQ(colour.r, 255);
-}
-
-TEST_F(Clipped_Triangle, ClippedPolygonIsOneStripInsideTheClip) {
-    draw(nullptr, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_EQ(slots::calls().size(), 1u);
-    const slots::Call& call = slots::calls()[0];
-    // Cut by the four bounds the triangle becomes a hexagon... or fewer.
-    EXPECT_GE(call.points.size(), 4u);
-    for (const KT_Point_D& p : call.points)
-        EXPECT_TRUE(clip_test::inside(hard_clip(), p)) << p.x << ", " << p.y;
-}
-
-TEST_F(Clipped_Triangle, TriangleOutsideDrawsNothing) {
-    const KT_Point far_a{200, 200, 0}, far_b{300, 200, 0}, far_c{250, 300, 0};
-    KD_Draw_Clipped_2D_Triangle(device.body(), &rendition, &far_a, &far_b, &far_c, nullptr, nullptr,
-                                nullptr, nullptr, nullptr, nullptr, 0, 1, 1, 1, nullptr, nullptr,
-                                nullptr);
-    EXPECT_TRUE(slots::calls().empty());
 }
 
 // Seeded random triangles against random clips: whatever is drawn lies in

@@ -33,18 +33,18 @@ TEST(ContourSetData, ConstructorsCopiesAndCounts) {
     const int counts[2] = {3, 1};
     KT_Point_D d[4] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {5, 5, 5}};
     KT_Contour_Set owned(2, counts, d, true);
-    owned.set_fill_rule(1);
+    owned.set_fill_rule(KT_Fill_Non_Zero);
     KT_Contour_Set shared = owned;
-    shared.set_fill_rule(2);
-    EXPECT_EQ(owned->fill_rule, 1);
+    shared.set_fill_rule(KT_Fill_Resolved);
+    EXPECT_EQ(owned->fill_rule, KT_Fill_Non_Zero);
     EXPECT_NE(shared->points_d, owned->points_d);
     EXPECT_EQ(shared->points_d[3].z, 5);
     EXPECT_EQ(shared->counts[1], 1);
     KT_Contour_Set ref_d(2, counts, d, false);
-    ref_d.set_fill_rule(1);
+    ref_d.set_fill_rule(KT_Fill_Non_Zero);
     KT_Contour_Set ref_copy(static_cast<KT_Contour_Set_Data*>(ref_d->copy()));
     EXPECT_EQ(ref_copy->points_d, d);
-    EXPECT_EQ(ref_copy->fill_rule, 0);
+    EXPECT_EQ(ref_copy->fill_rule, KT_Fill_Odd_Even);
     // A single contour's count lives in the body, even after a copy.
     KT_Contour_Set one_copy(static_cast<KT_Contour_Set_Data*>(referenced->copy()));
     EXPECT_EQ(one_copy->counts, &one_copy->single_contour_count);
@@ -109,8 +109,8 @@ TEST(Process, EmptyTrivialAndMixedOperands) {
     const KT_Point_D d_pts[] = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}};
     KT_Contour_Set a(4, a_pts, false), b(4, b_pts, false), empty(0, b_pts, false);
     KT_Contour_Set odd_even(4, a_pts, false), d(3, d_pts, false);
-    a.set_fill_rule(1);
-    b.set_fill_rule(1);
+    a.set_fill_rule(KT_Fill_Non_Zero);
+    b.set_fill_rule(KT_Fill_Non_Zero);
     const struct {
         const KT_Contour_Set* a;
         KT_Contour_Operation op;
@@ -137,7 +137,7 @@ TEST(Process, EmptyTrivialAndMixedOperands) {
         EXPECT_TRUE(r->owns_data);
         EXPECT_EQ(r->points[0].x, row.x0);
         EXPECT_EQ(r->points[2].x, row.x0 + 2);
-        EXPECT_TRUE(row.b != &empty || r->fill_rule == 1);
+        EXPECT_TRUE(row.b != &empty || r->fill_rule == KT_Fill_Non_Zero);
     }
 }
 
@@ -149,7 +149,7 @@ TEST(Process, OverlappingSquaresGiveResolvedContours) {
     for (int op = 0; op < 4; ++op) {
         KT_Contour_Set r(a->process(KT_Contour_Operation(op), b.body()));
         ASSERT_FALSE(r.empty());
-        EXPECT_EQ(r->fill_rule, 2);
+        EXPECT_EQ(r->fill_rule, KT_Fill_Resolved);
         EXPECT_DOUBLE_EQ(contour_area(*r), expected[op]) << "operation " << op;
     }
     // Only A's corner (2, 2) is an input point of A; the crossings and B's
@@ -244,7 +244,7 @@ TEST(Triangulate, ResolvedContoursTurningAlikeAreTriangulatedOneByOne) {
     const int counts[3] = {5, 5, 5};
     for (const auto* pts : {&ccw, &cw}) {
         KT_Contour_Set set(3, counts, pts->data(), false);
-        set.set_fill_rule(2);
+        set.set_fill_rule(KT_Fill_Resolved);
         const auto sources = sources_of<KT_Point>(*set);
         EXPECT_EQ(sources.size(), 9u);
         for (const auto& s : sources)
@@ -321,7 +321,7 @@ TEST(BadInput, DegenerateFloodsStayFast) {
         zigzag.push_back(KT_Point_D{double(i % 7), 0, 0});
     const int counts[2] = {3, 1000};
     KT_Contour_Set mixed(2, counts, zigzag.data(), false);
-    mixed.set_fill_rule(1);
+    mixed.set_fill_rule(KT_Fill_Non_Zero);
     EXPECT_DOUBLE_EQ(triangle_area<KT_Point_D>(*mixed), 5);
 }
 
@@ -341,7 +341,7 @@ TEST(BadInput, ExtremeCoordinatesNeverCrash) {
     }
     const KT_Point huge[] = {{0, 0, 0}, {3e38f, 0, 0}, {3e38f, 3e38f, 0}, {0, 3e38f, 0}};
     KT_Contour_Set big(4, huge, false);
-    big.set_fill_rule(1);
+    big.set_fill_rule(KT_Fill_Non_Zero);
     EXPECT_DOUBLE_EQ(triangle_area<KT_Point>(*big), double(3e38f) * double(3e38f));
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <random>
 #include <vector>
 
 namespace {
@@ -124,6 +125,90 @@ TEST(TriangulateFace, FacesAreCoveredExactlyAndKeepTheirTurn) {
         }
         EXPECT_NEAR(area, row.area, 1e-5);
     }
+}
+
+// A simple outline whose edge directions swing back and forth many times:
+// a star with random radii at evenly spaced angles.
+std::vector<KT_Point> wiggly_star(std::mt19937& rng, int corners) {
+    std::uniform_real_distribution<float> radius(0.3f, 1.0f);
+    std::vector<KT_Point> p;
+    for (int i = 0; i < corners; ++i) {
+        const double a = 2 * M_PI * i / corners;
+        const float r = radius(rng);
+        p.push_back(KT_Point{r * float(std::cos(a)), r * float(std::sin(a)), 0});
+    }
+    return p;
+}
+
+// Teeth of random heights standing on a bar: simple, and every tooth
+// reverses the edges' direction twice.
+std::vector<KT_Point> comb(std::mt19937& rng, int teeth) {
+    std::uniform_real_distribution<float> height(1.0f, 5.0f);
+    std::vector<KT_Point> p = {{0, -1, 0}, {float(2 * teeth), -1, 0}};
+    for (int t = teeth - 1; t >= 0; --t) {
+        const float h = height(rng);
+        p.push_back(KT_Point{float(2 * t + 1), 0, 0});
+        p.push_back(KT_Point{float(2 * t + 1), h, 0});
+        p.push_back(KT_Point{float(2 * t), h, 0});
+        p.push_back(KT_Point{float(2 * t), 0, 0});
+    }
+    return p;
+}
+
+double loop_area(const std::vector<KT_Point>& p) {
+    double area = 0;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const KT_Point& a = p[i];
+        const KT_Point& b = p[(i + 1) % p.size()];
+        area += double(a.x) * b.y - double(b.x) * a.y;
+    }
+    return area / 2;
+}
+
+// Triangles that cover a simple outline without overlap add up to its area
+// and all turn as it does; a strip over a wiggly outline overlaps itself.
+void expect_exact_cover(const std::vector<KT_Point>& outline) {
+    std::vector<int> face = {int(outline.size())};
+    for (int i = 0; i < int(outline.size()); ++i)
+        face.push_back(i);
+    const double area = loop_area(outline);
+    double covered = 0;
+    int against = 0;
+    for (const Call& t : triangulate(outline.data(), face)) {
+        const double a = turn(outline.data(), t) / 2;
+        covered += std::fabs(a);
+        against += a * area < 0;
+    }
+    EXPECT_NEAR(covered, std::fabs(area), 1e-4 * std::fabs(area));
+    EXPECT_EQ(against, 0);
+}
+
+TEST(TriangulateFace, WigglySimpleOutlinesAreCoveredOnce) {
+    std::mt19937 rng(19);
+    for (int seed = 0; seed < 40; ++seed) {
+        const int corners = 8 + seed * 5;
+        SCOPED_TRACE(corners);
+        expect_exact_cover(wiggly_star(rng, corners));
+    }
+}
+
+TEST(TriangulateFace, CombsAreCoveredOnce) {
+    std::mt19937 rng(20);
+    for (int teeth = 2; teeth < 30; teeth += 3) {
+        SCOPED_TRACE(teeth);
+        expect_exact_cover(comb(rng, teeth));
+    }
+}
+
+TEST(TriangulateFace, ALoopThatCrossesItselfStillGetsTheStrip) {
+    const std::vector<KT_Point> pentagon = regular(5);
+    std::vector<KT_Point> pentagram;
+    for (int i = 0; i < 5; ++i)
+        pentagram.push_back(pentagon[2 * i % 5]);
+    const std::vector<Call> calls = triangulate(pentagram.data(), {5, 0, 1, 2, 3, 4});
+    ASSERT_EQ(calls.size(), 3u);
+    for (const Call& t : calls)
+        EXPECT_EQ(t.flag, 1);
 }
 
 } // namespace

@@ -130,7 +130,7 @@ TYPED_TEST(RegionProperty, DecompositionsCoverTheRegionUnderEveryFillRule) {
                 KT_Contour_Set resolved(set->process(KT_Contour_Union, nullptr));
                 if (rule == 0) continue; // odd-even sets are returned as they are
                 ASSERT_FALSE(resolved.empty());
-                EXPECT_EQ(resolved->fill_rule, 2);
+                EXPECT_EQ(resolved->fill_rule, KT_Fill_Resolved);
                 for (const KT_Point_D& q : samples_away_from({&o}, -0.5, 10.5, 12)) {
                     const double w = winding(*resolved, q);
                     EXPECT_TRUE(w == 0 || w == 1); // no overlaps, holes wound against
@@ -169,7 +169,7 @@ TYPED_TEST(RegionProperty, BooleansClassifyAsTheOperandsDo) {
             SCOPED_TRACE(::testing::Message() << "seed " << seed << " operation " << op);
             KT_Contour_Set r(a->process(KT_Contour_Operation(op), b.body()));
             ASSERT_FALSE(r.empty());
-            EXPECT_EQ(r->fill_rule, 2);
+            EXPECT_EQ(r->fill_rule, KT_Fill_Resolved);
             int wrong = 0, overlapping = 0;
             for (const KT_Point_D& q : samples) {
                 const bool in_a = a->point_inside(narrow<P>(q));

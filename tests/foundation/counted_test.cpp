@@ -51,7 +51,8 @@ TEST(Counted, ModifyCopiesOnlyASharedBody) {
     EXPECT_FALSE(second.shares_body_with(box));
     EXPECT_GT(second.body()->change_serial(), serial);
     EXPECT_EQ(box.body()->change_serial(), serial);
-    EXPECT_EQ(std::pair(box.value(), second.value()), std::pair(4, 9));
+    EXPECT_EQ(box.value(), 4) << "the shared body keeps its value";
+    EXPECT_EQ(second.value(), 9) << "the copy takes the new one";
     EXPECT_EQ(box.body()->reference_count(), 1u);
 
     KT_Pointer<Box_Data> empty;
@@ -126,8 +127,13 @@ protected:
     void SetUp() override {
         reports.clear();
         kdiSetDebugOutputSink([](const wchar_t* text) { reports.emplace_back(text); });
+        kdiSetDialogCallback(
+            [](const wchar_t*, const wchar_t*, std::uint32_t) { return KDI_IDOK; });
     }
-    void TearDown() override { kdiSetDebugOutputSink(nullptr); }
+    void TearDown() override {
+        kdiSetDebugOutputSink(nullptr);
+        kdiSetDialogCallback(nullptr);
+    }
 };
 
 TEST_F(FailedCopy, KeepsTheSharedBodySoTheHandleStaysUsable) {

@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <new>
 
+#include "appearance/image_texture.h"
+#include "appearance/light.h"
+#include "appearance/light_set.h"
+#include "appearance/material.h"
 #include "appearance/procedural_texture.h"
 #include "foundation/variant.h"
 #include "image/image_data.h"
@@ -108,6 +112,21 @@ TEST(HeapDiscipline, CuttingPlaneSetsComeFromTheLibraryHeap) {
         KT_Matrix to_device;
         to_device.scale(2, 2, 2);
         shared.validate_screen_planes(to_device);
+    });
+    EXPECT_EQ(allocations, 0);
+}
+
+TEST(HeapDiscipline, LightsMaterialsAndBakedTexturesComeFromTheLibraryHeap) {
+    const int allocations = global_allocations_during([] {
+        KT_Light_Set lights(KT_Ambient_Light({0.2f, 0.2f, 0.2f}));
+        lights.add(KT_Distant_Light({0, 0, -1}));
+        KT_Light_Set shared = lights;
+        shared.add(KT_Distant_Light({1, 0, 0}));
+        KT_Basic_Material material;
+        material.set_specular_color({0, 0, 0});
+        KT_Simple_Image_Texture texture(
+            KT_Shared_Image(8, 8, KT_Image_Format::RGB32, 0, nullptr, false));
+        const KT_Shared_Image baked = texture.image(4, 4);
     });
     EXPECT_EQ(allocations, 0);
 }

@@ -51,7 +51,8 @@ TEST(Scratch, StackUpToLimitHeapBeyondAndNoWrappedSizes) {
     KT_Stack_Scratch<int, 8> large(9);
     small[7] = 1;
     large[8] = 2;
-    EXPECT_EQ(std::pair(small[7], large[8]), std::pair(1, 2));
+    EXPECT_EQ(small[7], 1) << "the last element on the stack";
+    EXPECT_EQ(large[8], 2) << "the last element on the heap";
     // Counts whose byte size wraps must not yield a tiny block.
     const std::size_t wrapping = std::size_t{1} << 62;
     EXPECT_FALSE(KT_Scratch<std::uint32_t>(wrapping));

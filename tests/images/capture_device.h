@@ -53,6 +53,9 @@ public:
     // Index8 and Gray8 in byte 0, Bitonal as the raw bit in byte 0.
     std::map<Position, Stored_Pixel> pixels;
     int native_calls = 0;
+    // A device may store native pixels without looking at the complex
+    // clip, trusting what reaches it to be clipped already.
+    bool stores_clipped_pixels = false;
     // Whether the rendition of the last native call tested depth.
     bool last_depth_buffered = false;
 
@@ -88,8 +91,8 @@ private:
     static Capture_Device* self(const KT_Renderer_Data* r) {
         return static_cast<Capture_Device*>(const_cast<KT_Renderer_Data*>(r));
     }
-    static bool clipped(const KT_Rendition* rendition) {
-        return !rendition->transform().complex_clip.empty();
+    bool clipped(const KT_Rendition* rendition) const {
+        return !stores_clipped_pixels && !rendition->transform().complex_clip.empty();
     }
 
     template <class Store>
@@ -110,7 +113,7 @@ private:
                       const KT_RGB32* in, int resolution, const KT_Packing* packing) {
         Capture_Device* d = self(r);
         const KT_Renderer_Options& o = d->current_renderer_options;
-        if (d->system() != KT_Color_System::True_Color || clipped(rendition) ||
+        if (d->system() != KT_Color_System::True_Color || d->clipped(rendition) ||
             resolution != o.color_resolution() || !(*packing == o.packing_order())) {
             KD_Standard_Draw_DCI_RGB32_Image(r, rendition, start, end, row_bytes, in, resolution,
                                              packing);
@@ -125,7 +128,7 @@ private:
                        const KT_DCI_Point* start, const KT_DCI_Point* end, int row_bytes,
                        const unsigned char* in) {
         Capture_Device* d = self(r);
-        if (d->system() != KT_Color_System::Mapped || clipped(rendition)) {
+        if (d->system() != KT_Color_System::Mapped || d->clipped(rendition)) {
             KD_Standard_Draw_DCI_Index8_Image(r, rendition, start, end, row_bytes, in);
             return;
         }
@@ -136,7 +139,7 @@ private:
                       const KT_DCI_Point* start, const KT_DCI_Point* end, int row_bytes,
                       const unsigned char* in, int resolution) {
         Capture_Device* d = self(r);
-        if (d->system() != KT_Color_System::Gray || clipped(rendition) ||
+        if (d->system() != KT_Color_System::Gray || d->clipped(rendition) ||
             resolution != d->current_renderer_options.color_resolution()) {
             KD_Standard_Draw_DCI_Gray8_Image(r, rendition, start, end, row_bytes, in, resolution);
             return;
@@ -149,7 +152,7 @@ private:
                         const unsigned char* in, const KT_Bitonal_Format* format) {
         Capture_Device* d = self(r);
         const KT_Bitonal_Format own = d->current_renderer_options.bitonal_format();
-        if (d->system() != KT_Color_System::Bitonal || clipped(rendition) || !(*format == own)) {
+        if (d->system() != KT_Color_System::Bitonal || d->clipped(rendition) || !(*format == own)) {
             KD_Standard_Draw_DCI_Bitonal_Image(r, rendition, start, end, row_bytes, in, format);
             return;
         }
@@ -163,7 +166,7 @@ private:
                        const KT_DCI_Point* start, const KT_DCI_Point* end, int row_bytes,
                        const KT_CMYK32* in, int resolution) {
         Capture_Device* d = self(r);
-        if (!d->system().is_cmyk() || clipped(rendition)) {
+        if (!d->system().is_cmyk() || d->clipped(rendition)) {
             KD_Standard_Draw_DCI_CMYK32_Image(r, rendition, start, end, row_bytes, in, resolution);
             return;
         }

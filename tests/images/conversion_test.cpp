@@ -228,20 +228,6 @@ TEST(TrueColour, RepackingIsExactBetweenEveryPairOfPackings) {
         }
 }
 
-TEST(TrueColour, SixteenLevelPixelsSpreadOverTheWholeRange) {
-    Stage stage(KT_Color_System::True_Color);
-    const int sixteen_levels = 16;
-    const KT_RGB32 top_levels[2] = {{15, 15, 15, 15}, {1, 7, 0, 15}};
-    const KT_DCI_Point start = {0, 0, 0}, end = {1, 0, 0};
-    const KT_Packing canonical;
-    KD_Action_Draw_DCI_RGB32_Image(stage.device, &stage.rendition, &start, &end, 0, top_levels,
-                                   sixteen_levels, &canonical);
-    const Stored_Pixel white = stage.device->at(0, 0);
-    EXPECT_EQ(white, (Stored_Pixel{255, 255, 255, 255}));
-    const Stored_Pixel mixed = stage.device->at(1, 0);
-    EXPECT_EQ(mixed, (Stored_Pixel{17, 7 * 17, 0, 255})) << "each level becomes 17 levels of 256";
-}
-
 TEST(TrueColour, FullGrayBecomesWhiteWithAFullFourthByte) {
     Stage stage(KT_Color_System::True_Color);
     const unsigned char gray = 255;
@@ -305,17 +291,6 @@ TEST(Dithering, FlatGrayOnASixteenLevelDeviceMixesTheTwoNearestLevels) {
                 dither_granularity);
 }
 
-TEST(Dithering, QuarterGrayOnABitonalDeviceSetsAQuarterOfTheBits) {
-    Stage stage(KT_Color_System::Bitonal);
-    const int block = 8;
-    const unsigned char quarter = 64;
-    std::vector<unsigned char> flat(block * block, quarter);
-    const KT_DCI_Point start = {8, 8, 0}, end = {15, 1, 0};
-    KD_Action_Draw_DCI_Gray8_Image(stage.device, &stage.rendition, &start, &end, block, flat.data(),
-                                   256);
-    EXPECT_NEAR(upper_share(*stage.device, 8, 8, block, 0, 1), quarter / 255.0, dither_granularity);
-}
-
 TEST(Dithering, AGradientOnAFourLevelDeviceKeepsItsMean) {
     const int four_levels = 4, width = 256, height = 8;
     std::vector<unsigned char> ramp(width * height);
@@ -336,6 +311,99 @@ TEST(Dithering, AGradientOnAFourLevelDeviceKeepsItsMean) {
     const double pixels = width * height;
     const double one_step = 255.0 / (four_levels - 1);
     EXPECT_NEAR(shown / pixels, drawn / pixels, one_step * dither_granularity);
+}
+
+} // namespace
+
+namespace {
+
+// Bright or dark pixels of one test row, left to right.
+const bool bright_row[] = {true, false, true, true, false, false, false, true, true, false, true};
+constexpr int row_length = sizeof(bright_row) / sizeof(bright_row[0]);
+
+// The row as bitonal bytes in format.
+std::vector<std::uint8_t> bitonal_row(KT_Bitonal_Format format) {
+    std::vector<std::uint8_t> bytes((row_length + 7) / 8, 0);
+    for (int x = 0; x < row_length; ++x) {
+        const bool set = bright_row[x] != format.set_bit_is_dark();
+        const int bit = format.leftmost_is_msb() ? 7 - (x & 7) : x & 7;
+        if (set) bytes[x >> 3] = static_cast<std::uint8_t>(bytes[x >> 3] | 1 << bit);
+    }
+    return bytes;
+}
+
+void expect_row_in_format(const Capture_Device& d, KT_Bitonal_Format format, const char* what) {
+    for (int x = 0; x < row_length; ++x) {
+        ASSERT_TRUE(d.has(x, 0)) << what << " pixel " << x;
+        const bool bright = d.at(x, 0)[0] != format.set_bit_is_dark();
+        EXPECT_EQ(bright, bright_row[x])
+            << what << " device format " << format.value() << " pixel " << x;
+    }
+}
+
+TEST(BitonalDevices, GraysComeOutInTheDevicesBitOrderAndPolarity) {
+    std::vector<unsigned char> grays;
+    for (bool bright : bright_row)
+        grays.push_back(bright ? 255 : 0);
+    for (std::uint32_t f = 0; f < 4; ++f) {
+        Stage stage(KT_Color_System::Bitonal);
+        const KT_Bitonal_Format format(f);
+        stage.device->options().set_bitonal_format(format);
+        const KT_DCI_Point start = {0, 0, 0}, end = {row_length - 1, 0, 0};
+        KD_Action_Draw_DCI_Gray8_Image(stage.device, &stage.rendition, &start, &end, 0,
+                                       grays.data(), 256);
+        expect_row_in_format(*stage.device, format, "gray row");
+    }
+}
+
+TEST(BitonalDevices, BitsOfEveryFormatAreReorderedAndInvertedForEveryDevice) {
+    for (std::uint32_t from = 0; from < 4; ++from)
+        for (std::uint32_t to = 0; to < 4; ++to) {
+            Stage stage(KT_Color_System::Bitonal);
+            const KT_Bitonal_Format source(from), device(to);
+            stage.device->options().set_bitonal_format(device);
+            const std::vector<std::uint8_t> bytes = bitonal_row(source);
+            const KT_DCI_Point start = {0, 0, 0}, end = {row_length - 1, 0, 0};
+            KD_Action_Draw_DCI_Bitonal_Image(stage.device, &stage.rendition, &start, &end, 0,
+                                             bytes.data(), &source);
+            const std::string what = "source format " + std::to_string(from);
+            expect_row_in_format(*stage.device, device, what.c_str());
+        }
+}
+
+TEST(MappedDevices, WithoutACubeEachColourTakesTheNearestEntry) {
+    Stage stage(KT_Color_System::Mapped);
+    KT_Palette few;
+    const KT_RGB32 red = {0, 0, 255, 255}, green = {0, 255, 0, 255}, white = {255, 255, 255, 255};
+    few->entries[3] = {red, 1};
+    few->entries[7] = {green, 1};
+    few->entries[9] = {white, 1};
+    stage.device->options().set_palette(few);
+    const KT_RGB32 row[3] = {{10, 20, 230, 255}, {30, 200, 40, 255}, {240, 235, 250, 255}};
+    const KT_DCI_Point start = {0, 0, 0}, end = {2, 0, 0};
+    const KT_Packing canonical;
+    KD_Action_Draw_DCI_RGB32_Image(stage.device, &stage.rendition, &start, &end, 0, row, 256,
+                                   &canonical);
+    EXPECT_EQ(stage.device->at(0, 0)[0], 3) << "reddish";
+    EXPECT_EQ(stage.device->at(1, 0)[0], 7) << "greenish";
+    EXPECT_EQ(stage.device->at(2, 0)[0], 9) << "whitish";
+}
+
+TEST(MappedDevices, GraysUseTheGrayRampBesideTheCube) {
+    Stage stage(KT_Color_System::Mapped);
+    const int ramp_base = 232, ramp_levels = 24, block = 8;
+    KT_Palette palette = images_test::cube_palette();
+    ASSERT_TRUE(palette.install(KT_Gray_Ramp(ramp_levels, 1.0f, ramp_base)));
+    stage.device->options().set_palette(palette);
+    const unsigned char gray = 100;
+    std::vector<unsigned char> flat(block * block, gray);
+    const KT_DCI_Point start = {0, block - 1, 0}, end = {block - 1, 0, 0};
+    KD_Action_Draw_DCI_Gray8_Image(stage.device, &stage.rendition, &start, &end, block, flat.data(),
+                                   256);
+    const double level = gray * (ramp_levels - 1) / 255.0;
+    const int lower = ramp_base + static_cast<int>(level);
+    EXPECT_NEAR(upper_share(*stage.device, 0, block - 1, block, lower, lower + 1),
+                level - static_cast<int>(level), dither_granularity);
 }
 
 } // namespace

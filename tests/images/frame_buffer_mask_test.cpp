@@ -131,3 +131,27 @@ TEST(FrameBufferMask, WithoutAMaskImageNothingHappens) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(FrameBufferMask, ADoublePrecisionRegionIsCutToTheWindowToo) {
+    Frame_Buffer_Mask mask = window_mask();
+    const KT_Point_D corners[4] = {
+        {0.0, 10.0, 0.0}, {20.0, 10.0, 0.0}, {20.0, 30.0, 0.0}, {0.0, 30.0, 0.0}};
+    const KT_Contour_Set region(4, corners, true);
+    mask.clear_and_rasterize_mask(region);
+    EXPECT_FALSE(mask.masked(0, 10));
+    EXPECT_FALSE(mask.masked(19, 29));
+    EXPECT_TRUE(mask.masked(20, 29)) << "right of the region";
+    EXPECT_TRUE(mask.masked(5, 30)) << "above the region";
+}
+
+TEST(FrameBufferMask, AWindowLargerThanAnyFrameBufferGetsNoMask) {
+    Frame_Buffer_Mask mask;
+    const int huge = 1 << 20;
+    EXPECT_EQ(mask.establish_configuration(huge, huge, 0, 0), 0);
+    mask.clear_and_rasterize_mask(rectangle(0, 0, 10, 10));
+    EXPECT_TRUE(mask.masked(1, 1));
+}
+
+} // namespace

@@ -66,6 +66,21 @@ TEST(ClearDrawingBuffer, PaintsExactlyTheHardClipInTheBackgroundColour) {
     EXPECT_EQ(covered, 10 * 5);
 }
 
+TEST(ClearDrawingBuffer, AMappedDeviceIsClearedToThePaletteEntry) {
+    Stage stage(KT_Color_System::Mapped);
+    stage.device->set_action<KT_Slot_Draw_DCI_Colorized_Polytriangle>(&capture_strip);
+    const KT_RGB32 between_entries = {10, 60, 200, 255};
+    stage.rendition.set_background_color(between_entries, false);
+    const KT_RGB32 entry = stage.rendition.color().background.device_rgb;
+    last_strip = {};
+    KD_Action_Clear_Drawing_Buffer(stage.device, &stage.rendition);
+    ASSERT_EQ(last_strip.points.size(), 4u);
+    EXPECT_EQ(last_strip.colour.b, entry.b);
+    EXPECT_EQ(last_strip.colour.g, entry.g);
+    EXPECT_EQ(last_strip.colour.r, entry.r);
+    EXPECT_NE(entry.g, between_entries.g) << "the test colour must not be an entry itself";
+}
+
 TEST(ClearDrawingBuffer, AnEmptyHardClipDrawsNothing) {
     Stage stage;
     stage.device->set_action<KT_Slot_Draw_DCI_Colorized_Polytriangle>(&capture_strip);

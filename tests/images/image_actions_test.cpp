@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,51 @@ TEST(ComplexClip, ConvertedPixelsAreClippedToo) {
     const std::size_t inside_count = 12 * 12 - 4 * 4;
     EXPECT_EQ(stage.device->pixels.size(), inside_count);
     EXPECT_FALSE(stage.device->has(8, 8)) << "the hole stays empty";
+}
+
+TEST(ComplexClip, WholeImagesAreClippedBeforeADeviceThatStoresDirectly) {
+    Stage stage;
+    stage.device->stores_clipped_pixels = true;
+    stage.rendition.set_complex_clip(square_with_hole(), false);
+    const KT_Shared_Image image = numbered_image(16, 16);
+    const KT_DCI_Point at = {0, 15, 0};
+    KD_Action_Draw_DCI_Image(stage.device, &stage.rendition, &at, &image);
+    const std::size_t inside_count = 12 * 12 - 4 * 4;
+    EXPECT_EQ(stage.device->pixels.size(), inside_count);
+}
+
+// A random polygon of float vertices (self-intersections allowed) with a
+// random triangle cut out of it.
+KT_Contour_Set random_polygon_with_hole(std::mt19937& random, float size) {
+    std::uniform_real_distribution<float> coordinate(-4.0f, size + 4.0f);
+    std::vector<KT_Point> points;
+    const int outline = 5 + static_cast<int>(random() % 4);
+    for (int i = 0; i < outline + 3; ++i)
+        points.push_back({coordinate(random), coordinate(random), 0.0f});
+    const int counts[2] = {outline, 3};
+    return KT_Contour_Set(2, counts, points.data(), true);
+}
+
+TEST(ComplexClip, SeededPolygonsKeepExactlyThePixelsWhoseCentresTheyHold) {
+    const int size = 40;
+    std::mt19937 random(2024);
+    for (int round = 0; round < 20; ++round) {
+        for (int rule : {0, 1}) {
+            Stage stage;
+            KT_Contour_Set region = random_polygon_with_hole(random, size);
+            region.set_fill_rule(rule);
+            stage.rendition.set_complex_clip(region, false);
+            const KT_Shared_Image image = numbered_image(size, size);
+            const KT_DCI_Point at = {0, size - 1, 0};
+            KD_Action_Draw_DCI_Image(stage.device, &stage.rendition, &at, &image);
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x) {
+                    const bool inside = region->point_inside(KT_Point{x + 0.5f, y + 0.5f, 0.0f});
+                    ASSERT_EQ(stage.device->has(x, y), inside)
+                        << "round " << round << " fill rule " << rule << " pixel " << x << "," << y;
+                }
+        }
+    }
 }
 
 // A layer over the device that counts the RGB32 rows it is handed.

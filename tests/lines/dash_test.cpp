@@ -131,16 +131,12 @@ TEST(Dash_Walker, HugeSegmentCostsOnlyItsVisiblePartAndKeepsThePhase) {
     }
 }
 
-class Dashed_Lines : public ::testing::Test {
+class Dashed_Lines : public Recording_Test {
 protected:
-    Dashed_Lines() {
+    Dashed_Lines() : Recording_Test(640, 480) {
         recorder.intercept<KT_Slot_Draw_DC_Polyline, KT_Slot_Draw_DC_Colorized_Polyline,
                            KT_Slot_Draw_DC_Dot, KT_Slot_Draw_2D_Polyline>();
     }
-
-    KT_Renderer device{new Recorder(640, 480)};
-    Recorder& recorder = *static_cast<Recorder*>(device.body());
-    KT_Rendition rendition = rendition_for(recorder);
 };
 
 TEST_F(Dashed_Lines, DrawnRunsOfABentPolylineMatchThePatternAcrossVertices) {
@@ -203,6 +199,48 @@ TEST_F(Dashed_Lines, PatternOfNoLengthDrawsNothing) {
     const KT_Point path[2] = {{0, 0, 0}, {100, 0, 0}};
     KD_Standard_Draw_DC_Polyline(&recorder, &rendition, 2, path);
     EXPECT_TRUE(recorder.calls.empty());
+}
+
+class Wide_Dashes : public Dashed_Lines {
+protected:
+    Wide_Dashes() {
+        recorder.intercept<KT_Slot_Draw_2D_Polygon, KT_Slot_Draw_2D_Dot,
+                           KT_Slot_Draw_2D_Colorized_Polyline>();
+        rendition.modify_line().line_weight = 5;
+        rendition.modify_line().flags[KT_Line_No_Wide_Outline] = 1;
+    }
+};
+
+TEST_F(Wide_Dashes, EachDrawnDashIsAFilledPiece) {
+    rendition.modify_line().line_pattern = 2; // 4 drawn, 2 skipped at half scale
+    const KT_Point path[2] = {{10, 50, 0}, {34, 50, 0}};
+    KD_Standard_Draw_DC_Polyline(&recorder, &rendition, 2, path);
+    const std::vector<Call> pieces = recorder.of("Draw_2D_Polygon");
+    ASSERT_EQ(pieces.size(), 4u);
+    EXPECT_FLOAT_EQ(pieces[1].points[1].x, 16) << "the second dash starts 6 along";
+    EXPECT_FLOAT_EQ(pieces[1].points[4].x, 20);
+    EXPECT_FALSE(pieces[1].has_colour) << "drawn in the front colour";
+}
+
+TEST_F(Wide_Dashes, OpaqueGapsArePiecesInTheContrastColour) {
+    rendition.modify_line().line_pattern = 2;
+    rendition.modify_misc().pattern_mode = KT_Pattern_Opaque;
+    rendition.set_contrast_color({7, 7, 7, 255}, false);
+    const KT_Point path[2] = {{10, 50, 0}, {34, 50, 0}};
+    KD_Standard_Draw_DC_Polyline(&recorder, &rendition, 2, path);
+    const std::vector<Call> pieces = recorder.of("Draw_2D_Polygon");
+    ASSERT_EQ(pieces.size(), 8u);
+    EXPECT_FALSE(pieces[0].has_colour);
+    EXPECT_TRUE(pieces[1].has_colour);
+    EXPECT_EQ(pieces[1].colour.b, 7);
+}
+
+TEST_F(Wide_Dashes, DashesOfAPixelAndAQuarterOrLessAreDots) {
+    rendition.modify_line().line_pattern = 5; // 1 drawn, 3 skipped: 0.5 and 1.5 at half scale
+    const KT_Point path[2] = {{10, 50, 0}, {20, 50, 0}};
+    KD_Standard_Draw_DC_Polyline(&recorder, &rendition, 2, path);
+    EXPECT_TRUE(recorder.of("Draw_2D_Polygon").empty());
+    EXPECT_EQ(recorder.of("Draw_2D_Dot").size(), 5u);
 }
 
 } // namespace

@@ -9,13 +9,10 @@ namespace {
 
 using namespace lines_test;
 
-class Dots : public ::testing::Test {
+class Dots : public Recording_Test {
 protected:
-    Dots() { recorder.intercept<KT_Slot_Draw_DCI_RGB32_Image>(); }
+    Dots() : Recording_Test(100, 80) { recorder.intercept<KT_Slot_Draw_DCI_RGB32_Image>(); }
 
-    KT_Renderer device{new Recorder(100, 80)};
-    Recorder& recorder = *static_cast<Recorder*>(device.body());
-    KT_Rendition rendition = rendition_for(recorder);
     const KT_RGB32 green = {0, 200, 0, 255};
 };
 

@@ -104,9 +104,9 @@ TEST(Elliptical_Points, FullEllipseIsSymmetricAboutItsAxes) {
     }
 }
 
-class Figures : public ::testing::Test {
+class Figures : public Recording_Test {
 protected:
-    Figures() {
+    Figures() : Recording_Test(640, 480) {
         recorder.intercept<KT_Slot_Draw_DC_Ellipse, KT_Slot_Draw_DC_Elliptical_Arc,
                            KT_Slot_Draw_DC_Polygon, KT_Slot_Draw_DCI_Polygon,
                            KT_Slot_Draw_2D_Polygon, KT_Slot_Draw_2DI_Polygon,
@@ -115,9 +115,6 @@ protected:
                            KT_Slot_Draw_DC_Dot, KT_Slot_Draw_2D_Dot, KT_Slot_Draw_DCI_Dot>();
     }
 
-    KT_Renderer device{new Recorder(640, 480)};
-    Recorder& recorder = *static_cast<Recorder*>(device.body());
-    KT_Rendition rendition = rendition_for(recorder);
     const KT_RGB32 red = {0, 0, 255, 255};
 };
 

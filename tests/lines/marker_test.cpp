@@ -105,9 +105,9 @@ const char* slot_of(Piece::Kind kind) {
     return "";
 }
 
-class Markers : public ::testing::Test {
+class Markers : public Recording_Test {
 protected:
-    Markers() {
+    Markers() : Recording_Test(640, 480) {
         recorder.intercept<KT_Slot_Draw_DC_Polyline, KT_Slot_Draw_DC_Colorized_Polyline,
                            KT_Slot_Draw_DC_Dot, KT_Slot_Draw_DC_Polygon, KT_Slot_Draw_DC_Ellipse,
                            KT_Slot_Draw_DC_Elliptical_Arc, KT_Slot_Draw_2D_Polyline,
@@ -120,10 +120,6 @@ protected:
         rendition.modify_marker().marker_symbol = symbol;
         rendition.modify_marker().marker_size = size;
     }
-
-    KT_Renderer device{new Recorder(640, 480)};
-    Recorder& recorder = *static_cast<Recorder*>(device.body());
-    KT_Rendition rendition = rendition_for(recorder);
 };
 
 // Where glyph point g of a glyph with origin lands for a marker of size at

@@ -12,9 +12,9 @@ using namespace lines_test;
 
 constexpr double guard = 1073741824.0;
 
-class Polyline_Routing : public ::testing::Test {
+class Polyline_Routing : public Recording_Test {
 protected:
-    Polyline_Routing() {
+    Polyline_Routing() : Recording_Test(640, 480) {
         recorder.intercept<KT_Slot_Draw_2DI_Polyline, KT_Slot_Draw_2DI_Colorized_Polyline,
                            KT_Slot_Draw_2DI_Gouraud_Polyline, KT_Slot_Draw_2DI_Phong_Polyline,
                            KT_Slot_Draw_DCI_Polyline, KT_Slot_Draw_DCI_Colorized_Polyline,
@@ -30,10 +30,6 @@ protected:
     void draw_dc(int count, const KT_Point* points) {
         KD_Standard_Draw_DC_Polyline(&recorder, &rendition, count, points);
     }
-
-    KT_Renderer device{new Recorder(640, 480)};
-    Recorder& recorder = *static_cast<Recorder*>(device.body());
-    KT_Rendition rendition = rendition_for(recorder);
 };
 
 TEST_F(Polyline_Routing, DeviceFloatPointsRoundHalvesUp) {

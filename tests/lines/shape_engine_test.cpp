@@ -9,9 +9,9 @@ namespace {
 
 using namespace lines_test;
 
-class Shape_Engine : public ::testing::Test {
+class Shape_Engine : public Recording_Test {
 protected:
-    Shape_Engine() {
+    Shape_Engine() : Recording_Test(200, 200) {
         recorder
             .intercept<KT_Slot_Draw_2DI_Polytriangle, KT_Slot_Draw_2DI_Colorized_Polytriangle,
                        KT_Slot_Draw_2DI_Gouraud_Polytriangle, KT_Slot_Draw_2DI_Phong_Polytriangle,
@@ -21,9 +21,6 @@ protected:
                        KT_Slot_Reserved_2DI_Polymarker>();
     }
 
-    KT_Renderer device{new Recorder(200, 200)};
-    Recorder& recorder = *static_cast<Recorder*>(device.body());
-    KT_Rendition rendition = rendition_for(recorder);
     KT_Pointer<KT_Shape_Engine_Data> engine{new KT_Shape_Engine_Data};
 };
 

@@ -4,6 +4,10 @@
 // slot it reaches. Slots not intercepted keep their standard routines.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -151,9 +155,16 @@ private:
     }
 };
 
-// A rendition for the recorder, which draws for it.
-inline KT_Rendition rendition_for(const Recorder& recorder) {
-    return KT_Rendition(&recorder);
-}
+// A test with a recorder for a window and a rendition drawing for it.
+class Recording_Test : public ::testing::Test {
+protected:
+    Recording_Test(int width, int height)
+        : device(new Recorder(width, height)), recorder(*static_cast<Recorder*>(device.body())),
+          rendition(device.body()) {}
+
+    KT_Renderer device;
+    Recorder& recorder;
+    KT_Rendition rendition;
+};
 
 } // namespace lines_test

@@ -269,9 +269,9 @@ private:
     std::vector<bool> drawn_;
 };
 
-class Wide_Lines : public ::testing::Test {
+class Wide_Lines : public Recording_Test {
 protected:
-    Wide_Lines() {
+    Wide_Lines() : Recording_Test(window, window) {
         recorder.intercept<KT_Slot_Draw_2D_Polygon, KT_Slot_Draw_2D_Polyline,
                            KT_Slot_Draw_2D_Colorized_Polyline, KT_Slot_Draw_2D_Ellipse,
                            KT_Slot_Draw_2D_Elliptical_Arc, KT_Slot_Draw_2D_Dot>();
@@ -329,10 +329,6 @@ protected:
             }
         return "";
     }
-
-    KT_Renderer device{new Recorder(window, window)};
-    Recorder& recorder = *static_cast<Recorder*>(device.body());
-    KT_Rendition rendition = rendition_for(recorder);
 };
 
 std::string describe(const std::vector<V>& points, const Style& style) {

@@ -63,7 +63,10 @@ TEST(Plane_Normalize, ScalesNormalAndOffsetTogetherOrLeavesAZeroNormal) {
     zero.normalize();
     q.normalize();
     zero_d.normalize();
-    EXPECT_EQ(std::tuple(p.c, p.d, zero.d, zero_d.d), std::tuple(1.0f, 2.0f, 7.0f, 7.0));
+    EXPECT_EQ(p.c, 1.0f) << "the normal becomes unit length";
+    EXPECT_EQ(p.d, 2.0f) << "and d is divided by the same length";
+    EXPECT_EQ(zero.d, 7.0f) << "a zero normal leaves the plane alone";
+    EXPECT_EQ(zero_d.d, 7.0) << "in double precision too";
     EXPECT_NEAR(KD_Length(KT_Vector_D{q.a, q.b, q.c} - KT_Vector_D{0, 0.6, 0.8}), 0, 1e-12);
     EXPECT_NEAR(q.d, 2, 1e-12);
 }

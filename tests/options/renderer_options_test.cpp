@@ -42,13 +42,19 @@ TEST(RendererOptions, EnterTheTableInTheirOwnOrderGlobalUnsetWithDefaults) {
               L"Pattern_Scale;Pixel Aspect;Packing Order;Supports Complex Clip;Window Origin;"
               L"Window Size;");
     const R& o = layer.options;
-    EXPECT_FALSE(o.alpha_blending() || o.backing_store() || o.double_buffer() ||
-                 o.local_coordinates() || o.supports_complex_clip());
-    EXPECT_EQ(std::tuple(o.bitonal_format().value(), o.buffer_depth(), o.color_resolution(),
-                         o.packing_order().word(), o.palette().first_available_block(256)),
-              std::tuple(0u, 0, 256, 0x2010003u, 0));
-    EXPECT_EQ(std::tuple(o.line_thickness(), o.pattern_scale(), o.pixel_aspect()),
-              std::tuple(1.0f, 50.0f, 1.0f));
+    EXPECT_FALSE(o.alpha_blending());
+    EXPECT_FALSE(o.backing_store());
+    EXPECT_FALSE(o.double_buffer());
+    EXPECT_FALSE(o.local_coordinates());
+    EXPECT_FALSE(o.supports_complex_clip());
+    EXPECT_EQ(o.bitonal_format().value(), 0u);
+    EXPECT_EQ(o.buffer_depth(), 0);
+    EXPECT_EQ(o.color_resolution(), 256);
+    EXPECT_EQ(o.packing_order().word(), 0x2010003u);
+    EXPECT_EQ(o.palette().first_available_block(256), 0) << "a palette with no entry in use";
+    EXPECT_EQ(o.line_thickness(), 1.0f);
+    EXPECT_EQ(o.pattern_scale(), 50.0f);
+    EXPECT_EQ(o.pixel_aspect(), 1.0f);
     EXPECT_EQ(o.color_system(), KT_Color_System::Mapped);
     // An empty window has an empty extent, not a one-pixel one.
     EXPECT_TRUE(o.window_extent() == (KT_Int_Rectangle{0, -1, 0, -1}));
@@ -79,11 +85,16 @@ TEST(RendererOptions, EveryWriterStoresItsValueAndMarksTheOptionSet) {
     layer.set_window(3, 4, 640, 480);
     for (int i = 0; i < R::option_count; ++i)
         EXPECT_TRUE(o.option(static_cast<R::Index>(i))->set_flag) << i;
-    EXPECT_TRUE(o.alpha_blending() && o.backing_store() && o.double_buffer() &&
-                o.local_coordinates() && o.supports_complex_clip());
-    EXPECT_EQ(std::tuple(o.bitonal_format().value(), o.buffer_depth(), o.packing_order().word(),
-                         o.line_thickness(), o.pixel_aspect()),
-              std::tuple(3u, 24, 0x00010203u, 2.5f, 0.75f));
+    EXPECT_TRUE(o.alpha_blending());
+    EXPECT_TRUE(o.backing_store());
+    EXPECT_TRUE(o.double_buffer());
+    EXPECT_TRUE(o.local_coordinates());
+    EXPECT_TRUE(o.supports_complex_clip());
+    EXPECT_EQ(o.bitonal_format().value(), 3u);
+    EXPECT_EQ(o.buffer_depth(), 24);
+    EXPECT_EQ(o.packing_order().word(), 0x00010203u);
+    EXPECT_EQ(o.line_thickness(), 2.5f);
+    EXPECT_EQ(o.pixel_aspect(), 0.75f);
     EXPECT_EQ(o.color_system(), KT_Color_System::True_Color);
     EXPECT_TRUE(o.palette().shares_body_with(palette));
     EXPECT_TRUE(o.window_extent() == (KT_Int_Rectangle{3, 642, 4, 483}));
@@ -95,7 +106,8 @@ TEST(RendererOptions, EveryWriterStoresItsValueAndMarksTheOptionSet) {
     EXPECT_EQ(current.options.color_resolution(), 256);
 
     o.set_window_extent({10, 109, 20, 69});
-    EXPECT_EQ(std::pair(o.window_size().x, o.window_size().y), std::pair(100, 50));
+    EXPECT_EQ(o.window_size().x, 100);
+    EXPECT_EQ(o.window_size().y, 50);
     EXPECT_TRUE(o.window_extent() == (KT_Int_Rectangle{10, 109, 20, 69}));
     layer.set_window(INT32_MAX - 5, 0, 100, 1);
     EXPECT_EQ(o.window_extent().right, INT32_MAX) << "saturates";
@@ -142,7 +154,8 @@ TEST(RendererOptions, OptimizeMergesASetPaletteDownwards) {
     beneath.options.set_palette(cube);
     ASSERT_TRUE(beneath.options.optimize(above.options));
     const KT_Palette& merged = beneath.options.palette();
-    EXPECT_EQ(std::tuple(merged.use_count(0), merged.use_count(8)), std::tuple(1u, 1u));
+    EXPECT_EQ(merged.use_count(0), 1u) << "the ramp merged from above";
+    EXPECT_EQ(merged.use_count(8), 1u) << "the cube held beneath";
     EXPECT_TRUE(above.options.palette().shares_body_with(merged));
     EXPECT_FALSE(above.options.option(R::Palette)->set_flag);
     EXPECT_EQ(cube.use_count(0), 0u) << "the palette handed in is not changed";
@@ -171,8 +184,9 @@ TEST(DeviceOptions, LocalNullPointersThatLayersAboveNeverInherit) {
     device.set_window_id(&ids[0]);
     device.set_context_id(&ids[1]);
     device.set_colormap_id(&ids[2]);
-    EXPECT_EQ(std::tuple(device.window_id(), device.context_id(), device.colormap_id()),
-              std::tuple(&ids[0], &ids[1], &ids[2]));
+    EXPECT_EQ(device.window_id(), &ids[0]);
+    EXPECT_EQ(device.context_id(), &ids[1]);
+    EXPECT_EQ(device.colormap_id(), &ids[2]);
     Layer above;
     above.table.inherit(device_table);
     EXPECT_EQ(above.table.count(), R::option_count);

@@ -117,22 +117,17 @@ TEST_F(Polygon_Routing, ComplexClipKeepsOnlyTheInsideHalf) {
     EXPECT_NEAR(strip_area2(drawn), 2.0 * 30.0 * (60.0 + 30.0) / 2.0, 1e-3);
 }
 
-TEST_F(Polygon_Routing, FloatPolygonInsideTheClipGoesToTheDcPolygon) {
+TEST_F(Polygon_Routing, PolygonsInsideTheClipGoToTheFamilyThatTrustsIt) {
     device->record<KT_Slot_Draw_DC_Polygon>();
-    const KT_Point square[] = {{20, 20, 0}, {80, 20, 0}, {80, 80, 0}, {20, 80, 0}};
-    KD_Next_Action<KT_Slot_Draw_2D_Polygon>(&rendition, 4, square,
-                                            static_cast<const KT_RGB32*>(nullptr));
-    ASSERT_EQ(slots::calls().size(), 1u);
-    EXPECT_EQ(slots::calls()[0].slot, KT_Slot_Draw_DC_Polygon);
-}
-
-TEST_F(Polygon_Routing, IntegerPolygonInsideTheClipGoesToTheDciPolygon) {
     device->record<KT_Slot_Draw_DCI_Polygon>();
-    const KT_DCI_Point square[] = {{20, 20, 0}, {80, 20, 0}, {80, 80, 0}, {20, 80, 0}};
-    KD_Next_Action<KT_Slot_Draw_2DI_Polygon>(&rendition, 4, square,
-                                             static_cast<const KT_RGB32*>(nullptr));
-    ASSERT_EQ(slots::calls().size(), 1u);
-    EXPECT_EQ(slots::calls()[0].slot, KT_Slot_Draw_DCI_Polygon);
+    const KT_Point square[] = {{20, 20, 0}, {80, 20, 0}, {80, 80, 0}, {20, 80, 0}};
+    const KT_DCI_Point integer_square[] = {{20, 20, 0}, {80, 20, 0}, {80, 80, 0}, {20, 80, 0}};
+    const KT_RGB32* no_colour = nullptr;
+    KD_Next_Action<KT_Slot_Draw_2D_Polygon>(&rendition, 4, square, no_colour);
+    KD_Next_Action<KT_Slot_Draw_2DI_Polygon>(&rendition, 4, integer_square, no_colour);
+    ASSERT_EQ(slots::calls().size(), 2u);
+    EXPECT_EQ(slots::calls()[0].slot, KT_Slot_Draw_DC_Polygon);
+    EXPECT_EQ(slots::calls()[1].slot, KT_Slot_Draw_DCI_Polygon);
 }
 
 TEST_F(Polygon_Routing, FloatPolygonAcrossTheClipIsDrawnJustInsideIt) {
@@ -145,16 +140,6 @@ TEST_F(Polygon_Routing, FloatPolygonAcrossTheClipIsDrawnJustInsideIt) {
             EXPECT_TRUE(inside(hard_clip(), p)) << c.name() << " " << p.x << ", " << p.y;
     const double inside_area = 80.0 * 60.0;
     EXPECT_NEAR(strip_area2(slots::calls()), 2.0 * inside_area, 1e-3);
-}
-
-TEST_F(Polygon_Routing, IntegerTriangleAcrossTheClipIsDrawnJustInsideIt) {
-    const KT_DCI_Point wide_triangle[] = {{-50, 20, 0}, {150, 20, 0}, {50, 200, 0}};
-    KD_Next_Action<KT_Slot_Draw_2DI_Polygon>(&rendition, 3, wide_triangle,
-                                             static_cast<const KT_RGB32*>(nullptr));
-    ASSERT_FALSE(slots::calls().empty());
-    for (const slots::Call& c : slots::calls())
-        for (const KT_Point_D& p : c.points)
-            EXPECT_TRUE(inside(hard_clip(), p)) << c.name() << " " << p.x << ", " << p.y;
 }
 
 TEST_F(Polygon_Routing, PolygonWhollyOnOneSideDrawsNothing) {
@@ -177,6 +162,26 @@ TEST_F(Polygon_Routing, BadInputDrawsNothing) {
     KD_Next_Action<KT_Slot_Draw_DCI_Polygon>(&rendition, 4,
                                              static_cast<const KT_DCI_Point*>(nullptr), no_colour);
     EXPECT_TRUE(slots::calls().empty());
+}
+
+TEST_F(Polygon_Routing, HugeCoordinatesReachTheDcSlotsOnlyInsideTheClip) {
+    const float huge = 1e30f;
+    const KT_Point enormous_concave[] = {
+        {-huge, -huge, 0}, {50, 0, 0}, {huge, -huge, 0}, {huge, huge, 0}, {-huge, huge, 0}};
+    const KT_DCI_Point near_the_limits[] = {{INT32_MIN, INT32_MIN, 0},
+                                            {INT32_MAX, INT32_MIN, 0},
+                                            {INT32_MAX, INT32_MAX, 0},
+                                            {INT32_MIN, INT32_MAX, 0}};
+    KD_Next_Action<KT_Slot_Draw_2D_Polygon>(&rendition, 5, enormous_concave,
+                                            static_cast<const KT_RGB32*>(nullptr));
+    KD_Next_Action<KT_Slot_Draw_2DI_Polygon>(&rendition, 4, near_the_limits,
+                                             static_cast<const KT_RGB32*>(nullptr));
+    // Both cover the whole clip, which is 80 by 80.
+    const double clip_area = 80.0 * 80.0;
+    EXPECT_NEAR(strip_area2(slots::calls()), 2.0 * 2.0 * clip_area, 1e-3);
+    for (const slots::Call& c : slots::calls())
+        for (const KT_Point_D& p : c.points)
+            EXPECT_TRUE(inside(hard_clip(), p)) << c.name() << " " << p.x << ", " << p.y;
 }
 
 TEST_F(Polygon_Routing, HatchedPolygonIsDrawnAsLinesInsideIt) {
@@ -213,6 +218,40 @@ TEST_F(Polygon_Routing, HatchFollowsTheFacesLineFamilies) {
         EXPECT_NEAR(lines[i].points[0].y, 25.0 + 10.0 * i, 1e-4);
         EXPECT_NEAR(lines[i].points[1].y, 25.0 + 10.0 * i, 1e-4);
         EXPECT_NEAR(std::fabs(lines[i].points[1].x - lines[i].points[0].x), 60.0, 1e-4);
+    }
+}
+
+TEST_F(Polygon_Routing, DashedHatchDrawsItsDashesStaggeredFromLineToLine) {
+    device->record<KT_Slot_Draw_DC_Polyline>();
+    // Horizontal lines 30 apart through y = 0, dashes of 10 drawn and 5
+    // skipped from x = 0, each line's pattern shifted 5 further along.
+    const float drawn_and_skipped[] = {10, 5};
+    const KT_Parallel_Line_Set dashed(0, 0, 0, 5, 30, 2, drawn_and_skipped);
+    KT_Face_Data& face = rendition.modify_face();
+    face.face_pattern = KT_Face_Hatch;
+    face.hatch_pattern = KT_Hatch_Pattern(1, &dashed, true);
+    const KT_Point square[] = {{20, 20, 0}, {80, 20, 0}, {80, 80, 0}, {20, 80, 0}};
+    KD_Next_Action<KT_Slot_Draw_DC_Polygon>(&rendition, 4, square,
+                                            static_cast<const KT_RGB32*>(nullptr));
+    std::vector<std::pair<double, double>> line_30, line_60;
+    for (const slots::Call& c : slots::calls_to(KT_Slot_Draw_DC_Polyline)) {
+        const auto dash = std::make_pair(std::min(c.points[0].x, c.points[1].x),
+                                         std::max(c.points[0].x, c.points[1].x));
+        (c.points[0].y < 45 ? line_30 : line_60).push_back(dash);
+    }
+    // Line 1 (y = 30) starts its pattern at x = 5: dashes 5-15, 20-30, ...
+    const std::vector<std::pair<double, double>> expected_30 = {
+        {20, 30}, {35, 45}, {50, 60}, {65, 75}};
+    // Line 2 (y = 60) at x = 10: dashes 10-20, 25-35, ...
+    const std::vector<std::pair<double, double>> expected_60 = {
+        {25, 35}, {40, 50}, {55, 65}, {70, 80}};
+    ASSERT_EQ(line_30.size(), expected_30.size());
+    ASSERT_EQ(line_60.size(), expected_60.size());
+    for (std::size_t i = 0; i < expected_30.size(); ++i) {
+        EXPECT_NEAR(line_30[i].first, expected_30[i].first, 1e-3) << "dash " << i << " at y 30";
+        EXPECT_NEAR(line_30[i].second, expected_30[i].second, 1e-3) << "dash " << i << " at y 30";
+        EXPECT_NEAR(line_60[i].first, expected_60[i].first, 1e-3) << "dash " << i << " at y 60";
+        EXPECT_NEAR(line_60[i].second, expected_60[i].second, 1e-3) << "dash " << i << " at y 60";
     }
 }
 

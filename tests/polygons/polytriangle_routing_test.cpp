@@ -140,16 +140,6 @@ TEST_F(Polytriangle_Routing, HatchedDcStripIsFilledThenHatchedPerTriangleWhenOpa
     EXPECT_EQ(slots::calls()[2].slot, KT_Slot_Draw_DC_Polygon);
 }
 
-TEST_F(Polytriangle_Routing, HatchedDcStripIsOnlyHatchedWhenNotOpaque) {
-    record_family<KT_Family::DCI>();
-    device->record<KT_Slot_Draw_DC_Polygon>();
-    rendition.modify_face().face_pattern = KT_Face_Hatch;
-    const KT_Point points[] = {{20, 20, 0}, {60, 20, 0}, {20, 60, 0}};
-    draw<KT_Family::DC>(KT_Shading::Plain, 3, points);
-    ASSERT_EQ(slots::calls().size(), 1u);
-    EXPECT_EQ(slots::calls()[0].slot, KT_Slot_Draw_DC_Polygon);
-}
-
 TEST_F(Polytriangle_Routing, BadInputDrawsNothing) {
     record_family<KT_Family::DCI>();
     const float nan_value = std::numeric_limits<float>::quiet_NaN();

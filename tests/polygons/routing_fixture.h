@@ -1,5 +1,5 @@
-// A recording device, a rendition with a chosen hard clip, and strips that
-// carry the data of every variant.
+// Strips that carry the data of every variant, drawn through the recording
+// device's stack.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,7 +12,8 @@
 
 namespace polygons_test {
 
-inline constexpr KT_Int_Rectangle clip_10_to_90 = {10, 90, 10, 90};
+using slots::clip_10_to_90;
+using slots::inside;
 
 inline const char* variant_name(KT_Shading s) {
     switch (s) {
@@ -93,12 +94,8 @@ struct Variant_Data {
     }
 };
 
-class Routing : public ::testing::Test {
+class Routing : public slots::Routing_Test {
 protected:
-    Routing() : device(new slots::Device(100, 100)), rendition(device.body()) {
-        rendition.set_hard_clip_unrestricted(clip_10_to_90, false);
-    }
-
     // Makes every variant's slot of family F record.
     template <KT_Family F> void record_family() {
         constexpr int f = static_cast<int>(F);
@@ -114,15 +111,7 @@ protected:
         KD_Draw_Strip<F>(&rendition, count, points, data.strip(s));
     }
 
-    const KT_Int_Rectangle& hard_clip() const { return rendition.transform().hard_clip; }
-
-    KT_Pointer<slots::Device> device;
-    KT_Rendition rendition;
     Variant_Data data;
 };
-
-inline bool inside(const KT_Int_Rectangle& r, const KT_Point_D& p) {
-    return p.x >= r.left && p.x <= r.right && p.y >= r.bottom && p.y <= r.top;
-}
 
 } // namespace polygons_test

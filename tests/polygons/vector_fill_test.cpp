@@ -91,13 +91,13 @@ TEST_F(Vector_Fill, SolidFillDrawsLinesWidthApartThenTheClosedOutline) {
 }
 
 TEST_F(Vector_Fill, HatchLinesLieOnMultiplesOfTheSpacingSoNeighboursLineUp) {
-    const KT_DCI_Point lower[] = {{0, 3, 0}, {40, 3, 0}, {40, 27, 0}, {0, 27, 0}};
-    const KT_DCI_Point upper[] = {{0, 27, 0}, {40, 27, 0}, {40, 53, 0}, {0, 53, 0}};
+    const KT_DCI_Point lower[] = {{20, 13, 0}, {60, 13, 0}, {60, 35, 0}, {20, 35, 0}};
+    const KT_DCI_Point upper[] = {{20, 35, 0}, {60, 35, 0}, {60, 61, 0}, {20, 61, 0}};
     const int width = 2, spacing = 4; // lines 8 apart
     fill(68, 4, lower, width, spacing, true);
     fill(68, 4, upper, width, spacing, true);
     const auto rows = lines_where(true);
-    ASSERT_EQ(rows.size(), 6u) << "rows 8, 16, 24 and 32, 40, 48";
+    ASSERT_EQ(rows.size(), 6u) << "rows 16, 24, 32 and 40, 48, 56";
     for (const slots::Call& c : rows)
         EXPECT_EQ(int(c.points[0].y) % (width * spacing), 0) << "row " << c.points[0].y;
 }
@@ -110,8 +110,9 @@ TEST_F(Vector_Fill, EachHatchNumberDrawsItsLineFamilies) {
         bool diagonals;
     };
     const Expectation table[] = {
-        {66, true, true, false},  {67, false, false, true}, {68, true, false, false},
-        {69, false, false, true}, {70, false, false, true}, {72, false, true, false},
+        {66, true, true, false},   {67, false, false, true},  {68, true, false, false},
+        {69, false, false, true},  {70, false, false, true},  {72, false, true, false},
+        {73, false, false, false}, {80, false, false, false},
     };
     for (const Expectation& e : table) {
         SCOPED_TRACE(e.pattern);
@@ -138,10 +139,13 @@ TEST_F(Vector_Fill, DoubledGridsDrawEachFamilyTwice) {
     EXPECT_EQ(doubled, 2 * single);
 }
 
-TEST_F(Vector_Fill, OtherPatternsDrawNothing) {
-    fill(80, 4, square, 2, 5, true);
-    fill(73, 4, square, 2, 5, true);
-    EXPECT_TRUE(slots::calls().empty());
+TEST_F(Vector_Fill, HugePolygonIsFilledOnlyWithinTheHardClip) {
+    const int huge = 1 << 30;
+    const KT_DCI_Point everywhere[] = {
+        {-huge, -huge, 0}, {huge, -huge, 0}, {huge, huge, 0}, {-huge, huge, 0}};
+    fill(KT_Face_Solid, 4, everywhere, 1, 1, true);
+    const int clip_rows = clip_10_to_90.top - clip_10_to_90.bottom + 1;
+    EXPECT_EQ(lines_where(true).size(), std::size_t(clip_rows));
 }
 
 TEST_F(Vector_Fill, ShrinkingKeepsWideLinesInside) {

@@ -12,6 +12,8 @@
 
 #include "../support/capturing_device.h"
 #include "../support/reference_raster.h"
+#include "parameter_shader.h"
+#include "raster/span.h"
 #include "renderer/renderer_data.h"
 #include "rendition/rendition.h"
 
@@ -223,6 +225,25 @@ TEST_F(Triangle_Scan, BadInputDrawsNothing) {
     EXPECT_TRUE(device.rows.empty());
 }
 
+TEST_F(Triangle_Scan, PerspectiveWithoutWTakesWFromDepth) {
+    raster_test::show_parameters(rendition);
+    // Near on the left (depth 0), far on the right: u from 0 to 1.
+    const KT_DCI_Point points[3] = {{0, 0, 0}, {60, 0, 60000}, {0, 8, 0}};
+    const KT_Parameter parameters[3] = {{0, 0, 0}, {1, 0, 0}, {0, 0, 0}};
+    const auto u_half_way = [&] {
+        device.clear();
+        KD_Action_Draw_DCI_Textured_Polytriangle(&device, &rendition, 3, points, nullptr,
+                                                 parameters, 1, nullptr, nullptr);
+        return device.picture.at(30, 0).colour.r / 255.0;
+    };
+    const double linear = u_half_way();
+    rendition.modify_misc().perspective_flags = KT_Perspective_Parameters;
+    const double perspective = u_half_way();
+
+    EXPECT_NEAR(linear, 0.5, 0.02);
+    EXPECT_LT(perspective, 0.1) << "most of the row lies near the near end's u";
+}
+
 // A layer above the device that sees every row the scan converter emits:
 // rows go through the top renderer, not straight to the device.
 class Row_Counter : public KT_Renderer_Data {
@@ -271,6 +292,21 @@ TEST_F(Triangle_Scan, HatchPatternHandsTheStripToTheFloatForm) {
     ASSERT_EQ(received.size(), 3u);
     EXPECT_EQ(received[0].x, 1.0f);
     EXPECT_EQ(received[0].z, 3.0f);
+    EXPECT_TRUE(device.rows.empty());
+}
+
+TEST_F(Triangle_Scan, ShapePatternHandsTheStripToTheShapeEngine) {
+    static int integer_strips = 0;
+    integer_strips = 0;
+    device.set_action<KT_Slot_Draw_2DI_Polytriangle>(
+        [](const KT_Renderer_Data*, const KT_Rendition* r, int, const KT_DCI_Point*) {
+            if (r->face().face_pattern == KT_Face_Solid) ++integer_strips;
+        });
+    rendition.modify_face().face_pattern = KT_Face_By_Shape;
+    const KT_DCI_Point points[3] = {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}};
+    KD_Action_Draw_DCI_Polytriangle(&device, &rendition, 3, points);
+
+    EXPECT_EQ(integer_strips, 1) << "the default shape draws it again with a solid face";
     EXPECT_TRUE(device.rows.empty());
 }
 
@@ -337,6 +373,33 @@ TEST_F(Triangle_Scan, AgreesWithTheReferenceOnTenThousandRandomTriangles) {
                                   << strip[0].point.x << "," << strip[0].point.y << ") ("
                                   << strip[1].point.x << "," << strip[1].point.y << ") ("
                                   << strip[2].point.x << "," << strip[2].point.y << ")";
+    }
+}
+
+TEST_F(Triangle_Scan, MappedDeviceGetsPaletteIndicesWhereTheReferenceCovers) {
+    capture::Device mapped(width, height, 16, KT_Color_System::Mapped);
+    KT_Rendition indexed(&mapped);
+    const int front_index = 5;
+    indexed.set_front_color_index(front_index, false);
+    Random_Triangles triangles(77);
+    for (int i = 0; i < 500; ++i) {
+        const std::vector<reference::Vertex> strip = triangles.next(i);
+        const KT_DCI_Point points[3] = {strip[0].point, strip[1].point, strip[2].point};
+        mapped.clear();
+        KD_Action_Draw_DCI_Polytriangle(&mapped, &indexed, 3, points);
+        capture::Picture expected_picture(width, height);
+        reference::draw_strip(expected_picture, strip, reference::Shading::Flat, {}, 0);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const capture::Pixel& drawn = mapped.picture.at(x, y);
+                const capture::Pixel& expected_pixel = expected_picture.at(x, y);
+                ASSERT_EQ(drawn.hits, expected_pixel.hits)
+                    << "triangle " << i << " at " << x << "," << y;
+                if (drawn.hits == 0) continue;
+                ASSERT_EQ(drawn.depth, expected_pixel.depth) << "triangle " << i;
+                ASSERT_EQ(drawn.index, front_index) << "triangle " << i;
+            }
+        }
     }
 }
 
@@ -418,6 +481,44 @@ TEST_F(Triangle_Scan, RandomStripsCoverTheirRibbonOnce) {
                                         std::to_string(i / 2));
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// The left half of the window as a complex clip region.
+KT_Contour_Set left_half() {
+    const KT_Point corners[4] = {{0, 0, 0}, {32, 0, 0}, {32, 64, 0}, {0, 64, 0}};
+    return KT_Contour_Set(4, corners, true);
+}
+
+TEST_F(Triangle_Scan, ComplexClipKeepsOnlyThePartInsideTheRegion) {
+    rendition.set_complex_clip(left_half(), false);
+    const KT_DCI_Point points[3] = {{0, 0, 0}, {60, 0, 0}, {0, 60, 0}};
+    KD_Action_Draw_DCI_Polytriangle(&device, &rendition, 3, points);
+
+    EXPECT_EQ(device.picture.at(10, 10).hits, 1) << "inside both";
+    EXPECT_EQ(device.picture.at(40, 5).hits, 0) << "inside the triangle only";
+    for (int y = 0; y < height; ++y)
+        for (int x = 33; x < width; ++x)
+            ASSERT_EQ(device.picture.at(x, y).hits, 0) << "outside the region at " << x << "," << y;
+}
+
+TEST_F(Triangle_Scan, ComplexClipCarriesVertexColoursIntoThePieces) {
+    const KT_DCI_Point points[3] = {{0, 0, 0}, {60, 0, 600}, {0, 60, 0}};
+    const KT_RGB32 colours[3] = {red, green, blue};
+    KD_Action_Draw_DCI_Gouraud_Polytriangle(&device, &rendition, 3, points, colours);
+    const capture::Pixel unclipped = device.picture.at(20, 10);
+    device.clear();
+    rendition.set_complex_clip(left_half(), false);
+    KD_Action_Draw_DCI_Gouraud_Polytriangle(&device, &rendition, 3, points, colours);
+    const capture::Pixel clipped = device.picture.at(20, 10);
+
+    EXPECT_NEAR(clipped.colour.r, unclipped.colour.r, 3);
+    EXPECT_NEAR(clipped.colour.g, unclipped.colour.g, 3);
+    EXPECT_NEAR(clipped.colour.b, unclipped.colour.b, 3);
+    EXPECT_NEAR(double(clipped.depth), double(unclipped.depth), 12.0);
 }
 
 } // namespace

@@ -80,14 +80,18 @@ TEST(MarkerGlyphs, CoordinatesScaleWithTheMarkerSizeAroundTheOrigin) {
     const KT_Point at = {100, 100, 0.25f};
     const KT_Point low = disc.map(box.operands[0], box.operands[1], 10, at);
     const KT_Point high = disc.map(box.operands[2], box.operands[3], 10, at);
-    EXPECT_EQ(std::tuple(low.x, low.y, high.x, high.y, high.z),
-              std::tuple(90.0f, 90.0f, 110.0f, 110.0f, 0.25f));
+    EXPECT_EQ(low.x, 90.0f) << "left of the box";
+    EXPECT_EQ(low.y, 90.0f) << "bottom of the box";
+    EXPECT_EQ(high.x, 110.0f) << "right of the box";
+    EXPECT_EQ(high.y, 110.0f) << "top of the box";
+    EXPECT_EQ(high.z, 0.25f) << "depth is the marker's";
     // Shifted triangles hang from their tip, which lands on the marker.
     for (int symbol : {21, 26, 31, 36}) {
         KT_Marker_Glyph_Reader reader(KD_Marker_Glyph(symbol));
         const KT_Glyph_Step tip = reader.next();
         const KT_Point p = reader.map(tip.operands[0], tip.operands[1], 20, {7, -3, 0});
-        EXPECT_EQ(std::pair(p.x, p.y), std::pair(7.0f, -3.0f)) << symbol;
+        EXPECT_EQ(p.x, 7.0f) << "symbol " << symbol;
+        EXPECT_EQ(p.y, -3.0f) << "symbol " << symbol;
     }
 }
 

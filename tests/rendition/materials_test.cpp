@@ -43,6 +43,14 @@ KT_Distant_Light distant_at(float theta) {
     return KT_Distant_Light({0, std::sin(theta), -std::cos(theta)});
 }
 
+// A point light 4 in front of the origin, falling with the square of the
+// distance: 1/16 diffuse and 1/16 highlight at the origin.
+KT_Point_Light point_light_at_4() {
+    KT_Point_Light light({0, 0, -4});
+    light.set_attenuation(KT_Lighting_Attenuation::Inverse_Square);
+    return light;
+}
+
 KT_Distant_Light distant_of(float level) {
     KT_Distant_Light light({0, 0, -1});
     light.set_colour({level, level, level});
@@ -99,9 +107,7 @@ TEST(BasicMaterial, ALightAtSixtyDegreesHalvesTheDiffuseTerm) {
 
 // 1/16 diffuse and 1/16 highlight at distance 4.
 TEST(BasicMaterial, APointLightFallsWithTheSquareOfTheDistance) {
-    KT_Point_Light point({0, 0, -4});
-    point.set_attenuation(KT_Lighting_Attenuation::Inverse_Square);
-    expect_rgba("point light at distance 4", shade(KT_Basic_Material(), lit_by(point)),
+    expect_rgba("point light at distance 4", shade(KT_Basic_Material(), lit_by(point_light_at_4())),
                 {0.125f, 0.125f, 0.125f, 1});
 }
 
@@ -199,66 +205,95 @@ TEST(TexturedMaterial, ComplexTexturesFeedDiffuseAndEmittedLight) {
                 {0.7f, 0.7f, 0.2f, 128.0f / 255.0f});
 }
 
-TEST(MaterialShade, SecondVectorsDoublePointsAndTheFastPower) {
+// A second vector facing the light side keeps it, even when given facing
+// away from the viewer: lit by N . L.
+TEST(MaterialShade, ASecondVectorKeepsTheSideFacingTheLight) {
     const KT_Rendition side = lit_by(KT_Distant_Light({1, 0, 0}));
-    KT_Basic_Material dull;
-    dull.set_specular_color({0, 0, 0});
     const KT_Vector n = KD_Normalized(KT_Vector{1, 0, 0.5f});
-    // A second vector facing the light side keeps it, even when given
-    // facing away from the viewer: lit by N . L.
-    const KT_Vector w = {1, 0, -0.1f}, w_back = {-1, 0, 0.1f};
+    const KT_Vector towards_light = {1, 0, -0.1f}, given_backwards = {-1, 0, 0.1f};
     const KT_RGBA lit = {n.x, n.x, n.x, 1};
     expect_rgba("second vector towards the light",
-                dull.shade(&side, &n, &origin, &white, nullptr, 0, &w), lit);
+                dull_material().shade(&side, &n, &origin, &white, nullptr, 0, &towards_light), lit);
     expect_rgba("second vector given facing away",
-                dull.shade(&side, &n, &origin, &white, nullptr, 0, &w_back), lit);
+                dull_material().shade(&side, &n, &origin, &white, nullptr, 0, &given_backwards),
+                lit);
+}
 
-    // The double form lights the same point; one beyond the float range
-    // lights the origin instead.
-    KT_Point_Light light({0, 0, -4});
-    light.set_attenuation(KT_Lighting_Attenuation::Inverse_Square);
-    const KT_Rendition point = lit_by(light);
-    const KT_Point_D same = {0, 0, 0}, far_away = {0, 0, 1e31};
-    for (const KT_Point_D* at : {&same, &far_away})
-        expect_rgba("double point",
-                    KT_Basic_Material().shade_d(&point, &towards_viewer, at, &white),
-                    {0.125f, 0.125f, 0.125f, 1});
+// 1/16 diffuse and 1/16 highlight at distance 4, as for float points.
+TEST(MaterialShade, DoublePointsAreLitLikeFloatPoints) {
+    const KT_Rendition point = lit_by(point_light_at_4());
+    const KT_Point_D at_origin = {0, 0, 0};
+    expect_rgba("double point at the origin",
+                KT_Basic_Material().shade_d(&point, &towards_viewer, &at_origin, &white),
+                {0.125f, 0.125f, 0.125f, 1});
+}
 
-    // Shininess 5 takes its own power path with the same result; a higher
-    // shininess narrows the highlight.
+TEST(MaterialShade, ADoublePointBeyondTheFloatRangeLightsTheOrigin) {
+    const KT_Rendition point = lit_by(point_light_at_4());
+    const KT_Point_D far_away = {0, 0, 1e31};
+    expect_rgba("double point at 1e31",
+                KT_Basic_Material().shade_d(&point, &towards_viewer, &far_away, &white),
+                {0.125f, 0.125f, 0.125f, 1});
+}
+
+// Shininess 5 takes its own power path; a shininess just above it takes the
+// general one, with the same result.
+TEST(MaterialShade, TheFastPowerOfShininessFiveMatchesTheGeneralPower) {
     const KT_Rendition r = lit_by(distant_at(0.4f));
     const KT_RGBA black = {0, 0, 0, 1};
-    KT_Basic_Material nearly, sharp;
-    nearly.set_shininess(5.0001f);
+    KT_Basic_Material nearly_five;
+    nearly_five.set_shininess(5.0001f);
+    const KT_RGBA five = KT_Basic_Material().shade(&r, &towards_viewer, &origin, &black);
+    EXPECT_GT(five.red, 0.05f) << "the highlight is visible";
+    EXPECT_NEAR(nearly_five.shade(&r, &towards_viewer, &origin, &black).red, five.red, 1e-4f);
+}
+
+TEST(MaterialShade, AHigherShininessNarrowsTheHighlight) {
+    const KT_Rendition r = lit_by(distant_at(0.4f));
+    const KT_RGBA black = {0, 0, 0, 1};
+    KT_Basic_Material sharp;
     sharp.set_shininess(50);
     const KT_RGBA five = KT_Basic_Material().shade(&r, &towards_viewer, &origin, &black);
-    EXPECT_GT(five.red, 0.05f);
-    EXPECT_NEAR(nearly.shade(&r, &towards_viewer, &origin, &black).red, five.red, 1e-4f);
     EXPECT_LT(sharp.shade(&r, &towards_viewer, &origin, &black).red, five.red * 0.1f);
 }
 
-TEST(MaterialShade, UnlitOrMissingInputsKeepTheBase) {
-    const KT_RGBA base = {0.3f, 0.6f, 0.9f, 0.5f};
+const KT_RGBA unlit_base = {0.3f, 0.6f, 0.9f, 0.5f};
+
+TEST(MaterialShade, MissingLightNormalOrRenditionKeepsTheBase) {
     const KT_Rendition unlit(static_cast<const KT_Renderer_Data*>(nullptr));
-    KT_Rendition r = lit_by(ambient(0.5f));
+    const KT_Rendition r = lit_by(ambient(0.5f));
     const KT_Basic_Material basic;
-    expect_rgba("no light set", basic.shade(&unlit, &towards_viewer, &origin, &base), base);
-    expect_rgba("no normal", basic.shade(&r, nullptr, &origin, &base), base);
-    expect_rgba("no rendition", basic.shade(nullptr, &towards_viewer, &origin, &base), base);
-    expect_rgba("gooch without a normal", KT_Gooch_Material().shade(&r, nullptr, &origin, &base),
-                base);
-    // Without a colour the front colour is the base: lit, then as it is.
+    expect_rgba("no light set", basic.shade(&unlit, &towards_viewer, &origin, &unlit_base),
+                unlit_base);
+    expect_rgba("no normal", basic.shade(&r, nullptr, &origin, &unlit_base), unlit_base);
+    expect_rgba("no rendition", basic.shade(nullptr, &towards_viewer, &origin, &unlit_base),
+                unlit_base);
+    expect_rgba("gooch without a normal",
+                KT_Gooch_Material().shade(&r, nullptr, &origin, &unlit_base), unlit_base);
+}
+
+// Without a colour the front colour is the base: lit, then as it is.
+TEST(MaterialShade, WithoutAColourTheFrontColourIsTheBase) {
+    KT_Rendition r = lit_by(ambient(0.5f));
     r.set_front_color({51, 0, 255, 255}, false);
+    const KT_Basic_Material basic;
     expect_rgba("front colour, lit", basic.shade(&r, &towards_viewer, &origin, nullptr),
                 {0.5f, 0, 0.1f, 1});
     expect_rgba("front colour, no normal", basic.shade(&r, nullptr, &origin, nullptr),
                 {1, 0, 0.2f, 1});
-    // Complex: unlit gives the diffuse colour; an opacity above 1 is 1.
-    KT_Complex_Material complex;
-    expect_rgba("complex, no normal", complex.shade(&r, nullptr, &origin, nullptr),
+}
+
+TEST(ComplexMaterial, UnlitGivesTheDiffuseColour) {
+    const KT_Rendition r = lit_by(ambient(0.5f));
+    expect_rgba("complex, no normal", KT_Complex_Material().shade(&r, nullptr, &origin, nullptr),
                 {0.7f, 0.7f, 0.7f, 1});
+}
+
+TEST(ComplexMaterial, AnOpacityAboveOneIsOne) {
+    KT_Complex_Material complex;
     complex.set_opacity(3);
-    expect_rgba("complex, opacity above 1", complex.shade(nullptr, &towards_viewer, &origin, &base),
+    expect_rgba("complex, opacity above 1",
+                complex.shade(nullptr, &towards_viewer, &origin, &unlit_base),
                 {0.3f, 0.6f, 0.9f, 1});
 }
 

@@ -305,8 +305,10 @@ TEST(RenditionPlainForm, ResetsLinesFacesAndPatternModeUnlessTheLineKeepsThem) {
     keeping.modify_line().flags[KT_Line_Keep_Face_Pattern] = 1;
     const KT_Rendition original = r;
     r.use_plain_form(3);
-    EXPECT_EQ(std::tuple(r.line().line_pattern, r.line().line_weight), std::tuple(0, 3));
-    EXPECT_EQ(std::tuple(r.face().depth_offset, r.face().face_pattern), std::tuple(0, 64));
+    EXPECT_EQ(r.line().line_pattern, 0);
+    EXPECT_EQ(r.line().line_weight, 3);
+    EXPECT_EQ(r.face().depth_offset, 0);
+    EXPECT_EQ(r.face().face_pattern, 64);
     EXPECT_EQ(r.misc().pattern_mode, 0);
     EXPECT_EQ(original.line().line_pattern, 7);
     EXPECT_EQ(original.misc().pattern_mode, KT_Pattern_Opaque);

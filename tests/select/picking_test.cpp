@@ -95,6 +95,36 @@ TEST(PickingTest, PickingDrawsNoColour) {
         EXPECT_TRUE(same(pick.stack().pixel(x, 11), untouched)) << "column " << x;
 }
 
+KT_Shared_Image solid_image(int width, int height) {
+    KT_Shared_Image image(width, height, KT_Image_Format::RGB32, 4, nullptr, true);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            reinterpret_cast<KT_RGB32*>(image->row(y))[x] = red;
+    return image;
+}
+
+// A 2D image passes through the 2D, 2DI and DCI image actions, each of them
+// wrapped by the selector, before its rows reach the z-buffer.
+TEST(PickingPipelineTest, ImageDrawnIn2DIsOnePrimitive) {
+    Pick_Stack pick(pick_region);
+    const KT_Shared_Image image = solid_image(8, 8);
+    const KT_Point at = {8.0f, 14.0f, 300.0f};
+    KD_Action_Draw_2D_Image(pick.stack().top(), &pick.stack().rendition(), &at, &image);
+    const std::vector<KT_Selector_Item> items = pick.items();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_FLOAT_EQ(items[0].z, 300.0f / 65535.0f);
+    EXPECT_EQ(pick.selector().primitive_index, 1);
+}
+
+TEST(PickingPipelineTest, ImageBesideThePickRegionIsNotRecorded) {
+    Pick_Stack pick(pick_region);
+    const KT_Shared_Image image = solid_image(4, 4);
+    const KT_Point at = {20.0f, 30.0f, 0.0f};
+    KD_Action_Draw_2D_Image(pick.stack().top(), &pick.stack().rendition(), &at, &image);
+    EXPECT_TRUE(pick.items().empty());
+    EXPECT_EQ(pick.selector().primitive_index, 1);
+}
+
 // Seeded scenes of keyed primitives (a few rows each) picked at random
 // pixels: the items come out nearest first, one per primitive covering the
 // pixel, and the first is the primitive the reference picture shows there.

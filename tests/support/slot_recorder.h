@@ -4,6 +4,8 @@
 // keeps its standard routine.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -137,5 +139,25 @@ inline std::vector<Call> calls_to(int slot) {
         if (c.slot == slot) found.push_back(c);
     return found;
 }
+
+inline constexpr KT_Int_Rectangle clip_10_to_90 = {10, 90, 10, 90};
+
+inline bool inside(const KT_Int_Rectangle& r, const KT_Point_D& p) {
+    return p.x >= r.left && p.x <= r.right && p.y >= r.bottom && p.y <= r.top;
+}
+
+// A recording device of 100 by 100 pixels and a rendition for it whose hard
+// clip is clip_10_to_90.
+class Routing_Test : public ::testing::Test {
+protected:
+    Routing_Test() : device(new Device(100, 100)), rendition(device.body()) {
+        rendition.set_hard_clip_unrestricted(clip_10_to_90, false);
+    }
+
+    const KT_Int_Rectangle& hard_clip() const { return rendition.transform().hard_clip; }
+
+    KT_Pointer<Device> device;
+    KT_Rendition rendition;
+};
 
 } // namespace slots

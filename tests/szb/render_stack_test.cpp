@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "counting_heap.h"
 #include "renderer/dynamic_load.h"
@@ -112,6 +111,24 @@ TEST(RenderStackTest, RowsDrawnThroughTheRendererLandInTheImage) {
     EXPECT_TRUE(same(image_pixel(*stack.image_data(), 6, 0), untouched));
 }
 
+TEST(RenderStackTest, ImagesDrawnThroughTheRendererLandInTheImage) {
+    szb_render_stack stack;
+    KT_Int_XY origin = {0, 0}, size = {16, 16};
+    ASSERT_TRUE(stack.configure(origin, size));
+    KT_Shared_Image picture(2, 2, KT_Image_Format::RGB32, 4, nullptr, true);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            reinterpret_cast<KT_RGB32*>(picture->row(y))[x] = blue;
+    const KT_Renderer_Data* top = stack.renderer().body();
+    KT_Rendition rendition(top);
+    const KT_Point top_left = {3.0f, 12.0f, 0.0f};
+    KD_Action_Draw_2D_Image(top, &rendition, &top_left, &picture);
+    // Device row 12 is image row 3 from the top.
+    EXPECT_TRUE(same(image_pixel(*stack.image_data(), 3, 3), blue));
+    EXPECT_TRUE(same(image_pixel(*stack.image_data(), 4, 4), blue));
+    EXPECT_TRUE(same(image_pixel(*stack.image_data(), 5, 4), untouched));
+}
+
 // Bytes a new stack takes from the heap to be built and configured for
 // size (the modules are already loaded by then).
 std::size_t configured_bytes(KT_Int_XY size) {
@@ -132,44 +149,6 @@ TEST(RenderStackMemoryTest, HoldsTheColourAndDepthBuffersAndAFixedAmount) {
     EXPECT_LE(small, per_pixel * 64 * 64 + per_row * 64 + fixed_limit);
     EXPECT_LE(large, per_pixel * 512 * 256 + per_row * 256 + fixed_limit);
     EXPECT_GE(large - small, per_pixel * (512 * 256 - 64 * 64)) << "both buffers grow with size";
-}
-
-// Each thread draws its own picture through its own stack under that
-// stack's lock; the pictures equal the ones drawn one after the other.
-std::vector<std::uint8_t> picture(szb_render_stack& stack, int seed) {
-    KT_Int_XY origin = {0, 0}, size = {96, 64};
-    stack.lock();
-    stack.configure(origin, size);
-    for (int y = 0; y < 64; ++y)
-        draw_row(stack, (y * seed) % 40, 40 + (y * 7 + seed) % 50, y, (y * 97 * seed) % 65535,
-                 KT_RGB32{static_cast<std::uint8_t>(y * seed), static_cast<std::uint8_t>(seed),
-                          static_cast<std::uint8_t>(y), 255});
-    for (int y = 63; y >= 0; --y)
-        draw_row(stack, 10, 80, y, 30000, blue);
-    const KT_Image_Data& image = *stack.image_data();
-    std::vector<std::uint8_t> bytes(image.pixels(), image.pixels() + image.byte_size());
-    stack.unlock();
-    return bytes;
-}
-
-TEST(RenderStackTest, TwoStacksInTwoThreadsDrawAsTheyDoOneAtATime) {
-    szb_render_stack first, second;
-    const std::vector<std::uint8_t> first_alone = picture(first, 3);
-    const std::vector<std::uint8_t> second_alone = picture(second, 11);
-    ASSERT_NE(first_alone, second_alone) << "the two scenes must differ to prove anything";
-    std::vector<std::uint8_t> first_threaded, second_threaded;
-    std::thread a([&] {
-        for (int i = 0; i < 20; ++i)
-            first_threaded = picture(first, 3);
-    });
-    std::thread b([&] {
-        for (int i = 0; i < 20; ++i)
-            second_threaded = picture(second, 11);
-    });
-    a.join();
-    b.join();
-    EXPECT_EQ(first_threaded, first_alone);
-    EXPECT_EQ(second_threaded, second_alone);
 }
 
 // A stack whose renderer module is refused: it must be reported once in
