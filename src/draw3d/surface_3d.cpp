@@ -139,13 +139,6 @@ bool unset(const KT_RGB32& c) {
     return c.b == 0 && c.g == 0 && c.r == 0 && c.a == 0;
 }
 
-KT_RGB32 lit_colour(const KT_RGBA& c) {
-    auto byte = [](float v) {
-        return static_cast<std::uint8_t>(std::clamp(v, 0.0f, 1.0f) * 255.99f);
-    };
-    return {byte(c.blue), byte(c.green), byte(c.red), byte(c.alpha)};
-}
-
 // The face normal in the precision of the points it is paired with.
 template <class P> auto normal_for(const KT_Vector& n) {
     if constexpr (std::is_same_v<P, KT_Point>)
@@ -317,10 +310,10 @@ private:
             colour_at >= 0 && d_.vertex_rgba ? d_.vertex_rgba + colour_at : nullptr;
         const KT_Parameter* parameters = vertex_parameters(i);
         if constexpr (std::is_same_v<P, KT_Point>)
-            return lit_colour(
+            return detail::packed_colour(
                 material_.shade(&own_, &normal, &v_.world[i], base, parameters, width(), &side));
         else
-            return lit_colour(
+            return detail::packed_colour(
                 material_.shade_d(&own_, &normal, &v_.world[i], base, parameters, width(), &side));
     }
 

@@ -70,26 +70,40 @@ KT_RGBA shade(const KT_Rendition& r, const KT_Vector& n, const P& p, const KT_Ve
         return m.shade_d(&r, &n, &p, nullptr, nullptr, 0, &side);
 }
 
-// Each quad face a, b, c, d yields triangles (a, b, c) and (b, c, d).
+// Each quad face a, b, c, d yields triangles (a, b, c) and (b, c, d); points
+// and normals are carried into world space by the modelling matrix to be
+// shaded there.
 template <class P>
 std::vector<Triangle> reference_triangles(const KT_Rendition& r, const uv_sphere::Sphere<P>& s,
                                           bool flat) {
+    const KT_Matrix& modelling = r.transform().modelling;
+    const KT_Matrix carry = modelling.adjoint();
+    auto world_point = [&](const P& p) {
+        P world;
+        modelling.transform_reference(1, &p, &world);
+        return world;
+    };
+    auto world_normal = [&](const KT_Vector& n) {
+        KT_Vector world;
+        carry.transform(n, world);
+        return world;
+    };
     std::vector<Triangle> out;
     for (std::size_t f = 0; f < s.face_lengths.size(); ++f) {
         const int* q = s.indices.data() + 4 * f;
-        const KT_Vector side = face_normal(s.points[q[0]], s.points[q[1]], s.points[q[2]],
-                                           s.points[q[3]], s.normals[q[0]]);
+        const KT_Vector side = world_normal(face_normal(
+            s.points[q[0]], s.points[q[1]], s.points[q[2]], s.points[q[3]], s.normals[q[0]]));
         for (int t = 0; t < 2; ++t) {
             Triangle triangle;
-            const P& a = s.points[q[t]];
+            const P a = world_point(s.points[q[t]]);
             for (int k = 0; k < 3; ++k) {
                 const int i = q[t + k];
+                const KT_Vector n = world_normal(s.normals[i]);
                 triangle.corners[k] = device_point(r, s.points[i]);
                 // Flat: the face normal at the triangle's first corner; else
                 // each vertex with its own normal, which also tells the side.
-                triangle.colors[k] =
-                    flat ? packed(shade(r, side, a, side))
-                         : packed(shade(r, s.normals[i], s.points[i], s.normals[i]));
+                triangle.colors[k] = flat ? packed(shade(r, side, a, side))
+                                          : packed(shade(r, n, world_point(s.points[i]), n));
             }
             out.push_back(triangle);
         }
@@ -166,12 +180,15 @@ capture::Picture reference_picture(const capture::Picture& size_of,
 
 // The sphere through the whole pipeline into the capturing device, against
 // the reference triangles scan-converted by the reference.
-template <class P> void compare_sphere_picture(int interpolation) {
+template <class P>
+void compare_sphere_picture(int interpolation, const KT_Matrix& modelling = KT_Matrix(),
+                            const P& centre = P{0.1, -0.05, 0}) {
     capture::Device device(320, 240);
     KT_Rendition r(&device);
     draw_log::light(r);
     r.modify_misc().lighting_interpolation = interpolation;
-    const auto sphere = uv_sphere::make<P>(12, 16, 0.6, P{0.1, -0.05, 0});
+    r.set_modelling_matrix(modelling, false);
+    const auto sphere = uv_sphere::make<P>(12, 16, 0.6, centre);
     const KT_Shell shell = uv_sphere::shell_of(sphere);
     KD_Next_Action<KT_Slot_Draw_3D_Shell>(&r, &shell);
 
@@ -194,6 +211,24 @@ TEST(LitSpherePicture, FlatSingle) {
 }
 TEST(LitSpherePicture, FlatDouble) {
     compare_sphere_picture<KT_Point_D>(KT_Lighting_Flat);
+}
+
+// Seeded turns and places: the modelling matrix carries points and normals
+// the same way in the action and in the reference.
+TEST(LitSpherePicture, TurnedAndMovedSpheresMatchTheReference) {
+    constexpr int seeds = 4;
+    std::mt19937 random(1206);
+    std::uniform_real_distribution<double> angle(-1.5, 1.5), offset(-0.3, 0.3);
+    for (int seed = 0; seed < seeds; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        KT_Matrix modelling;
+        modelling.rotate_x(angle(random));
+        modelling.rotate_y(angle(random));
+        const KT_Point centre = {float(offset(random)), float(offset(random)), 0};
+        compare_sphere_picture<KT_Point>(0, modelling, centre);
+        compare_sphere_picture<KT_Point>(KT_Lighting_Flat, modelling, centre);
+        compare_sphere_picture<KT_Point_D>(0, modelling, KD_Widen(centre));
+    }
 }
 
 // Phong hands the vertex normals down, carried into world space.
@@ -335,6 +370,7 @@ TEST(RandomCuts, NothingOnTheCutSideOrBehindTheEyeIsDrawn) {
         KT_Tristrip strip(vertices, points.data(), true);
         draw_log::draw<KT_Tristrip, KT_Slot_Draw_3D_Tristrip>(r, strip);
 
+        r.misc().cutting_planes.validate_screen_planes(r.transform().world_to_device);
         const KT_Plane& screen = r.misc().cutting_planes->planes.head()->value->screen_plane;
         for (const draw_log::Call& call : calls())
             for (const KT_Point_D& p : call.points) {
@@ -344,6 +380,41 @@ TEST(RandomCuts, NothingOnTheCutSideOrBehindTheEyeIsDrawn) {
                 EXPECT_LE(side, plane_tolerance) << "shell " << s << " " << call.name();
             }
     }
+}
+
+// The same through the whole pipeline: no pixel lies more than a pixel on
+// the cut side.
+TEST(RandomCutsPicture, NoPixelOnTheCutSide) {
+    constexpr int shells = 12, vertices = 12;
+    constexpr double one_pixel = 1.5; // a pixel's reach plus rounding
+    std::mt19937 random(61220);
+    std::uniform_real_distribution<float> across(-1.2f, 1.2f), deep(-7.0f, 2.0f);
+    std::uniform_real_distribution<float> direction(-1.0f, 1.0f);
+    int covered = 0;
+    for (int s = 0; s < shells; ++s) {
+        capture::Device device(320, 240);
+        KT_Rendition r(&device);
+        const KT_Plane plane = {direction(random), direction(random), direction(random), 0.1f};
+        r.modify_misc().cutting_planes = KT_Cutting_Plane_Set(KT_Cutting_Plane(plane));
+        std::vector<KT_Point> points;
+        for (int i = 0; i < vertices; ++i)
+            points.push_back({across(random), across(random), deep(random)});
+        const KT_Tristrip strip(vertices, points.data(), true);
+        KD_Next_Action<KT_Slot_Draw_3D_Tristrip>(&r, &strip);
+
+        r.misc().cutting_planes.validate_screen_planes(r.transform().world_to_device);
+        const KT_Plane& screen = r.misc().cutting_planes->planes.head()->value->screen_plane;
+        const double reach = one_pixel + std::fabs(screen.c);
+        covered += device.picture.covered_count();
+        for (int y = 0; y < device.picture.height(); ++y)
+            for (int x = 0; x < device.picture.width(); ++x) {
+                const capture::Pixel& p = device.picture.at(x, y);
+                if (p.hits == 0) continue;
+                const double side = screen.a * x + screen.b * y + screen.c * p.depth + screen.d;
+                ASSERT_LE(side, reach) << "shell " << s << " pixel (" << x << ", " << y << ")";
+            }
+    }
+    EXPECT_GT(covered, 0) << "the shells left something to look at";
 }
 
 } // namespace
