@@ -178,9 +178,35 @@ template <class P>
 void triangulate_set(const KT_Contour_Set_Data& set, const Output<P>& out,
                      Crossings crossings = Crossings::possible);
 
-// Resolved contours that all turn the same way are separate polygons.
-template <class P>
-bool triangulate_separately(const KT_Contour_Set_Data& set, const Output<P>& out) {
+// Whether a point of every later contour lies inside the first one, by the
+// parity of crossings of a ray towards -u. Contours that neither cross nor
+// touch then lie wholly inside it; a point on its edge means they touch,
+// which the sweep finds anyway.
+template <class P> bool others_inside_first(const KT_Contour_Set_Data& set) {
+    const P* p = points_of<P>(set);
+    const std::int32_t* axes = projection<P>(set);
+    const int n = set.counts[0];
+    auto u = [&](int i) { return double(coordinate(p[i], axes[0])); };
+    auto v = [&](int i) { return double(coordinate(p[i], axes[1])); };
+    int start = n > 0 ? n : 0;
+    for (int c = 1; c < set.contour_count; ++c) {
+        const int count = set.counts[c] > 0 ? set.counts[c] : 0;
+        if (count == 0) continue;
+        const double qu = u(start), qv = v(start);
+        bool inside = false;
+        for (int i = 0, j = n - 1; i < n; j = i++) {
+            if ((v(i) > qv) == (v(j) > qv)) continue;
+            const double cross_u = u(j) + (qv - v(j)) * (u(i) - u(j)) / (v(i) - v(j));
+            if (cross_u < qu) inside = !inside;
+        }
+        if (!inside) return false;
+        start += count;
+    }
+    return true;
+}
+
+// Whether every contour of three or more points turns the same way.
+template <class P> bool contours_turn_alike(const KT_Contour_Set_Data& set) {
     const P* p = points_of<P>(set);
     const std::int32_t* axes = projection<P>(set);
     double first_area = 0;
@@ -195,7 +221,16 @@ bool triangulate_separately(const KT_Contour_Set_Data& set, const Output<P>& out
         }
         start += n;
     }
-    start = 0;
+    return true;
+}
+
+// Resolved contours that all turn the same way are separate polygons.
+template <class P>
+bool triangulate_separately(const KT_Contour_Set_Data& set, const Output<P>& out) {
+    if (!contours_turn_alike<P>(set)) return false;
+    const P* p = points_of<P>(set);
+    const std::int32_t* axes = projection<P>(set);
+    int start = 0;
     for (int c = 0; c < set.contour_count; ++c) {
         const int n = set.counts[c] > 0 ? set.counts[c] : 0;
         if (n >= 3) {
@@ -213,11 +248,14 @@ bool triangulate_separately(const KT_Contour_Set_Data& set, const Output<P>& out
 
 // Contours that repeat no point and neither cross nor touch are their own
 // resolved form: one sweep triangulates them, with the triangles the resolved
-// form would give (counter-clockwise, as resolved outlines run). A convex
-// first contour is left to the resolved form, which gives it the strip when
-// its holes fill in. False, with nothing delivered, for any other set.
+// form would give (counter-clockwise, as resolved outlines run). That
+// holds for a non-convex first contour with every other contour inside it;
+// anything else may resolve into separate or convex pieces, which the
+// resolved form triangulates one by one. False, with nothing delivered, for
+// any other set.
 template <class P> bool triangulate_simple(const KT_Contour_Set_Data& set, const Output<P>& out) {
     if (KD_Rank_Polygon(set.counts[0], points_of<P>(set)) == Convex) return false;
+    if (!others_inside_first<P>(set)) return false;
     Sweep_Workspace* w = load_region(set, out);
     if (!w || !w->build_if_simple()) return false;
     keep_region(*w, set);

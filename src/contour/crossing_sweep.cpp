@@ -206,7 +206,7 @@ void Sweep_Workspace::Crossing_Sweep::meet(iterator x, iterator y) {
     const int o1 = w.orient(a.a, a.b, b.a), o2 = w.orient(a.a, a.b, b.b);
     if (o1 * o2 > 0) return; // f wholly on one side: no contact
     if (o1 * o2 == 0 || w.orient(b.a, b.b, a.a) * w.orient(b.a, b.b, a.b) >= 0) {
-        w.test_pair(e, f);
+        w.test_pair(e, f, o1, o2);
         return;
     }
     // Below the crossing f starts on e's right unless they have crossed.

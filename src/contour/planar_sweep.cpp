@@ -248,9 +248,13 @@ void Sweep_Workspace::test_all_overlapping_pairs() {
 }
 
 void Sweep_Workspace::test_pair(std::int32_t e, std::int32_t f) {
+    test_pair(e, f, orient(edges[e].a, edges[e].b, edges[f].a),
+              orient(edges[e].a, edges[e].b, edges[f].b));
+}
+
+void Sweep_Workspace::test_pair(std::int32_t e, std::int32_t f, int o1, int o2) {
     const std::int32_t a = edges[e].a, b = edges[e].b;
     const std::int32_t c = edges[f].a, d = edges[f].b;
-    const int o1 = orient(a, b, c), o2 = orient(a, b, d);
     // Point ids follow sweep order, so on a common line "between" is a
     // comparison of ids.
     auto between = [](std::int32_t p, std::int32_t x, std::int32_t y) {

@@ -118,6 +118,8 @@ public:
     Node_Pool& node_pool() const { return node_pool_; }
 
     int orient(std::int32_t a, std::int32_t b, std::int32_t c) const {
+        // Edges meeting at a point name it twice; no arithmetic needed.
+        if (a == b || a == c || b == c) return 0;
         const Point& p = points[a];
         const Point& q = points[b];
         const Point& r = points[c];
@@ -144,6 +146,8 @@ private:
     void test_all_overlapping_pairs();
     void sweep_crossings();
     void test_pair(std::int32_t e, std::int32_t f);
+    // The same with the turns of f's ends about e already known.
+    void test_pair(std::int32_t e, std::int32_t f, int o1, int o2);
     void split_at_crossing(std::int32_t e, std::int32_t f);
     bool within_reach_of_edge(std::int32_t q, std::int32_t e, double reach) const;
     int nearest_end(const std::int32_t ends[4], double u, double v) const;

@@ -72,10 +72,10 @@ std::vector<KT_Point_D> star_outline(std::mt19937& rng, int n, double cx, double
 }
 
 // A star of 7 to 60 points, with up to four small holes inside its inner
-// radius, each wound either way.
+// radius and sometimes a small star beside it, each wound either way.
 Outline random_simple_outline(std::mt19937& rng) {
     std::uniform_int_distribution<int> corners(7, 60), holes(0, 4), hole_corners(3, 10);
-    std::bernoulli_distribution clockwise(0.5);
+    std::bernoulli_distribution clockwise(0.5), beside(0.25);
     Outline o;
     o.add(star_outline(rng, corners(rng), 0, 0, 40, 100, clockwise(rng)));
     const int hole_count = holes(rng);
@@ -84,6 +84,7 @@ Outline random_simple_outline(std::mt19937& rng) {
         o.add(star_outline(rng, hole_corners(rng), 20 * std::cos(a), 20 * std::sin(a), 3, 8,
                            clockwise(rng)));
     }
+    if (beside(rng)) o.add(star_outline(rng, hole_corners(rng), 150, 0, 10, 20, clockwise(rng)));
     return o;
 }
 
