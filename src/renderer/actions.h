@@ -48,13 +48,12 @@ template <int Slot> struct KT_Action_Type;
 KAVRI_ACTIONS(KAVRI_SLOT_TYPE)
 #undef KAVRI_SLOT_TYPE
 
-// The standard routines. They are weak so that the table can be complete
-// before every subsystem that supplies one is: a routine nobody defines has
-// address null, and its slot then holds the routine that does nothing.
-// C linkage turns a definition whose arguments differ from its slot into a
-// compile error instead of a silent overload the table never sees.
+// The standard routines. Every one is defined by the subsystem that owns its
+// step, so a missing or misspelled routine fails the link. C linkage turns
+// a definition whose arguments differ from its slot into a compile error
+// instead of a silent overload the table never sees.
 #define KAVRI_STANDARD_DECLARATION(name, args)                                                     \
-    extern "C" [[gnu::weak]] void KD_Standard_##name(const KT_Renderer_Data*, KAVRI_UNPAREN args);
+    extern "C" void KD_Standard_##name(const KT_Renderer_Data*, KAVRI_UNPAREN args);
 #define KAVRI_DECLARE_Standard(name, args) KAVRI_STANDARD_DECLARATION(name, args)
 #define KAVRI_DECLARE_Frame(name, args) KAVRI_STANDARD_DECLARATION(name, args)
 #define KAVRI_DECLARE_Uninstalled(name, args) KAVRI_STANDARD_DECLARATION(name, args)
@@ -77,8 +76,8 @@ inline constexpr typename KT_Action_Type<Slot>::Routine KD_Nothing =
 
 // The routine that does nothing for slot.
 KT_Action_Routine KD_Do_Nothing_Action(int slot);
-// What the standard table holds for slot: its standard routine when one is
-// defined, else the routine that does nothing.
+// What the standard table holds for slot: its standard routine for the
+// Standard and Frame kinds, else the routine that does nothing.
 KT_Action_Routine KD_Standard_Action(int slot);
 KT_Action_Kind KD_Action_Kind(int slot);
 // The slot's name without the KD_Standard_ prefix ("Draw_2D_Polyline").

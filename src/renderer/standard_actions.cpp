@@ -14,7 +14,7 @@ struct Slot_Entry {
     const char* name;
     KT_Action_Kind kind;
     KT_Action_Routine nothing;
-    KT_Action_Routine standard; // null where there is none, or nobody defines it yet
+    KT_Action_Routine standard; // null for the kinds without a standard routine
 };
 
 #define KAVRI_STANDARD_Standard(name) untyped<KT_Slot_##name>(&KD_Standard_##name)
@@ -42,7 +42,7 @@ KT_Action_Routine KD_Standard_Action(int slot) {
     const Slot_Entry* e = entry(slot);
     if (!e) return nullptr;
     bool installed = e->kind == KT_Action_Kind::Standard || e->kind == KT_Action_Kind::Frame;
-    return installed && e->standard ? e->standard : e->nothing;
+    return installed ? e->standard : e->nothing;
 }
 
 KT_Action_Kind KD_Action_Kind(int slot) {

@@ -51,13 +51,13 @@ protected:
 };
 
 // What a fresh table must hold in each slot, worked out from the action
-// list itself: a slot with a standard routine holds that routine once some
-// subsystem defines it, every other slot the routine that does nothing.
+// list itself: a Standard or Frame slot holds its standard routine, every
+// other slot the routine that does nothing.
 template <int Slot>
 KT_Action_Routine expected_routine(typename KT_Action_Type<Slot>::Routine standard) {
     constexpr KT_Action_Kind kind = KT_Action_Type<Slot>::kind;
     const bool installed = kind == KT_Action_Kind::Standard || kind == KT_Action_Kind::Frame;
-    return reinterpret_cast<KT_Action_Routine>(installed && standard ? standard : KD_Nothing<Slot>);
+    return reinterpret_cast<KT_Action_Routine>(installed ? standard : KD_Nothing<Slot>);
 }
 #define KAVRI_ROUTINE_Standard(name) &KD_Standard_##name
 #define KAVRI_ROUTINE_Frame(name) &KD_Standard_##name
@@ -101,6 +101,18 @@ TEST_F(Stack, SlotsWithoutAStandardRoutineDoNothing) {
         ++slots_checked;
     }
     EXPECT_GT(slots_checked, 0) << "the list has slots without a standard routine";
+}
+
+// Every step of the pipeline has landed: no slot that calls for a standard
+// routine may fall back to doing nothing.
+TEST_F(Stack, NoStandardOrFrameSlotOfAFreshRendererDoesNothing) {
+    for (int slot = 0; slot < KT_Action_Slot_Count; ++slot) {
+        const KT_Action_Kind kind = KD_Action_Kind(slot);
+        if (kind != KT_Action_Kind::Standard && kind != KT_Action_Kind::Frame) continue;
+        SCOPED_TRACE(KD_Action_Name(slot));
+        EXPECT_NE(device.actions[slot].routine, KD_Do_Nothing_Action(slot));
+        EXPECT_NE(device.actions[slot].routine, nullptr);
+    }
 }
 
 TEST_F(Stack, NamesEndWithTheLastSlot) {
