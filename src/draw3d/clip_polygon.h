@@ -112,10 +112,15 @@ void Clip_Polygon::cut(Distance&& distance, bool strict, double tolerance, int s
         if (a_kept == keeps(db) || kept >= capacity_) continue;
         const double denominator = da - db;
         if (std::fabs(denominator) <= tolerance) continue;
-        const double t = da / denominator;
+        // Stepping from the kept end keeps the crossing exact when the other
+        // end lies enormously far out, and gives an edge shared by two
+        // triangles the same crossing whichever way each walks it.
+        const double* from = a_kept ? a : b;
+        const double* to = a_kept ? b : a;
+        const double t = a_kept ? da / denominator : -db / denominator;
         double* out = spare_ + static_cast<std::size_t>(kept++) * stride_;
         for (int k = 0; k < stride_; ++k)
-            out[k] = a[k] + t * (b[k] - a[k]);
+            out[k] = from[k] + t * (to[k] - from[k]);
         if (snap_channel >= 0) out[snap_channel] = snap_value;
     }
     double* previous = current_;

@@ -1,6 +1,7 @@
 #include "draw3d/transform_clip.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "draw3d/clip_strip.h"
@@ -244,6 +245,16 @@ KT_RGB32 line_color(const KT_RGB32& a, const KT_RGB32& b, double t) {
 template <class P> double triangle_area2(const P* const v[3]) {
     return (double(v[1]->x) - v[0]->x) * (double(v[2]->y) - v[0]->y) -
            (double(v[1]->y) - v[0]->y) * (double(v[2]->x) - v[0]->x);
+}
+
+// The region a filled area is cut to so that it draws exactly the clip's
+// pixels. Clip bounds are inclusive but triangle coverage is half-open, so
+// the right and top sides move out by one: a vertex there closes the last
+// column (row) without ever covering the one beyond.
+KT_Int_Rectangle fill_region(const KT_Int_Rectangle& clip) {
+    if (clip.right < clip.left || clip.top < clip.bottom) return clip;
+    return {clip.left, clip.right < INT_MAX ? clip.right + 1 : clip.right, clip.bottom,
+            clip.top < INT_MAX ? clip.top + 1 : clip.top};
 }
 
 // Cuts the triangle to the rectangle; false when nothing of it remains.
@@ -692,8 +703,8 @@ void KD_Preclip_Strip_Triangle(const KT_Rendition* rendition, const KT_Int_Recta
 void KD_Draw_Clipped_Strip_Triangle(const KT_Rendition* rendition, const KT_DCI_Point* points,
                                     int a, int b, int c, int triangle, const KT_Strip_Data& data) {
     if (!rendition || rendition->empty()) return;
-    clip_strip_triangle<KT_Family::DC>(rendition, rendition->transform().hard_clip, points, a, b, c,
-                                       triangle, data);
+    clip_strip_triangle<KT_Family::DC>(rendition, fill_region(rendition->transform().hard_clip),
+                                       points, a, b, c, triangle, data);
 }
 
 } // namespace detail
@@ -779,7 +790,7 @@ void KD_Draw_Clipped_2D_Triangle(const KT_Renderer_Data*, const KT_Rendition* re
     const float w[3] = {w0, w1, w2};
     const Triangle_Sources t(c0, c1, c2, t0, t1, t2, width, w, n0, n1, n2);
     const KT_Point* const v[3] = {p0, p1, p2};
-    const KT_Int_Rectangle& r = rendition->transform().hard_clip;
+    const KT_Int_Rectangle r = fill_region(rendition->transform().hard_clip);
     Clip_Polygon polygon(KD_Clip_Layout_For(t.source[0], t.width), KD_Preclip_Capacity);
     if (!clip_to_rectangle(polygon, r, v, t.source)) return;
     draw_polygon_strip<KT_Family::DC>(rendition, polygon, t.shading, t.flat_color,

@@ -86,10 +86,10 @@ bool KD_Preclip_2D_Triangle(const KT_Renderer_Data* renderer, const KT_Rendition
                             KT_Parameter* out_parameters, const float* w, float* out_w,
                             const KT_Vector* normals, KT_Vector* out_normals);
 
-// Clips a device-space triangle to the hard clip and draws what remains
-// with the DC polytriangle slot matching the data given: textured with
-// parameters, else Phong with normals, else Gouraud with three colours,
-// else colorized with one colour (c0 alone), else plain.
+// Clips a device-space triangle to the hard clip's pixels (its right column
+// and top row included) and draws what remains with the DC polytriangle slot matching the data
+// given: textured with parameters, else Phong with normals, else Gouraud with three colours, else
+// colorized with one colour (c0 alone), else plain.
 void KD_Draw_Clipped_2D_Triangle(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,
                                  const KT_Point* p0, const KT_Point* p1, const KT_Point* p2,
                                  const KT_RGB32* c0, const KT_RGB32* c1, const KT_RGB32* c2,

@@ -137,8 +137,9 @@ TEST_F(Polygon_Routing, FloatPolygonAcrossTheClipIsDrawnJustInsideIt) {
     ASSERT_FALSE(slots::calls().empty());
     for (const slots::Call& c : slots::calls())
         for (const KT_Point_D& p : c.points)
-            EXPECT_TRUE(inside(hard_clip(), p)) << c.name() << " " << p.x << ", " << p.y;
-    const double inside_area = 80.0 * 60.0;
+            EXPECT_TRUE(inside_pixels(hard_clip(), p)) << c.name() << " " << p.x << ", " << p.y;
+    // The clip's 81 columns, its right one included.
+    const double inside_area = 81.0 * 60.0;
     EXPECT_NEAR(strip_area2(slots::calls()), 2.0 * inside_area, 1e-3);
 }
 
@@ -176,12 +177,12 @@ TEST_F(Polygon_Routing, HugeCoordinatesReachTheDcSlotsOnlyInsideTheClip) {
                                             static_cast<const KT_RGB32*>(nullptr));
     KD_Next_Action<KT_Slot_Draw_2DI_Polygon>(&rendition, 4, near_the_limits,
                                              static_cast<const KT_RGB32*>(nullptr));
-    // Both cover the whole clip, which is 80 by 80.
-    const double clip_area = 80.0 * 80.0;
+    // Both cover the whole clip, whose pixels span 81 by 81.
+    const double clip_area = 81.0 * 81.0;
     EXPECT_NEAR(strip_area2(slots::calls()), 2.0 * 2.0 * clip_area, 1e-3);
     for (const slots::Call& c : slots::calls())
         for (const KT_Point_D& p : c.points)
-            EXPECT_TRUE(inside(hard_clip(), p)) << c.name() << " " << p.x << ", " << p.y;
+            EXPECT_TRUE(inside_pixels(hard_clip(), p)) << c.name() << " " << p.x << ", " << p.y;
 }
 
 TEST_F(Polygon_Routing, HatchedPolygonIsDrawnAsLinesInsideIt) {

@@ -111,7 +111,7 @@ TEST_F(Polytriangle_Routing, IntegerStripAcrossTheClipSendsCrossingTrianglesToTh
             const slots::Call& clipped = slots::calls()[piece];
             EXPECT_EQ(clipped.slot, polytriangle_slot(s, KT_Family::DC));
             for (const KT_Point_D& p : clipped.points)
-                EXPECT_TRUE(inside(hard_clip(), p)) << p.x << ", " << p.y;
+                EXPECT_TRUE(inside_pixels(hard_clip(), p)) << p.x << ", " << p.y;
         }
     }
 }
@@ -186,7 +186,7 @@ TEST(Polytriangle_Stack, MiddleLayerOverrideSeesWhatTheTopDraws) {
 }
 
 // Seeded random strips against random hard clips: every point that reaches
-// a DCI slot lies inside the clip, whichever way it got there.
+// a DCI slot lies within the clip's pixels, whichever way it got there.
 TEST_F(Polytriangle_Routing, RandomStripsReachTheDciSlotsOnlyInsideTheClip) {
     record_family<KT_Family::DCI>();
     std::mt19937 random(61206);
@@ -208,7 +208,7 @@ TEST_F(Polytriangle_Routing, RandomStripsReachTheDciSlotsOnlyInsideTheClip) {
         draw<KT_Family::F2D>(all_variants[round % 5], 6, points);
         for (const slots::Call& call : slots::calls())
             for (const KT_Point_D& p : call.points)
-                ASSERT_TRUE(inside(clip, p)) << call.name() << " at " << p.x << ", " << p.y;
+                ASSERT_TRUE(inside_pixels(clip, p)) << call.name() << " at " << p.x << ", " << p.y;
     }
 }
 

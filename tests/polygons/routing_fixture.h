@@ -14,6 +14,7 @@ namespace polygons_test {
 
 using slots::clip_10_to_90;
 using slots::inside;
+using slots::inside_pixels;
 
 inline const char* variant_name(KT_Shading s) {
     switch (s) {

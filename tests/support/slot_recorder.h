@@ -146,6 +146,12 @@ inline bool inside(const KT_Int_Rectangle& r, const KT_Point_D& p) {
     return p.x >= r.left && p.x <= r.right && p.y >= r.bottom && p.y <= r.top;
 }
 
+// Filled areas may reach one past the right and top bounds: half-open
+// coverage needs that far side to draw the clip's last column and row.
+inline bool inside_pixels(const KT_Int_Rectangle& r, const KT_Point_D& p) {
+    return p.x >= r.left && p.x <= r.right + 1.0 && p.y >= r.bottom && p.y <= r.top + 1.0;
+}
+
 // A recording device of 100 by 100 pixels and a rendition for it whose hard
 // clip is clip_10_to_90.
 class Routing_Test : public ::testing::Test {
