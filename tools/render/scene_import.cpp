@@ -15,9 +15,12 @@
 namespace render {
 namespace {
 
-constexpr unsigned import_steps = aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
-                                  aiProcess_GenSmoothNormals | aiProcess_SortByPType |
-                                  aiProcess_ValidateDataStructure | aiProcess_FindInvalidData;
+// Smooth normals find coincident corners by position, so vertices need not
+// be joined first; joining and validating whole meshes would cost several
+// times the mesh's own memory on large files, and the conversion below
+// checks indices and coordinates itself.
+constexpr unsigned import_steps =
+    aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_SortByPType;
 
 bool finite(const aiVector3D& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);

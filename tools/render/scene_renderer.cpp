@@ -82,25 +82,25 @@ KT_Material material_of(const Material& from, bool vertex_colours) {
     return m;
 }
 
-// A mesh as a shell: every triangle a face of three vertices; the arrays
-// are copied, so the shell outlives the scene's vectors.
-KT_Shell shell_of(const Mesh& mesh, const std::vector<KT_Material>& materials) {
-    std::vector<KT_Point> points;
-    points.reserve(mesh.positions.size());
-    for (const Vec3& p : mesh.positions)
-        points.push_back({p[0], p[1], p[2]});
-    KT_Shell shell(int(points.size()), points.data(), true);
+// The scene's position, normal and index arrays have the layout of the
+// library's points, vectors and indices, so shells reference them instead of
+// holding a second copy of a large mesh.
+static_assert(sizeof(Vec3) == sizeof(KT_Point) && sizeof(Vec3) == sizeof(KT_Vector));
+static_assert(sizeof(std::uint32_t) == sizeof(int));
+
+// A mesh as a shell: every triangle a face of three vertices. Positions,
+// normals and indices stay the scene's (which outlives the shell); lengths
+// holds the face lengths and must outlive it too.
+KT_Shell shell_of(const Mesh& mesh, const std::vector<KT_Material>& materials,
+                  std::vector<int>& lengths) {
+    KT_Shell shell(int(mesh.positions.size()),
+                   reinterpret_cast<const KT_Point*>(mesh.positions.data()), false);
     KT_Complex_Segment_Set_Data* d = shell.edit_data();
     const int faces = int(mesh.indices.size() / 3);
-    const std::vector<int> lengths(std::size_t(faces), 3);
-    const std::vector<int> indices(mesh.indices.begin(), mesh.indices.end());
-    d->set_indices(faces, lengths.data(), indices.data(), true);
-    if (mesh.normals.size() == mesh.positions.size()) {
-        std::vector<KT_Vector> normals;
-        for (const Vec3& n : mesh.normals)
-            normals.push_back({n[0], n[1], n[2]});
-        d->set_vertex_normals(normals.data(), true);
-    }
+    lengths.assign(std::size_t(faces), 3);
+    d->set_indices(faces, lengths.data(), reinterpret_cast<const int*>(mesh.indices.data()), false);
+    if (mesh.normals.size() == mesh.positions.size())
+        d->set_vertex_normals(reinterpret_cast<const KT_Vector*>(mesh.normals.data()), false);
     if (mesh.colors.size() == mesh.positions.size()) {
         std::vector<KT_RGBA> colours;
         for (const Rgba& c : mesh.colors)
@@ -135,6 +135,7 @@ KT_Camera camera_of(const Camera_Setting& setting, float aspect) {
 }
 
 struct Drawn_Shell {
+    std::vector<int> face_lengths; // referenced by the shell
     KT_Shell shell;
     KT_Matrix modelling;
     std::vector<KT_Material> materials;
@@ -199,8 +200,12 @@ bool Scene_Renderer::build(const Scene& scene, const Settings& settings, std::st
             materials.push_back(material_of(m, coloured));
         const KT_Material own =
             materials.empty() ? KT_Material() : materials[std::size_t(mesh.material)];
-        s.shells.push_back(
-            {shell_of(mesh, materials), matrix_of(instance.transform), materials, own});
+        Drawn_Shell drawn;
+        drawn.shell = shell_of(mesh, materials, drawn.face_lengths);
+        drawn.modelling = matrix_of(instance.transform);
+        drawn.materials = materials;
+        drawn.material = own;
+        s.shells.push_back(std::move(drawn));
     }
     for (const Polyline& line : scene.polylines) {
         std::vector<KT_Point> points;
