@@ -77,6 +77,14 @@ protected:
         return {raw >= 0 ? (raw >> 8) & 0xFF : -1, slurp(out), slurp(err)};
     }
 
+    // Runs the program on its built-in scene at size (WxH) and reads the picture.
+    void draw_default_scene(const std::string& size, Png& png) {
+        const fs::path picture = dir / "default.png";
+        const Outcome r = run("-o " + picture.string() + " --size " + size);
+        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_TRUE(read_png(picture, png));
+    }
+
     fs::path write(const std::string& name, const std::string& text) {
         const fs::path path = dir / name;
         std::ofstream(path, std::ios::binary) << text;
@@ -115,17 +123,34 @@ Ka 0 0 0
 constexpr const char* front_camera = "--camera 0,0,5:0,0,0:30 --size 64x64";
 
 TEST_F(Program, DrawsTheDefaultSceneOverTheBackground) {
-    const fs::path picture = dir / "default.png";
-    const Outcome r = run("-o " + picture.string() + " --size 200x150");
-    ASSERT_EQ(r.status, 0) << r.err;
     Png png;
-    ASSERT_TRUE(read_png(picture, png));
+    ASSERT_NO_FATAL_FAILURE(draw_default_scene("200x150", png));
     EXPECT_EQ(png.width, 200);
     EXPECT_EQ(png.height, 150);
     EXPECT_TRUE(png.is_background(0, 0)) << "the top left corner shows the background";
     const double covered = png.covered_fraction();
     EXPECT_GT(covered, 0.15) << "the shapes fill a good part of the picture";
     EXPECT_LT(covered, 0.95) << "and leave background around them";
+}
+
+// The default scene's four red markers float above the cube, in the upper
+// right quarter where nothing else is red.
+TEST_F(Program, DrawsTheDefaultScenesMarkers) {
+    Png png;
+    ASSERT_NO_FATAL_FAILURE(draw_default_scene("400x300", png));
+    auto marker_red = [&](int x, int y) {
+        const unsigned char* p = png.at(x, y);
+        return p[0] > 150 && p[1] < 60 && p[2] < 60;
+    };
+    int red_pixels = 0;
+    for (int y = 0; y < png.height / 2; ++y)
+        for (int x = png.width / 2; x < png.width; ++x)
+            red_pixels += marker_red(x, y);
+    const int markers = 4;
+    const int lines_per_marker = 4;
+    const int shortest_line = 16; // a diagonal of a size 12 marker, in pixels
+    EXPECT_GE(red_pixels, markers * lines_per_marker * shortest_line)
+        << "the four markers' glyphs in the upper right quarter";
 }
 
 TEST_F(Program, DrawsAnObjCubeWithItsMtlColourWhereTheCameraPutsIt) {

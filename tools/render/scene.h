@@ -65,7 +65,7 @@ struct Markers {
     std::vector<Vec3> points;
     Rgba color = {0, 0, 0, 1};
     int symbol = 0;
-    float size = 1.0f;
+    float size = 1.0f; // pixels from the centre to the glyph's edge
 };
 
 struct Label {
