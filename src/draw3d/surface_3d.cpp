@@ -2,6 +2,9 @@
 // runs of vertex indices as triangle strips (a shell's runs are its faces,
 // a tristrip's its strips), so one walker serves both.
 #include <algorithm>
+#include <cstdint>
+#include <new>
+#include <optional>
 #include <type_traits>
 
 #include "draw2d/polytriangle_routing.h"
@@ -102,21 +105,156 @@ template <class P>
 using World_Point = std::conditional_t<std::is_same_v<P, KT_Point>, KT_Point, KT_Point_D>;
 
 // Per-vertex data of the whole record: device points, w, outcodes, world
-// positions and normals, and the two lit-colour caches.
-template <class P> struct Vertex_Data : detail::Device_Vertices<P> {
-    explicit Vertex_Data(int n)
-        : detail::Device_Vertices<P>(n), world(std::size_t(n)), normals(std::size_t(n)),
-          lit{KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity>(std::size_t(n)),
-              KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity>(std::size_t(n))} {}
-    bool ok() const {
-        return detail::Device_Vertices<P>::ok() && world && normals && lit[Front] && lit[Back];
+// positions and normals, and the two lit-colour caches, carved out of one
+// block.
+template <class P> struct Vertex_Data {
+    // Bytes of the block for n vertices.
+    static std::size_t bytes(int n) {
+        Vertex_Data layout;
+        return layout.carve(nullptr, n);
+    }
+    // Lays the arrays for n vertices out over block (which may be null:
+    // nothing is then usable).
+    Vertex_Data(void* block, int n) {
+        if (block) carve(static_cast<unsigned char*>(block), n);
+    }
+    bool ok() const { return points != nullptr; }
+
+    int transform(const KT_Rendition* rendition, int n, const P* in) {
+        short or_codes = 0;
+        return KD_Transform_And_Clip(rendition, n, in, points, w, codes, &or_codes);
     }
 
-    KT_Stack_Scratch<World_Point<P>, vertex_stack_capacity> world;
-    KT_Stack_Scratch<KT_Vector, vertex_stack_capacity> normals;
+    P* points = nullptr;
+    World_Point<P>* world = nullptr;
+    KT_Vector* normals = nullptr;
+    float* w = nullptr;
     // Lit colours for faces seen from the front and from the back; all
     // zero means not yet shaded.
-    KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity> lit[2];
+    KT_RGB32* lit[2] = {nullptr, nullptr};
+    short* codes = nullptr;
+
+private:
+    Vertex_Data() = default;
+
+    // Places each array after the previous one, aligned for its type, from
+    // base (null only measures); returns the bytes used.
+    std::size_t carve(unsigned char* base, int n) {
+        std::size_t at = 0;
+        place(base, at, n, points);
+        place(base, at, n, world);
+        place(base, at, n, normals);
+        place(base, at, n, w);
+        place(base, at, n, lit[Front]);
+        place(base, at, n, lit[Back]);
+        place(base, at, n, codes);
+        return at;
+    }
+    template <class T> static void place(unsigned char* base, std::size_t& at, int n, T*& array) {
+        at = (at + alignof(T) - 1) / alignof(T) * alignof(T);
+        if (base) array = reinterpret_cast<T*>(base + at);
+        at += std::size_t(n) * sizeof(T);
+    }
+};
+
+// What the surface actions keep in their renderer between calls: the
+// per-vertex block, grown to the largest record yet, and the private
+// rendition last derived, reused while the caller's records are the very
+// bodies, unchanged, it was derived from.
+class Surface_Store : public KT_Counted {
+public:
+    Surface_Store() = default;
+    ~Surface_Store() override { KD_ReleaseMemory(block_); }
+    Surface_Store(const Surface_Store&) = delete;
+    Surface_Store& operator=(const Surface_Store&) = delete;
+    KT_Counted* copy() const override { return nullptr; } // never shared
+
+    // At least bytes of scratch; null when it cannot be had.
+    void* block(std::size_t bytes) {
+        if (bytes <= block_size_) return block_;
+        KD_ReleaseMemory(block_);
+        block_ = KD_AllocateMemory(bytes);
+        block_size_ = block_ ? bytes : 0;
+        return block_;
+    }
+
+    // The private rendition to draw source with.
+    KT_Rendition& rendition_for(const KT_Rendition& source) {
+        const Record_Key key(source);
+        if (!(key == key_)) {
+            rendition_ = source;
+            key_ = key;
+            projected_ready = false;
+        }
+        return rendition_;
+    }
+
+    bool busy = false;
+    // Whether the kept rendition's object-to-projected matrix is valid.
+    bool projected_ready = false;
+
+private:
+    // The seven records of a rendition, each by body and change serial: a
+    // serial is never given twice, so a new body at an old address differs.
+    struct Record_Key {
+        Record_Key() = default;
+        explicit Record_Key(const KT_Rendition& r) {
+            const KT_Net_Data& net = *r;
+            const KT_Counted* records[count] = {
+                net.transform.body(), net.color.body(),          net.line.body(), net.face.body(),
+                net.marker.body(),    net.text_attribute.body(), net.misc.body()};
+            for (int i = 0; i < count; ++i) {
+                bodies[i] = records[i];
+                serials[i] = records[i] ? records[i]->change_serial() : 0;
+            }
+        }
+        bool operator==(const Record_Key&) const = default;
+
+        static constexpr int count = 7;
+        const KT_Counted* bodies[count] = {};
+        std::uint32_t serials[count] = {};
+    };
+
+    void* block_ = nullptr;
+    std::size_t block_size_ = 0;
+    KT_Rendition rendition_;
+    Record_Key key_;
+};
+
+// The renderer's store, held for one call: null when it cannot be made or
+// an outer call holds it already (a layer drawing a surface from inside a
+// slot the surface reached).
+class Store_Lease {
+public:
+    explicit Store_Lease(const KT_Renderer_Data* renderer) : store_(claim(renderer)) {}
+    ~Store_Lease() {
+        if (store_) store_->busy = false;
+    }
+    Store_Lease(const Store_Lease&) = delete;
+    Store_Lease& operator=(const Store_Lease&) = delete;
+    Surface_Store* get() const { return store_; }
+
+private:
+    static Surface_Store* claim(const KT_Renderer_Data* renderer) {
+        if (!renderer) return nullptr;
+        KT_Pointer<KT_Counted>& held = renderer->drawing_store;
+        if (!held) held = made_store();
+        auto* store = dynamic_cast<Surface_Store*>(held.body());
+        if (!store || store->busy) return nullptr;
+        store->busy = true;
+        return store;
+    }
+
+    // Empty when the heap refuses: the call then draws from its own scratch.
+    static KT_Pointer<KT_Counted> made_store() {
+        try {
+            return KT_Pointer<KT_Counted>(new Surface_Store);
+        } catch (const std::bad_alloc&) {
+            return {};
+        }
+    }
+
+    Surface_Store* store_;
 };
 
 // The vertex data of one run gathered in run order, as the 2D slots take it.
@@ -156,16 +294,19 @@ KT_Point narrowed(const KT_Point_D& p) {
 
 template <class P> class Surface_Walker {
 public:
+    // Without a store, the rendition and the vertex block are the walker's
+    // own for this call.
     Surface_Walker(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,
-                   const KT_Complex_Segment_Set_Data& d, const P* in)
-        : renderer_(renderer), d_(d), in_(in), cut_(rendition), own_(*cut_.drawing()),
-          switches_(*rendition, d), v_(d.count),
+                   const KT_Complex_Segment_Set_Data& d, const P* in, Surface_Store* store)
+        : renderer_(renderer), d_(d), in_(in), cut_(rendition), store_(store),
+          own_(store ? store->rendition_for(*cut_.drawing()) : (unkept_ = *cut_.drawing())),
+          switches_(*rendition, d), v_(vertex_block(store, d.count), d.count),
           rendition_material_(rendition->color().front_material) {}
 
     void draw() {
         if (!v_.ok() || !transform()) return;
         if (switches_.needs_facing()) {
-            own_.modify_transform().validate_object_to_projected();
+            validate_object_to_projected();
             to_projected_ = own_.transform().object_to_projected.adjoint();
         }
         normals_to_world_ = own_.transform().modelling.adjoint();
@@ -185,20 +326,34 @@ public:
 private:
     int width() const { return d_.vertex_parameters ? d_.parameter_width : 1; }
 
+    void* vertex_block(Surface_Store* store, int n) {
+        const std::size_t bytes = Vertex_Data<P>::bytes(n);
+        if (store) return store->block(bytes);
+        unkept_block_.emplace(bytes);
+        return unkept_block_->get();
+    }
+
+    // A kept rendition keeps the matrix too, as its records have not changed.
+    void validate_object_to_projected() {
+        if (store_ && store_->projected_ready) return;
+        own_.modify_transform().validate_object_to_projected();
+        if (store_) store_->projected_ready = true;
+    }
+
     bool transform() {
         const int n = d_.count;
         const int inside = v_.transform(&own_, n, in_);
         for (int i = 0; i < n; ++i)
             if (!detail::all_points_finite(1, in_ + i)) v_.codes[i] = invalid_vertex;
-        std::fill_n(v_.lit[Front].get(), n, KT_RGB32{0, 0, 0, 0});
-        std::fill_n(v_.lit[Back].get(), n, KT_RGB32{0, 0, 0, 0});
+        std::fill_n(v_.lit[Front], n, KT_RGB32{0, 0, 0, 0});
+        std::fill_n(v_.lit[Back], n, KT_RGB32{0, 0, 0, 0});
         return inside != 0;
     }
 
     // World positions and normals for shading, in the space the lights are in.
     void prepare_lighting() {
         const KT_Transform_Data& t = own_.transform();
-        t.modelling.transform(d_.count, in_, v_.world.get());
+        t.modelling.transform(d_.count, in_, v_.world);
         if (!d_.vertex_normals) return;
         for (int i = 0; i < d_.count; ++i) {
             const int at =
@@ -242,8 +397,8 @@ private:
         if (installed_ && material.shares_body_with(material_)) return;
         // Cached colours belong to the material that shaded them.
         if (installed_) {
-            std::fill_n(v_.lit[Front].get(), d_.count, KT_RGB32{0, 0, 0, 0});
-            std::fill_n(v_.lit[Back].get(), d_.count, KT_RGB32{0, 0, 0, 0});
+            std::fill_n(v_.lit[Front], d_.count, KT_RGB32{0, 0, 0, 0});
+            std::fill_n(v_.lit[Back], d_.count, KT_RGB32{0, 0, 0, 0});
         }
         material_ = material;
         installed_ = true;
@@ -452,8 +607,11 @@ private:
     const KT_Complex_Segment_Set_Data& d_;
     const P* in_;
     Cutting cut_;
-    KT_Rendition own_; // private: per-face materials are installed here
+    Surface_Store* store_;
+    KT_Rendition unkept_;
+    KT_Rendition& own_; // private: per-face materials are installed here
     Surface_Switches switches_;
+    std::optional<KT_Scratch<unsigned char>> unkept_block_;
     Vertex_Data<P> v_;
     KT_Matrix to_projected_;     // carries face planes to projected space
     KT_Matrix normals_to_world_; // the modelling matrix's adjoint
@@ -472,10 +630,11 @@ void draw_surface(const KT_Renderer_Data* renderer, const KT_Rendition* renditio
     if ((*record)->count < 3) return;
     const KT_Complex_Segment_Set own = completed(record, Record_Needs(*rendition));
     const KT_Complex_Segment_Set_Data& d = *own.data();
+    const Store_Lease store(renderer);
     if (d.points) {
-        Surface_Walker<KT_Point>(renderer, rendition, d, d.points).draw();
+        Surface_Walker<KT_Point>(renderer, rendition, d, d.points, store.get()).draw();
     } else if (d.points_d) {
-        Surface_Walker<KT_Point_D>(renderer, rendition, d, d.points_d).draw();
+        Surface_Walker<KT_Point_D>(renderer, rendition, d, d.points_d, store.get()).draw();
     }
 }
 
