@@ -16,15 +16,12 @@ namespace {
 
 using detail::behind;
 using detail::Cutting;
-using detail::vertex_stack_capacity;
 
 // A vertex whose coordinates are not finite numbers: no triangle using it
 // is drawn.
 constexpr short invalid_vertex = 256;
 // Facing values within this of 0 are edge-on: culled from either side.
 constexpr float facing_tolerance = 1e-6f;
-// Parameter rows up to this many floats live on the stack.
-constexpr std::size_t stack_parameter_floats = 512;
 
 enum class Lighting { None, Flat, Gouraud, Phong };
 
@@ -104,22 +101,42 @@ struct Surface_Switches {
 template <class P>
 using World_Point = std::conditional_t<std::is_same_v<P, KT_Point>, KT_Point, KT_Point_D>;
 
-// Per-vertex data of the whole record: device points, w, outcodes, world
-// positions and normals, and the two lit-colour caches, carved out of one
-// block.
-template <class P> struct Vertex_Data {
-    // Bytes of the block for n vertices.
-    static std::size_t bytes(int n) {
-        Vertex_Data layout;
-        return layout.carve(nullptr, n);
+// Lays arrays out one after another over a block, each aligned for its
+// type; over a null block it only measures.
+class Carver {
+public:
+    explicit Carver(void* block) : base_(static_cast<unsigned char*>(block)) {}
+    template <class T> void place(std::size_t count, T*& array) {
+        at_ = (at_ + alignof(T) - 1) / alignof(T) * alignof(T);
+        // A size past what memory can hold (a bad parameter width, say)
+        // must not wrap to a small block.
+        if (count > (SIZE_MAX - at_) / sizeof(T)) overflow_ = true;
+        if (overflow_) return;
+        if (base_) array = reinterpret_cast<T*>(base_ + at_);
+        at_ += count * sizeof(T);
     }
-    // Lays the arrays for n vertices out over block (which may be null:
-    // nothing is then usable).
-    Vertex_Data(void* block, int n) {
-        if (block) carve(static_cast<unsigned char*>(block), n);
-    }
-    bool ok() const { return points != nullptr; }
+    std::size_t used() const { return at_; }
+    bool overflow() const { return overflow_; }
 
+private:
+    unsigned char* base_;
+    std::size_t at_ = 0;
+    bool overflow_ = false;
+};
+
+// Per-vertex data of the whole record: device points, w, outcodes, world
+// positions and normals, and the two lit-colour caches.
+template <class P> struct Vertex_Data {
+    void carve(Carver& carver, int n) {
+        const std::size_t count = std::size_t(n);
+        carver.place(count, points);
+        carver.place(count, world);
+        carver.place(count, normals);
+        carver.place(count, w);
+        carver.place(count, lit[Front]);
+        carver.place(count, lit[Back]);
+        carver.place(count, codes);
+    }
     int transform(const KT_Rendition* rendition, int n, const P* in) {
         short or_codes = 0;
         return KD_Transform_And_Clip(rendition, n, in, points, w, codes, &or_codes);
@@ -133,28 +150,6 @@ template <class P> struct Vertex_Data {
     // zero means not yet shaded.
     KT_RGB32* lit[2] = {nullptr, nullptr};
     short* codes = nullptr;
-
-private:
-    Vertex_Data() = default;
-
-    // Places each array after the previous one, aligned for its type, from
-    // base (null only measures); returns the bytes used.
-    std::size_t carve(unsigned char* base, int n) {
-        std::size_t at = 0;
-        place(base, at, n, points);
-        place(base, at, n, world);
-        place(base, at, n, normals);
-        place(base, at, n, w);
-        place(base, at, n, lit[Front]);
-        place(base, at, n, lit[Back]);
-        place(base, at, n, codes);
-        return at;
-    }
-    template <class T> static void place(unsigned char* base, std::size_t& at, int n, T*& array) {
-        at = (at + alignof(T) - 1) / alignof(T) * alignof(T);
-        if (base) array = reinterpret_cast<T*>(base + at);
-        at += std::size_t(n) * sizeof(T);
-    }
 };
 
 // What the surface actions keep in their renderer between calls: the
@@ -259,18 +254,22 @@ private:
 
 // The vertex data of one run gathered in run order, as the 2D slots take it.
 template <class P> struct Run_Data {
-    Run_Data(int longest, int width)
-        : points(std::size_t(longest)), w(std::size_t(longest)), colours(std::size_t(longest)),
-          normals(std::size_t(longest)), positions(std::size_t(longest)),
-          parameters(std::size_t(longest) * std::size_t(width)) {}
-    bool ok() const { return points && w && colours && normals && positions && parameters; }
+    void carve(Carver& carver, int longest, int width) {
+        const std::size_t count = std::size_t(longest);
+        carver.place(count, points);
+        carver.place(count, w);
+        carver.place(count, colours);
+        carver.place(count, normals);
+        carver.place(count, positions);
+        carver.place(count * std::size_t(width), parameters);
+    }
 
-    KT_Stack_Scratch<P, vertex_stack_capacity> points;
-    KT_Stack_Scratch<float, vertex_stack_capacity> w;
-    KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity> colours;
-    KT_Stack_Scratch<KT_Vector, vertex_stack_capacity> normals;
-    KT_Stack_Scratch<KT_Point, vertex_stack_capacity> positions;
-    KT_Stack_Scratch<KT_Parameter, stack_parameter_floats / 3> parameters;
+    P* points = nullptr;
+    float* w = nullptr;
+    KT_RGB32* colours = nullptr;
+    KT_Vector* normals = nullptr;
+    KT_Point* positions = nullptr;
+    KT_Parameter* parameters = nullptr;
 };
 
 bool unset(const KT_RGB32& c) {
@@ -300,25 +299,23 @@ public:
                    const KT_Complex_Segment_Set_Data& d, const P* in, Surface_Store* store)
         : renderer_(renderer), d_(d), in_(in), cut_(rendition), store_(store),
           own_(store ? store->rendition_for(*cut_.drawing()) : (unkept_ = *cut_.drawing())),
-          switches_(*rendition, d), v_(vertex_block(store, d.count), d.count),
-          rendition_material_(rendition->color().front_material) {}
+          switches_(*rendition, d), rendition_material_(rendition->color().front_material) {
+        carve(store);
+    }
 
     void draw() {
-        if (!v_.ok() || !transform()) return;
+        if (!v_.points || !transform()) return;
         if (switches_.needs_facing()) {
             validate_object_to_projected();
             to_projected_ = own_.transform().object_to_projected.adjoint();
         }
         normals_to_world_ = own_.transform().modelling.adjoint();
         if (switches_.lighting != Lighting::None) prepare_lighting();
-        const int longest = longest_run();
-        Run_Data<P> run(longest, width());
-        if (!run.ok()) return;
         std::int64_t start = 0;
         for (int r = 0; r < d_.run_count; ++r) {
             const int length = std::max(d_.run_lengths[r], 0);
             if (start + length > d_.connectivity_length) return;
-            draw_face(r, d_.connectivity + start, length, run);
+            draw_face(r, d_.connectivity + start, length, run_);
             start += length;
         }
     }
@@ -326,11 +323,26 @@ public:
 private:
     int width() const { return d_.vertex_parameters ? d_.parameter_width : 1; }
 
-    void* vertex_block(Surface_Store* store, int n) {
-        const std::size_t bytes = Vertex_Data<P>::bytes(n);
-        if (store) return store->block(bytes);
-        unkept_block_.emplace(bytes);
-        return unkept_block_->get();
+    // The vertex and run arrays, from the store's block or one of the
+    // walker's own; all stay null when neither can be had.
+    void carve(Surface_Store* store) {
+        Carver measure(nullptr);
+        lay_out(measure);
+        if (measure.overflow()) return;
+        void* block = nullptr;
+        if (store) {
+            block = store->block(measure.used());
+        } else {
+            unkept_block_.emplace(measure.used());
+            block = unkept_block_->get();
+        }
+        if (!block) return;
+        Carver carver(block);
+        lay_out(carver);
+    }
+    void lay_out(Carver& carver) {
+        v_.carve(carver, d_.count);
+        run_.carve(carver, longest_run(), width());
     }
 
     // A kept rendition keeps the matrix too, as its records have not changed.
@@ -542,17 +554,16 @@ private:
         } else if (per_vertex_colours() || textured_) {
             if (per_vertex_colours())
                 for (int k = 0; k < 3; ++k)
-                    colours[k] = run.colours.get() + t + k;
+                    colours[k] = run.colours + t + k;
         } else if (face_colour_) {
             colours[0] = face_colour_;
         }
         const bool phong = switches_.lighting == Lighting::Phong && !textured_;
-        const KT_Vector* n = phong ? run.normals.get() + t : nullptr;
-        const KT_Parameter* p =
-            textured_ ? run.parameters.get() + std::size_t(t) * width() : nullptr;
+        const KT_Vector* n = phong ? run.normals + t : nullptr;
+        const KT_Parameter* p = textured_ ? run.parameters + std::size_t(t) * width() : nullptr;
         const int wide = width();
-        const P* q = run.points.get() + t;
-        const float* w = run.w.get() + t;
+        const P* q = run.points + t;
+        const float* w = run.w + t;
         if (crosses)
             KD_Draw_Clipped_2DW_Triangle(renderer_, &own_, cut_.planes(), q, q + 1, q + 2, w[0],
                                          w[1], w[2], colours[0], colours[1], colours[2], p,
@@ -576,21 +587,21 @@ private:
     // carries what the face has.
     void draw_run(Run_Data<P>& run, int first, int count, const KT_RGB32* one_colour) {
         KT_Strip_Data data;
-        const KT_RGB32* colours = per_vertex_colours() ? run.colours.get() + first : nullptr;
+        const KT_RGB32* colours = per_vertex_colours() ? run.colours + first : nullptr;
         const bool phong = switches_.lighting == Lighting::Phong;
         if (textured_) {
             data.shading = KT_Shading::Textured;
             data.colors = colours;
-            data.parameters = run.parameters.get() + std::size_t(first) * width();
+            data.parameters = run.parameters + std::size_t(first) * width();
             data.width = width();
-            data.w = run.w.get() + first;
-            data.vectors = phong ? run.normals.get() + first : nullptr;
+            data.w = run.w + first;
+            data.vectors = phong ? run.normals + first : nullptr;
         } else if (phong) {
             data.shading = KT_Shading::Phong;
-            data.colors = switches_.vertex_colours ? run.colours.get() + first : nullptr;
-            data.normals = run.normals.get() + first;
-            data.positions = run.positions.get() + first;
-            data.phong_parameters = run.w.get() + first;
+            data.colors = switches_.vertex_colours ? run.colours + first : nullptr;
+            data.normals = run.normals + first;
+            data.positions = run.positions + first;
+            data.phong_parameters = run.w + first;
         } else if (colours) {
             data.shading = KT_Shading::Gouraud;
             data.colors = colours;
@@ -600,7 +611,7 @@ private:
             data.single_color = true;
         }
         constexpr KT_Family family = std::is_same_v<P, KT_Point> ? KT_Family::F2D : KT_Family::F2DD;
-        KD_Draw_Strip<family>(&own_, count, run.points.get() + first, data);
+        KD_Draw_Strip<family>(&own_, count, run.points + first, data);
     }
 
     const KT_Renderer_Data* renderer_;
@@ -613,6 +624,7 @@ private:
     Surface_Switches switches_;
     std::optional<KT_Scratch<unsigned char>> unkept_block_;
     Vertex_Data<P> v_;
+    Run_Data<P> run_;
     KT_Matrix to_projected_;     // carries face planes to projected space
     KT_Matrix normals_to_world_; // the modelling matrix's adjoint
     KT_Material rendition_material_;

@@ -179,6 +179,13 @@ public:
     void recolour_in_place(KT_RGB32 colour) { rendition_.set_color(colour, true); }
 
     int vertex_count() const { return int(sphere_.points.size()); }
+    // Flat lighting draws each triangle alone: no run longer than three
+    // points reaches the slots below the surface action.
+    KT_Rendition flat_lit() const {
+        KT_Rendition flat = rendition_;
+        flat.modify_misc().lighting_interpolation = KT_Lighting_Flat;
+        return flat;
+    }
 
 private:
     static constexpr int rings = 16;
@@ -217,6 +224,32 @@ TEST(RenderStackMemoryTest, FramesAfterTheFirstTakeNothingFromTheHeap) {
     EXPECT_EQ(releases, 0) << "heap releases in the second frame";
     EXPECT_EQ(pixel_bytes(*stack.image_data()), first) << "the second frame drew another picture";
     EXPECT_FALSE(all_zero(*stack.image_data())) << "the sphere drew nothing";
+}
+
+// A zigzag strip across the sphere scene's view, one run through all its
+// vertices.
+KT_Tristrip zigzag_strip(int count) {
+    std::vector<KT_Point> points;
+    const float left = -0.8f, step = 1.6f / float(count), half_height = 0.1f, depth = -2.6f;
+    for (int i = 0; i < count; ++i)
+        points.push_back({left + float(i) * step, i % 2 ? half_height : -half_height, depth});
+    return KT_Tristrip(count, points.data(), true);
+}
+
+TEST(RenderStackMemoryTest, LongFlatLitStripsAfterTheFirstTakeNothingFromTheHeap) {
+    const int vertices = 200; // one run longer than any scratch kept on the stack
+    szb_render_stack stack;
+    KT_Int_XY origin = {0, 0}, size = sphere_window;
+    ASSERT_TRUE(stack.configure(origin, size));
+    const KT_Renderer_Data* top = stack.renderer().body();
+    const KT_Rendition flat = Lit_Sphere_Scene(top).flat_lit();
+    const KT_Tristrip strip = zigzag_strip(vertices);
+    KD_Action_Draw_3D_Tristrip(top, &flat, &strip);
+    ASSERT_FALSE(all_zero(*stack.image_data())) << "the strip drew nothing";
+
+    Counting_Heap heap;
+    KD_Action_Draw_3D_Tristrip(top, &flat, &strip);
+    EXPECT_EQ(Counting_Heap::allocations(), 0) << "heap allocations in the second draw";
 }
 
 // What a renderer keeps between frames must not outlive a change to the
