@@ -2,6 +2,9 @@
 // runs of vertex indices as triangle strips (a shell's runs are its faces,
 // a tristrip's its strips), so one walker serves both.
 #include <algorithm>
+#include <cstdint>
+#include <new>
+#include <optional>
 #include <type_traits>
 
 #include "draw2d/polytriangle_routing.h"
@@ -13,15 +16,12 @@ namespace {
 
 using detail::behind;
 using detail::Cutting;
-using detail::vertex_stack_capacity;
 
 // A vertex whose coordinates are not finite numbers: no triangle using it
 // is drawn.
 constexpr short invalid_vertex = 256;
 // Facing values within this of 0 are edge-on: culled from either side.
 constexpr float facing_tolerance = 1e-6f;
-// Parameter rows up to this many floats live on the stack.
-constexpr std::size_t stack_parameter_floats = 512;
 
 enum class Lighting { None, Flat, Gouraud, Phong };
 
@@ -101,38 +101,175 @@ struct Surface_Switches {
 template <class P>
 using World_Point = std::conditional_t<std::is_same_v<P, KT_Point>, KT_Point, KT_Point_D>;
 
+// Lays arrays out one after another over a block, each aligned for its
+// type; over a null block it only measures.
+class Carver {
+public:
+    explicit Carver(void* block) : base_(static_cast<unsigned char*>(block)) {}
+    template <class T> void place(std::size_t count, T*& array) {
+        at_ = (at_ + alignof(T) - 1) / alignof(T) * alignof(T);
+        // A size past what memory can hold (a bad parameter width, say)
+        // must not wrap to a small block.
+        if (count > (SIZE_MAX - at_) / sizeof(T)) overflow_ = true;
+        if (overflow_) return;
+        if (base_) array = reinterpret_cast<T*>(base_ + at_);
+        at_ += count * sizeof(T);
+    }
+    std::size_t used() const { return at_; }
+    bool overflow() const { return overflow_; }
+
+private:
+    unsigned char* base_;
+    std::size_t at_ = 0;
+    bool overflow_ = false;
+};
+
 // Per-vertex data of the whole record: device points, w, outcodes, world
 // positions and normals, and the two lit-colour caches.
-template <class P> struct Vertex_Data : detail::Device_Vertices<P> {
-    explicit Vertex_Data(int n)
-        : detail::Device_Vertices<P>(n), world(std::size_t(n)), normals(std::size_t(n)),
-          lit{KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity>(std::size_t(n)),
-              KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity>(std::size_t(n))} {}
-    bool ok() const {
-        return detail::Device_Vertices<P>::ok() && world && normals && lit[Front] && lit[Back];
+template <class P> struct Vertex_Data {
+    void carve(Carver& carver, int n) {
+        const std::size_t count = std::size_t(n);
+        carver.place(count, points);
+        carver.place(count, world);
+        carver.place(count, normals);
+        carver.place(count, w);
+        carver.place(count, lit[Front]);
+        carver.place(count, lit[Back]);
+        carver.place(count, codes);
+    }
+    int transform(const KT_Rendition* rendition, int n, const P* in) {
+        short or_codes = 0;
+        return KD_Transform_And_Clip(rendition, n, in, points, w, codes, &or_codes);
     }
 
-    KT_Stack_Scratch<World_Point<P>, vertex_stack_capacity> world;
-    KT_Stack_Scratch<KT_Vector, vertex_stack_capacity> normals;
+    P* points = nullptr;
+    World_Point<P>* world = nullptr;
+    KT_Vector* normals = nullptr;
+    float* w = nullptr;
     // Lit colours for faces seen from the front and from the back; all
     // zero means not yet shaded.
-    KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity> lit[2];
+    KT_RGB32* lit[2] = {nullptr, nullptr};
+    short* codes = nullptr;
+};
+
+// What the surface actions keep in their renderer between calls: the
+// per-vertex block, grown to the largest record yet, and the private
+// rendition last derived, reused while the caller's records are the very
+// bodies, unchanged, it was derived from.
+class Surface_Store : public KT_Counted {
+public:
+    Surface_Store() = default;
+    ~Surface_Store() override { KD_ReleaseMemory(block_); }
+    Surface_Store(const Surface_Store&) = delete;
+    Surface_Store& operator=(const Surface_Store&) = delete;
+    KT_Counted* copy() const override { return nullptr; } // never shared
+
+    // At least bytes of scratch; null when it cannot be had.
+    void* block(std::size_t bytes) {
+        if (bytes <= block_size_) return block_;
+        KD_ReleaseMemory(block_);
+        block_ = KD_AllocateMemory(bytes);
+        block_size_ = block_ ? bytes : 0;
+        return block_;
+    }
+
+    // The private rendition to draw source with.
+    KT_Rendition& rendition_for(const KT_Rendition& source) {
+        const Record_Key key(source);
+        if (!(key == key_)) {
+            rendition_ = source;
+            key_ = key;
+            projected_ready = false;
+        }
+        return rendition_;
+    }
+
+    bool busy = false;
+    // Whether the kept rendition's object-to-projected matrix is valid.
+    bool projected_ready = false;
+
+private:
+    // The seven records of a rendition, each by body and change serial: a
+    // serial is never given twice, so a new body at an old address differs.
+    struct Record_Key {
+        Record_Key() = default;
+        explicit Record_Key(const KT_Rendition& r) {
+            const KT_Net_Data& net = *r;
+            const KT_Counted* records[count] = {
+                net.transform.body(), net.color.body(),          net.line.body(), net.face.body(),
+                net.marker.body(),    net.text_attribute.body(), net.misc.body()};
+            for (int i = 0; i < count; ++i) {
+                bodies[i] = records[i];
+                serials[i] = records[i] ? records[i]->change_serial() : 0;
+            }
+        }
+        bool operator==(const Record_Key&) const = default;
+
+        static constexpr int count = 7;
+        const KT_Counted* bodies[count] = {};
+        std::uint32_t serials[count] = {};
+    };
+
+    void* block_ = nullptr;
+    std::size_t block_size_ = 0;
+    KT_Rendition rendition_;
+    Record_Key key_;
+};
+
+// The renderer's store, held for one call: null when it cannot be made or
+// an outer call holds it already (a layer drawing a surface from inside a
+// slot the surface reached).
+class Store_Lease {
+public:
+    explicit Store_Lease(const KT_Renderer_Data* renderer) : store_(claim(renderer)) {}
+    ~Store_Lease() {
+        if (store_) store_->busy = false;
+    }
+    Store_Lease(const Store_Lease&) = delete;
+    Store_Lease& operator=(const Store_Lease&) = delete;
+    Surface_Store* get() const { return store_; }
+
+private:
+    static Surface_Store* claim(const KT_Renderer_Data* renderer) {
+        if (!renderer) return nullptr;
+        KT_Pointer<KT_Counted>& held = renderer->drawing_store;
+        if (!held) held = made_store();
+        auto* store = dynamic_cast<Surface_Store*>(held.body());
+        if (!store || store->busy) return nullptr;
+        store->busy = true;
+        return store;
+    }
+
+    // Empty when the heap refuses: the call then draws from its own scratch.
+    static KT_Pointer<KT_Counted> made_store() {
+        try {
+            return KT_Pointer<KT_Counted>(new Surface_Store);
+        } catch (const std::bad_alloc&) {
+            return {};
+        }
+    }
+
+    Surface_Store* store_;
 };
 
 // The vertex data of one run gathered in run order, as the 2D slots take it.
 template <class P> struct Run_Data {
-    Run_Data(int longest, int width)
-        : points(std::size_t(longest)), w(std::size_t(longest)), colours(std::size_t(longest)),
-          normals(std::size_t(longest)), positions(std::size_t(longest)),
-          parameters(std::size_t(longest) * std::size_t(width)) {}
-    bool ok() const { return points && w && colours && normals && positions && parameters; }
+    void carve(Carver& carver, int longest, int width) {
+        const std::size_t count = std::size_t(longest);
+        carver.place(count, points);
+        carver.place(count, w);
+        carver.place(count, colours);
+        carver.place(count, normals);
+        carver.place(count, positions);
+        carver.place(count * std::size_t(width), parameters);
+    }
 
-    KT_Stack_Scratch<P, vertex_stack_capacity> points;
-    KT_Stack_Scratch<float, vertex_stack_capacity> w;
-    KT_Stack_Scratch<KT_RGB32, vertex_stack_capacity> colours;
-    KT_Stack_Scratch<KT_Vector, vertex_stack_capacity> normals;
-    KT_Stack_Scratch<KT_Point, vertex_stack_capacity> positions;
-    KT_Stack_Scratch<KT_Parameter, stack_parameter_floats / 3> parameters;
+    P* points = nullptr;
+    float* w = nullptr;
+    KT_RGB32* colours = nullptr;
+    KT_Vector* normals = nullptr;
+    KT_Point* positions = nullptr;
+    KT_Parameter* parameters = nullptr;
 };
 
 bool unset(const KT_RGB32& c) {
@@ -156,28 +293,29 @@ KT_Point narrowed(const KT_Point_D& p) {
 
 template <class P> class Surface_Walker {
 public:
+    // Without a store, the rendition and the vertex block are the walker's
+    // own for this call.
     Surface_Walker(const KT_Renderer_Data* renderer, const KT_Rendition* rendition,
-                   const KT_Complex_Segment_Set_Data& d, const P* in)
-        : renderer_(renderer), d_(d), in_(in), cut_(rendition), own_(*cut_.drawing()),
-          switches_(*rendition, d), v_(d.count),
-          rendition_material_(rendition->color().front_material) {}
+                   const KT_Complex_Segment_Set_Data& d, const P* in, Surface_Store* store)
+        : renderer_(renderer), d_(d), in_(in), cut_(rendition), store_(store),
+          own_(store ? store->rendition_for(*cut_.drawing()) : (unkept_ = *cut_.drawing())),
+          switches_(*rendition, d), rendition_material_(rendition->color().front_material) {
+        carve(store);
+    }
 
     void draw() {
-        if (!v_.ok() || !transform()) return;
+        if (!v_.points || !transform()) return;
         if (switches_.needs_facing()) {
-            own_.modify_transform().validate_object_to_projected();
+            validate_object_to_projected();
             to_projected_ = own_.transform().object_to_projected.adjoint();
         }
         normals_to_world_ = own_.transform().modelling.adjoint();
         if (switches_.lighting != Lighting::None) prepare_lighting();
-        const int longest = longest_run();
-        Run_Data<P> run(longest, width());
-        if (!run.ok()) return;
         std::int64_t start = 0;
         for (int r = 0; r < d_.run_count; ++r) {
             const int length = std::max(d_.run_lengths[r], 0);
             if (start + length > d_.connectivity_length) return;
-            draw_face(r, d_.connectivity + start, length, run);
+            draw_face(r, d_.connectivity + start, length, run_);
             start += length;
         }
     }
@@ -185,20 +323,49 @@ public:
 private:
     int width() const { return d_.vertex_parameters ? d_.parameter_width : 1; }
 
+    // The vertex and run arrays, from the store's block or one of the
+    // walker's own; all stay null when neither can be had.
+    void carve(Surface_Store* store) {
+        Carver measure(nullptr);
+        lay_out(measure);
+        if (measure.overflow()) return;
+        void* block = nullptr;
+        if (store) {
+            block = store->block(measure.used());
+        } else {
+            unkept_block_.emplace(measure.used());
+            block = unkept_block_->get();
+        }
+        if (!block) return;
+        Carver carver(block);
+        lay_out(carver);
+    }
+    void lay_out(Carver& carver) {
+        v_.carve(carver, d_.count);
+        run_.carve(carver, longest_run(), width());
+    }
+
+    // A kept rendition keeps the matrix too, as its records have not changed.
+    void validate_object_to_projected() {
+        if (store_ && store_->projected_ready) return;
+        own_.modify_transform().validate_object_to_projected();
+        if (store_) store_->projected_ready = true;
+    }
+
     bool transform() {
         const int n = d_.count;
         const int inside = v_.transform(&own_, n, in_);
         for (int i = 0; i < n; ++i)
             if (!detail::all_points_finite(1, in_ + i)) v_.codes[i] = invalid_vertex;
-        std::fill_n(v_.lit[Front].get(), n, KT_RGB32{0, 0, 0, 0});
-        std::fill_n(v_.lit[Back].get(), n, KT_RGB32{0, 0, 0, 0});
+        std::fill_n(v_.lit[Front], n, KT_RGB32{0, 0, 0, 0});
+        std::fill_n(v_.lit[Back], n, KT_RGB32{0, 0, 0, 0});
         return inside != 0;
     }
 
     // World positions and normals for shading, in the space the lights are in.
     void prepare_lighting() {
         const KT_Transform_Data& t = own_.transform();
-        t.modelling.transform(d_.count, in_, v_.world.get());
+        t.modelling.transform(d_.count, in_, v_.world);
         if (!d_.vertex_normals) return;
         for (int i = 0; i < d_.count; ++i) {
             const int at =
@@ -242,8 +409,8 @@ private:
         if (installed_ && material.shares_body_with(material_)) return;
         // Cached colours belong to the material that shaded them.
         if (installed_) {
-            std::fill_n(v_.lit[Front].get(), d_.count, KT_RGB32{0, 0, 0, 0});
-            std::fill_n(v_.lit[Back].get(), d_.count, KT_RGB32{0, 0, 0, 0});
+            std::fill_n(v_.lit[Front], d_.count, KT_RGB32{0, 0, 0, 0});
+            std::fill_n(v_.lit[Back], d_.count, KT_RGB32{0, 0, 0, 0});
         }
         material_ = material;
         installed_ = true;
@@ -387,17 +554,16 @@ private:
         } else if (per_vertex_colours() || textured_) {
             if (per_vertex_colours())
                 for (int k = 0; k < 3; ++k)
-                    colours[k] = run.colours.get() + t + k;
+                    colours[k] = run.colours + t + k;
         } else if (face_colour_) {
             colours[0] = face_colour_;
         }
         const bool phong = switches_.lighting == Lighting::Phong && !textured_;
-        const KT_Vector* n = phong ? run.normals.get() + t : nullptr;
-        const KT_Parameter* p =
-            textured_ ? run.parameters.get() + std::size_t(t) * width() : nullptr;
+        const KT_Vector* n = phong ? run.normals + t : nullptr;
+        const KT_Parameter* p = textured_ ? run.parameters + std::size_t(t) * width() : nullptr;
         const int wide = width();
-        const P* q = run.points.get() + t;
-        const float* w = run.w.get() + t;
+        const P* q = run.points + t;
+        const float* w = run.w + t;
         if (crosses)
             KD_Draw_Clipped_2DW_Triangle(renderer_, &own_, cut_.planes(), q, q + 1, q + 2, w[0],
                                          w[1], w[2], colours[0], colours[1], colours[2], p,
@@ -421,21 +587,21 @@ private:
     // carries what the face has.
     void draw_run(Run_Data<P>& run, int first, int count, const KT_RGB32* one_colour) {
         KT_Strip_Data data;
-        const KT_RGB32* colours = per_vertex_colours() ? run.colours.get() + first : nullptr;
+        const KT_RGB32* colours = per_vertex_colours() ? run.colours + first : nullptr;
         const bool phong = switches_.lighting == Lighting::Phong;
         if (textured_) {
             data.shading = KT_Shading::Textured;
             data.colors = colours;
-            data.parameters = run.parameters.get() + std::size_t(first) * width();
+            data.parameters = run.parameters + std::size_t(first) * width();
             data.width = width();
-            data.w = run.w.get() + first;
-            data.vectors = phong ? run.normals.get() + first : nullptr;
+            data.w = run.w + first;
+            data.vectors = phong ? run.normals + first : nullptr;
         } else if (phong) {
             data.shading = KT_Shading::Phong;
-            data.colors = switches_.vertex_colours ? run.colours.get() + first : nullptr;
-            data.normals = run.normals.get() + first;
-            data.positions = run.positions.get() + first;
-            data.phong_parameters = run.w.get() + first;
+            data.colors = switches_.vertex_colours ? run.colours + first : nullptr;
+            data.normals = run.normals + first;
+            data.positions = run.positions + first;
+            data.phong_parameters = run.w + first;
         } else if (colours) {
             data.shading = KT_Shading::Gouraud;
             data.colors = colours;
@@ -445,16 +611,20 @@ private:
             data.single_color = true;
         }
         constexpr KT_Family family = std::is_same_v<P, KT_Point> ? KT_Family::F2D : KT_Family::F2DD;
-        KD_Draw_Strip<family>(&own_, count, run.points.get() + first, data);
+        KD_Draw_Strip<family>(&own_, count, run.points + first, data);
     }
 
     const KT_Renderer_Data* renderer_;
     const KT_Complex_Segment_Set_Data& d_;
     const P* in_;
     Cutting cut_;
-    KT_Rendition own_; // private: per-face materials are installed here
+    Surface_Store* store_;
+    KT_Rendition unkept_;
+    KT_Rendition& own_; // private: per-face materials are installed here
     Surface_Switches switches_;
+    std::optional<KT_Scratch<unsigned char>> unkept_block_;
     Vertex_Data<P> v_;
+    Run_Data<P> run_;
     KT_Matrix to_projected_;     // carries face planes to projected space
     KT_Matrix normals_to_world_; // the modelling matrix's adjoint
     KT_Material rendition_material_;
@@ -472,10 +642,11 @@ void draw_surface(const KT_Renderer_Data* renderer, const KT_Rendition* renditio
     if ((*record)->count < 3) return;
     const KT_Complex_Segment_Set own = completed(record, Record_Needs(*rendition));
     const KT_Complex_Segment_Set_Data& d = *own.data();
+    const Store_Lease store(renderer);
     if (d.points) {
-        Surface_Walker<KT_Point>(renderer, rendition, d, d.points).draw();
+        Surface_Walker<KT_Point>(renderer, rendition, d, d.points, store.get()).draw();
     } else if (d.points_d) {
-        Surface_Walker<KT_Point_D>(renderer, rendition, d, d.points_d).draw();
+        Surface_Walker<KT_Point_D>(renderer, rendition, d, d.points_d, store.get()).draw();
     }
 }
 

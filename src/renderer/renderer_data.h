@@ -98,6 +98,9 @@ public:
     KT_Renderer_Options current_renderer_options;
     mutable std::int32_t raster_buffer_size = 0;
     mutable unsigned char* raster_buffer = nullptr;
+    // What the 3D actions keep from call to call (scratch, the rendition
+    // they derived), so that repeated frames take nothing from the heap.
+    mutable KT_Pointer<KT_Counted> drawing_store;
 
 protected:
     // A bottom renderer (every bottom renderer is a device): every slot set

@@ -7,6 +7,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "../support/uv_sphere.h"
+#include "appearance/light.h"
+#include "appearance/light_set.h"
 #include "counting_heap.h"
 #include "renderer/dynamic_load.h"
 #include "renderer/render_stack.h"
@@ -149,6 +152,127 @@ TEST(RenderStackMemoryTest, HoldsTheColourAndDepthBuffersAndAFixedAmount) {
     EXPECT_LE(small, per_pixel * 64 * 64 + per_row * 64 + fixed_limit);
     EXPECT_LE(large, per_pixel * 512 * 256 + per_row * 256 + fixed_limit);
     EXPECT_GE(large - small, per_pixel * (512 * 256 - 64 * 64)) << "both buffers grow with size";
+}
+
+// A lit, Gouraud-shaded sphere seen through a perspective camera, with
+// more vertices than fit the per-vertex scratch kept on the stack.
+class Lit_Sphere_Scene {
+public:
+    explicit Lit_Sphere_Scene(const KT_Renderer_Data* top)
+        : sphere_(uv_sphere::make<KT_Point>(rings, 2 * rings, 1.0, KT_Point{0, 0, -distance})),
+          shell_(uv_sphere::shell_of(sphere_)), rendition_(top) {
+        KT_Camera camera;
+        camera.set_position({0, 0, 0}, {0, 0, -distance}, {0, 1, 0});
+        camera.set_field({field, field});
+        rendition_.set_camera(camera, false);
+        rendition_.modify_color().light_set = KT_Light_Set(KT_Distant_Light({0.3f, 0.5f, 1.0f}));
+        rendition_.set_color(white, false);
+    }
+
+    void frame(const KT_Renderer_Data* top) {
+        KD_Action_Clear_Drawing_Buffer(top, &rendition_);
+        KD_Action_Clear_Z_Buffer(top, &rendition_);
+        KD_Action_Draw_3D_Shell(top, &rendition_, &shell_);
+    }
+
+    // Changes the colour where every holder of the record sees it.
+    void recolour_in_place(KT_RGB32 colour) { rendition_.set_color(colour, true); }
+
+    int vertex_count() const { return int(sphere_.points.size()); }
+    // Flat lighting draws each triangle alone: no run longer than three
+    // points reaches the slots below the surface action.
+    KT_Rendition flat_lit() const {
+        KT_Rendition flat = rendition_;
+        flat.modify_misc().lighting_interpolation = KT_Lighting_Flat;
+        return flat;
+    }
+
+private:
+    static constexpr int rings = 16;
+    static constexpr float distance = 2.6f;
+    static constexpr float field = 2.0f; // the sphere's diameter fills the window
+
+    uv_sphere::Sphere<KT_Point> sphere_;
+    KT_Shell shell_;
+    KT_Rendition rendition_;
+};
+
+std::vector<std::uint8_t> pixel_bytes(const KT_Image_Data& image) {
+    return {image.pixels(), image.pixels() + image.byte_size()};
+}
+
+constexpr KT_Int_XY sphere_window = {128, 128};
+
+TEST(RenderStackMemoryTest, FramesAfterTheFirstTakeNothingFromTheHeap) {
+    szb_render_stack stack;
+    KT_Int_XY origin = {0, 0}, size = sphere_window;
+    ASSERT_TRUE(stack.configure(origin, size));
+    const KT_Renderer_Data* top = stack.renderer().body();
+    Lit_Sphere_Scene scene(top);
+    ASSERT_GT(scene.vertex_count(), 64) << "the scratch must outgrow the stack to prove anything";
+    scene.frame(top);
+    const std::vector<std::uint8_t> first = pixel_bytes(*stack.image_data());
+
+    int allocations = 0, releases = 0;
+    {
+        Counting_Heap heap;
+        scene.frame(top);
+        allocations = Counting_Heap::allocations();
+        releases = Counting_Heap::releases();
+    }
+    EXPECT_EQ(allocations, 0) << "heap allocations in the second frame";
+    EXPECT_EQ(releases, 0) << "heap releases in the second frame";
+    EXPECT_EQ(pixel_bytes(*stack.image_data()), first) << "the second frame drew another picture";
+    EXPECT_FALSE(all_zero(*stack.image_data())) << "the sphere drew nothing";
+}
+
+// A zigzag strip across the sphere scene's view, one run through all its
+// vertices.
+KT_Tristrip zigzag_strip(int count) {
+    std::vector<KT_Point> points;
+    const float left = -0.8f, step = 1.6f / float(count), half_height = 0.1f, depth = -2.6f;
+    for (int i = 0; i < count; ++i)
+        points.push_back({left + float(i) * step, i % 2 ? half_height : -half_height, depth});
+    return KT_Tristrip(count, points.data(), true);
+}
+
+TEST(RenderStackMemoryTest, LongFlatLitStripsAfterTheFirstTakeNothingFromTheHeap) {
+    const int vertices = 200; // one run longer than any scratch kept on the stack
+    szb_render_stack stack;
+    KT_Int_XY origin = {0, 0}, size = sphere_window;
+    ASSERT_TRUE(stack.configure(origin, size));
+    const KT_Renderer_Data* top = stack.renderer().body();
+    const KT_Rendition flat = Lit_Sphere_Scene(top).flat_lit();
+    const KT_Tristrip strip = zigzag_strip(vertices);
+    KD_Action_Draw_3D_Tristrip(top, &flat, &strip);
+    ASSERT_FALSE(all_zero(*stack.image_data())) << "the strip drew nothing";
+
+    Counting_Heap heap;
+    KD_Action_Draw_3D_Tristrip(top, &flat, &strip);
+    EXPECT_EQ(Counting_Heap::allocations(), 0) << "heap allocations in the second draw";
+}
+
+// What a renderer keeps between frames must not outlive a change to the
+// rendition, even one made in place on the very records it last saw.
+TEST(RenderStackMemoryTest, RenditionChangedInPlaceBetweenFramesIsDrawnAsNew) {
+    const KT_RGB32 changed = {40, 160, 220, 255};
+    KT_Int_XY origin = {0, 0}, size = sphere_window;
+    szb_render_stack kept, fresh;
+    ASSERT_TRUE(kept.configure(origin, size));
+    ASSERT_TRUE(fresh.configure(origin, size));
+    Lit_Sphere_Scene kept_scene(kept.renderer().body());
+    kept_scene.frame(kept.renderer().body());
+    const std::vector<std::uint8_t> white_sphere = pixel_bytes(*kept.image_data());
+
+    kept_scene.recolour_in_place(changed);
+    kept_scene.frame(kept.renderer().body());
+    Lit_Sphere_Scene fresh_scene(fresh.renderer().body());
+    fresh_scene.recolour_in_place(changed);
+    fresh_scene.frame(fresh.renderer().body());
+    const std::vector<std::uint8_t> recoloured = pixel_bytes(*kept.image_data());
+    ASSERT_NE(recoloured, white_sphere) << "the new colour never reached the picture";
+    EXPECT_EQ(recoloured, pixel_bytes(*fresh.image_data()))
+        << "the second frame differs from the same scene drawn by a new stack";
 }
 
 // A stack whose renderer module is refused: it must be reported once in
