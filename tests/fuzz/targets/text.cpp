@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <limits>
 
+#include "configured_stack.h"
 #include "font/font_engine.h"
 #include "fuzz_input.h"
 #include "renderer/actions.h"
-#include "renderer/render_stack.h"
 #include "rendition/rendition.h"
 
 namespace {
@@ -35,13 +35,7 @@ const wchar_t* const font_names[] = {L"",
                                      L"/nonexistent.ttf"};
 
 szb_render_stack& stack() {
-    static szb_render_stack* made = [] {
-        auto* s = new szb_render_stack;
-        KT_Int_XY origin = {0, 0}, size = {window_width, window_height};
-        FUZZ_CHECK(s->configure(origin, size));
-        return s;
-    }();
-    return *made;
+    return configured_stack(window_width, window_height);
 }
 
 float take_size(Fuzz_Input& in) {
