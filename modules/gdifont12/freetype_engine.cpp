@@ -149,19 +149,23 @@ FreeType_Engine::Face* FreeType_Engine::face_for(const KT_Font& font) {
             KD_Fail_Assertion(message.c_str(), L"Kavri font engine", KAVRI_WIDEN(__FILE__),
                               __LINE__);
         }
-        auto& slot = faces_[location.file + "#" + std::to_string(location.index)];
-        if (!slot) {
-            FT_Face opened = nullptr;
-            if (FT_New_Face(library_, location.file.c_str(), location.index, &opened) == 0) {
-                slot = std::make_unique<Face>();
-                slot->face = opened;
-                slot->file = location.file;
-            }
-        }
-        face = slot.get();
+        face = open_face(location);
     }
     requests_[key] = face;
     return face;
+}
+
+// Null when FreeType cannot read the file; only faces that opened are kept,
+// so the cache walks never meet an empty slot.
+FreeType_Engine::Face* FreeType_Engine::open_face(const Face_Location& location) {
+    const std::string key = location.file + "#" + std::to_string(location.index);
+    if (auto found = faces_.find(key); found != faces_.end()) return found->second.get();
+    FT_Face opened = nullptr;
+    if (FT_New_Face(library_, location.file.c_str(), location.index, &opened) != 0) return nullptr;
+    auto face = std::make_unique<Face>();
+    face->face = opened;
+    face->file = location.file;
+    return faces_.emplace(key, std::move(face)).first->second.get();
 }
 
 Glyph_Cache* FreeType_Engine::cache_for(Face& face, int size) {

@@ -65,6 +65,7 @@ private:
     };
 
     Face* face_for(const KT_Font& font);
+    Face* open_face(const Face_Location& location);
     Glyph_Cache* cache_for(Face& face, int pixel_size);
     // The glyphs of text along the baseline with kerning; false when the
     // rendition draws nothing.

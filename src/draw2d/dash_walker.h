@@ -78,7 +78,11 @@ void KT_Dash_Walker::walk(double length, double visible_from, double visible_to,
             skip_periods(length - period_);
             from = dash_end_;
         }
+        const double before = dash_end_;
         next_dash();
+        // Far along a huge segment a dash can be shorter than the spacing of
+        // representable distances; the rest is then one piece.
+        if (!(dash_end_ > before)) break;
     }
     if (length > from) emit(from, length, current_ % 2 == 0, scaled(current_));
     dash_end_ -= length;

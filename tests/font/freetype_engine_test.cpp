@@ -222,6 +222,21 @@ TEST_F(FreeType_Engine_Test, AnUnknownFamilyFallsBackToADrawableFace) {
     EXPECT_GT(device->picture.covered_count(), 0);
 }
 
+TEST_F(FreeType_Engine_Test, AFileThatIsNotAFontDrawsNothingAndLeavesTheCacheUsable) {
+    const std::string source = KAVRI_TEST_SOURCE_DIR "/freetype_engine_test.cpp";
+    KT_Font not_a_font;
+    not_a_font.set_name(std::wstring(source.begin(), source.end()).c_str());
+    rendition.modify_text_attribute().font = engine->find_font(not_a_font);
+    KT_Text_Extent extent;
+    EXPECT_FALSE(engine->text_extent(rendition, "nothing", -1, extent));
+    draw("nothing");
+    EXPECT_EQ(device->picture.covered_count(), 0);
+    engine->flush_cache();
+    rendition.modify_text_attribute().font = engine->default_font();
+    EXPECT_TRUE(engine->text_extent(rendition, "drawn again", -1, extent))
+        << "the default face still measures after the flush";
+}
+
 TEST_F(FreeType_Engine_Test, InvalidUtf8DrawsTheReplacementCharacter) {
     KT_Text_Extent invalid, replacement;
     ASSERT_TRUE(engine->text_extent(rendition, "\xff", -1, invalid));

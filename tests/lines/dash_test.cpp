@@ -131,6 +131,23 @@ TEST(Dash_Walker, HugeSegmentCostsOnlyItsVisiblePartAndKeepsThePhase) {
     }
 }
 
+TEST(Dash_Walker, SegmentTooLongToResolveItsDashesFinishes) {
+    // At 1e20 along a segment, distances are 16384 apart: one-pixel dashes
+    // cannot move the walk on, and the rest of the segment is one piece.
+    const std::int16_t* table = KD_Builtin_Line_Pattern(dash_dot_pattern);
+    const double length = 1e30;
+    const double visible_from = 1e20, visible_to = visible_from + 100;
+    KT_Dash_Walker walker(table, 1, false);
+    int pieces = 0;
+    double reached = 0;
+    walker.walk(length, visible_from, visible_to, [&](double, double to, bool, double) {
+        ++pieces;
+        reached = to;
+        ASSERT_LT(pieces, 1000) << "the walk does not move on";
+    });
+    EXPECT_EQ(reached, length) << "the last piece ends at the segment's end";
+}
+
 class Dashed_Lines : public Recording_Test {
 protected:
     Dashed_Lines() : Recording_Test(640, 480) {
