@@ -16,11 +16,11 @@ namespace render {
 namespace {
 
 // Smooth normals find coincident corners by position, so vertices need not
-// be joined first; joining and validating whole meshes would cost several
-// times the mesh's own memory on large files, and the conversion below
-// checks indices and coordinates itself.
-constexpr unsigned import_steps =
-    aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_SortByPType;
+// be joined first (joining a large mesh costs several times its memory).
+// The importer's validation stays: later steps read out of bounds on
+// malformed files without it.
+constexpr unsigned import_steps = aiProcess_ValidateDataStructure | aiProcess_Triangulate |
+                                  aiProcess_GenSmoothNormals | aiProcess_SortByPType;
 
 bool finite(const aiVector3D& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
