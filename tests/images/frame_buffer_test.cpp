@@ -4,9 +4,11 @@
 
 #include <vector>
 
-#include "capture_device.h"
+#include "stage.h"
+
 #include "image/image_data.h"
 #include "renderer/renderer_data.h"
+#include <cstring>
 
 namespace {
 
@@ -108,15 +110,13 @@ TEST(DisplayFrameBuffer, SourceOriginLandsOnTheTopLeftCorner) {
     const KT_Shared_Image frame = numbered_frame(8, 8);
     const KT_DCI_Point top_left = {10, 30, 0}, bottom_right = {13, 27, 0};
     KD_Standard_Display_Frame_Buffer(stage.device, &top_left, &bottom_right, &frame, 0, 0);
-    ASSERT_TRUE(stage.device->has(10, 30));
-    EXPECT_EQ(stage.device->at(10, 30)[0], 0);
-    EXPECT_EQ(stage.device->at(10, 30)[1], 0);
-    for (const auto& [position, pixel] : stage.device->pixels) {
-        const auto [x, y] = position;
-        EXPECT_TRUE(x >= 10 && x <= 13 && y >= 27 && y <= 30)
-            << "drawn outside at " << x << "," << y;
-    }
-    EXPECT_EQ(stage.device->pixels.size(), 16u);
+    ASSERT_TRUE(stage.has(10, 30));
+    EXPECT_EQ(stage.at(10, 30)[0], 0);
+    EXPECT_EQ(stage.at(10, 30)[1], 0);
+    for (int y = 27; y <= 30; ++y)
+        for (int x = 10; x <= 13; ++x)
+            EXPECT_TRUE(stage.has(x, y)) << "missing at " << x << "," << y;
+    EXPECT_EQ(stage.stored_count(), 16) << "nothing drawn outside the corners";
 }
 
 TEST(DisplayFrameBuffer, ASourceOffsetPicksThePixelForTheCorner) {
@@ -126,11 +126,11 @@ TEST(DisplayFrameBuffer, ASourceOffsetPicksThePixelForTheCorner) {
     const int source_x = 2, source_y = 1;
     KD_Standard_Display_Frame_Buffer(stage.device, &top_left, &bottom_right, &frame, source_x,
                                      source_y);
-    ASSERT_TRUE(stage.device->has(10, 30));
-    EXPECT_EQ(stage.device->at(10, 30)[0], source_x);
-    EXPECT_EQ(stage.device->at(10, 30)[1], source_y);
-    EXPECT_EQ(stage.device->at(13, 27)[0], source_x + 3);
-    EXPECT_EQ(stage.device->at(13, 27)[1], source_y + 3);
+    ASSERT_TRUE(stage.has(10, 30));
+    EXPECT_EQ(stage.at(10, 30)[0], source_x);
+    EXPECT_EQ(stage.at(10, 30)[1], source_y);
+    EXPECT_EQ(stage.at(13, 27)[0], source_x + 3);
+    EXPECT_EQ(stage.at(13, 27)[1], source_y + 3);
 }
 
 TEST(DisplayFrameBuffer, PixelsAreShownWithoutDepthTesting) {
@@ -139,8 +139,8 @@ TEST(DisplayFrameBuffer, PixelsAreShownWithoutDepthTesting) {
     const KT_Shared_Image frame = numbered_frame(2, 2);
     const KT_DCI_Point top_left = {0, 1, 0}, bottom_right = {1, 0, 0};
     KD_Standard_Display_Frame_Buffer(stage.device, &top_left, &bottom_right, &frame, 0, 0);
-    ASSERT_GT(stage.device->native_calls, 0);
-    EXPECT_FALSE(stage.device->last_depth_buffered);
+    ASSERT_GT(stage.native_calls(), 0);
+    EXPECT_FALSE(stage.device->rows.back().depth_buffered);
 }
 
 TEST(CreateFrameBuffer, MakesAnImageOfTheSizeAndFormatWithRowsAlignedTo8) {
