@@ -227,14 +227,6 @@ TEST(TrueColour, RepackingIsExactBetweenEveryPairOfPackings) {
         }
 }
 
-TEST(TrueColour, FullGrayBecomesWhiteWithAFullFourthByte) {
-    Stage stage(KT_Color_System::True_Color);
-    const unsigned char gray = 255;
-    const KT_DCI_Point at = {3, 3, 0};
-    KD_Action_Draw_DCI_Gray8_Image(stage.device, &stage.rendition, &at, &at, 0, &gray, 256);
-    EXPECT_EQ(stage.at(3, 3), (Stored_Pixel{255, 255, 255, 255}));
-}
-
 TEST(TrueColour, NativePixelsAreLeftToTheDevicesOwnAction) {
     Stage stage(KT_Color_System::True_Color);
     const KT_RGB32 pixel = {10, 20, 30, 40};
@@ -312,10 +304,6 @@ TEST(Dithering, AGradientOnAFourLevelDeviceKeepsItsMean) {
     EXPECT_NEAR(shown / pixels, drawn / pixels, one_step * dither_granularity);
 }
 
-} // namespace
-
-namespace {
-
 // Bright or dark pixels of one test row, left to right.
 const bool bright_row[] = {true, false, true, true, false, false, false, true, true, false, true};
 constexpr int row_length = sizeof(bright_row) / sizeof(bright_row[0]);
@@ -337,21 +325,6 @@ void expect_row_in_format(const Stage& d, KT_Bitonal_Format format, const char* 
         const bool bright = d.at(x, 0)[0] != format.set_bit_is_dark();
         EXPECT_EQ(bright, bright_row[x])
             << what << " device format " << format.value() << " pixel " << x;
-    }
-}
-
-TEST(BitonalDevices, GraysComeOutInTheDevicesBitOrderAndPolarity) {
-    std::vector<unsigned char> grays;
-    for (bool bright : bright_row)
-        grays.push_back(bright ? 255 : 0);
-    for (std::uint32_t f = 0; f < 4; ++f) {
-        Stage stage(KT_Color_System::Bitonal);
-        const KT_Bitonal_Format format(f);
-        stage.device->options().set_bitonal_format(format);
-        const KT_DCI_Point start = {0, 0, 0}, end = {row_length - 1, 0, 0};
-        KD_Action_Draw_DCI_Gray8_Image(stage.device, &stage.rendition, &start, &end, 0,
-                                       grays.data(), 256);
-        expect_row_in_format(stage, format, "gray row");
     }
 }
 

@@ -105,32 +105,30 @@ KT_Shared_Image numbered_frame(int width, int height) {
     return image;
 }
 
-TEST(DisplayFrameBuffer, SourceOriginLandsOnTheTopLeftCorner) {
-    Stage stage;
-    const KT_Shared_Image frame = numbered_frame(8, 8);
+TEST(DisplayFrameBuffer, TheSourcePixelAtTheOffsetLandsOnTheTopLeftCorner) {
+    struct Case {
+        const char* name;
+        int source_x, source_y;
+    };
+    const Case cases[] = {{"no offset", 0, 0}, {"offset", 2, 1}};
     const KT_DCI_Point top_left = {10, 30, 0}, bottom_right = {13, 27, 0};
-    KD_Standard_Display_Frame_Buffer(stage.device, &top_left, &bottom_right, &frame, 0, 0);
-    ASSERT_TRUE(stage.has(10, 30));
-    EXPECT_EQ(stage.at(10, 30)[0], 0);
-    EXPECT_EQ(stage.at(10, 30)[1], 0);
-    for (int y = 27; y <= 30; ++y)
-        for (int x = 10; x <= 13; ++x)
-            EXPECT_TRUE(stage.has(x, y)) << "missing at " << x << "," << y;
-    EXPECT_EQ(stage.stored_count(), 16) << "nothing drawn outside the corners";
-}
-
-TEST(DisplayFrameBuffer, ASourceOffsetPicksThePixelForTheCorner) {
-    Stage stage;
-    const KT_Shared_Image frame = numbered_frame(8, 8);
-    const KT_DCI_Point top_left = {10, 30, 0}, bottom_right = {13, 27, 0};
-    const int source_x = 2, source_y = 1;
-    KD_Standard_Display_Frame_Buffer(stage.device, &top_left, &bottom_right, &frame, source_x,
-                                     source_y);
-    ASSERT_TRUE(stage.has(10, 30));
-    EXPECT_EQ(stage.at(10, 30)[0], source_x);
-    EXPECT_EQ(stage.at(10, 30)[1], source_y);
-    EXPECT_EQ(stage.at(13, 27)[0], source_x + 3);
-    EXPECT_EQ(stage.at(13, 27)[1], source_y + 3);
+    const int shown_width = 4, shown_height = 4;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Stage stage;
+        const KT_Shared_Image frame = numbered_frame(8, 8);
+        KD_Standard_Display_Frame_Buffer(stage.device, &top_left, &bottom_right, &frame, c.source_x,
+                                         c.source_y);
+        for (int row = 0; row < shown_height; ++row)
+            for (int column = 0; column < shown_width; ++column) {
+                const int x = top_left.x + column, y = top_left.y - row;
+                ASSERT_TRUE(stage.has(x, y)) << "missing at " << x << "," << y;
+                EXPECT_EQ(stage.at(x, y)[0], c.source_x + column) << x << "," << y;
+                EXPECT_EQ(stage.at(x, y)[1], c.source_y + row) << x << "," << y;
+            }
+        EXPECT_EQ(stage.stored_count(), shown_width * shown_height)
+            << "nothing drawn outside the corners";
+    }
 }
 
 TEST(DisplayFrameBuffer, PixelsAreShownWithoutDepthTesting) {

@@ -358,22 +358,6 @@ TEST_F(Wide_Lines, RandomPolylinesMatchTheIdealStrokeForEveryJoinAndEnd) {
     }
 }
 
-TEST_F(Wide_Lines, EveryJoinOfARightAngleMatchesItsIdealShape) {
-    const std::vector<V> corner = {{40, 60}, {120, 60}, {120, 150}};
-    for (const int join : {Mitre, Bevel, Round_Join, Pointed, No_Join}) {
-        const Style style = {24, join, Butt, Butt, true};
-        EXPECT_EQ(compare(corner, style), "") << describe(corner, style);
-    }
-}
-
-TEST_F(Wide_Lines, EveryEndOfAStraightLineMatchesItsIdealShape) {
-    const std::vector<V> straight = {{50, 100}, {150, 120}};
-    for (const int end : {Butt, Square, Round_End, Triangular}) {
-        const Style style = {30, Round_Join, end, end, false};
-        EXPECT_EQ(compare(straight, style), "") << describe(straight, style);
-    }
-}
-
 TEST_F(Wide_Lines, ClosedPolylineHasAJoinWhereItClosesAndNoEnds) {
     const std::vector<V> square = {{50, 50}, {150, 50}, {150, 150}, {50, 150}, {50, 50}};
     const Style style = {20, Mitre, Square, Square, true};
