@@ -4,11 +4,9 @@
 
 #include <vector>
 
-#include "stage.h"
-
 #include "image/image_data.h"
 #include "renderer/renderer_data.h"
-#include <cstring>
+#include "stage.h"
 
 namespace {
 
@@ -97,11 +95,7 @@ KT_Shared_Image numbered_frame(int width, int height) {
     KT_Shared_Image image;
     const KT_Image_Format rgb = KT_Image_Format::RGB32;
     KD_Standard_Create_Frame_Buffer(nullptr, width, height, &rgb, &image);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const KT_RGB32 c = {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 0, 255};
-            std::memcpy(image->row(y) + 4 * x, &c, 4);
-        }
+    images_test::number_pixels(image);
     return image;
 }
 

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <utility>
+
 #include "../support/capturing_device.h"
 
 namespace images_test {
@@ -51,5 +54,25 @@ struct Stage {
     capture::Device* device;
     KT_Rendition rendition;
 };
+
+// Gives pixel (column, row) of an RGB32 image blue = column, green = row.
+inline void number_pixels(const KT_Shared_Image& image) {
+    for (int y = 0; y < image->height(); ++y)
+        for (int x = 0; x < image->width(); ++x) {
+            const KT_RGB32 c = {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 0, 255};
+            std::memcpy(image->row(y) + 4 * x, &c, 4);
+        }
+}
+
+inline KT_Shared_Image numbered_image(int width, int height) {
+    KT_Shared_Image image(width, height, KT_Image_Format::RGB32, 0, nullptr, false);
+    number_pixels(image);
+    return image;
+}
+
+// The image column and row a stored numbered pixel came from.
+inline std::pair<int, int> source_of(const Stored_Pixel& p) {
+    return {p[0], p[1]};
+}
 
 } // namespace images_test

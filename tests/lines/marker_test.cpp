@@ -308,16 +308,22 @@ TEST_F(Glyph_Programs, ContrastOperationSwitchesColourUntilTheMarkerColourReturn
     EXPECT_EQ(calls()[2].colors.at(0).r, 255);
 }
 
-TEST_F(Glyph_Programs, CollectionsOfMoreThanTwoPointsAreFilled) {
-    draw({1, 0, 0, 64, 64, -1, 3, 0, 0, 10, 0, 0, 10, -2, 2, 0, 0, 5, 5, -3, 0});
-    ASSERT_EQ(slots::names(), std::vector<std::string>{"Draw_DC_Polygon"});
-    EXPECT_EQ(calls()[0].points.size(), 3u);
-}
-
-TEST_F(Glyph_Programs, EndFillsWhatIsStillCollectedWithoutItsClosingPoint) {
-    draw({1, 0, 0, 64, 64, -1, 4, 0, 0, 10, 0, 0, 10, 0, 0, 0});
-    ASSERT_EQ(slots::names(), std::vector<std::string>{"Draw_DC_Polygon"});
-    EXPECT_EQ(calls()[0].points.size(), 3u);
+TEST_F(Glyph_Programs, CollectedPointsAreFilledWithoutTheirClosingPoint) {
+    struct Case {
+        const char* name;
+        std::vector<std::int8_t> program;
+    };
+    const Case cases[] = {
+        {"fill operation", {1, 0, 0, 64, 64, -1, 3, 0, 0, 10, 0, 0, 10, -2, 2, 0, 0, 5, 5, -3, 0}},
+        {"end of program", {1, 0, 0, 64, 64, -1, 4, 0, 0, 10, 0, 0, 10, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        calls().clear();
+        draw(c.program);
+        ASSERT_EQ(slots::names(), std::vector<std::string>{"Draw_DC_Polygon"});
+        EXPECT_EQ(calls()[0].points.size(), 3u);
+    }
 }
 
 TEST_F(Glyph_Programs, EllipseWithAFlatBoxIsSkipped) {
