@@ -1,7 +1,8 @@
-// DCI polytriangles as pictures: the coverage and depth rules on small
-// cases, agreement with the reference scan converter on many random
-// triangles of every variant, strips and fans without gaps or overlaps, and
-// input that must draw nothing.
+// DCI polytriangles as pictures: agreement with the reference scan
+// converter (whose coverage and depth rules are checked by hand beside the
+// capturing device) on many random triangles of every variant, strips and
+// fans without gaps or overlaps, clips, where rows go, and input that must
+// draw nothing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
