@@ -63,21 +63,22 @@ void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
     new_point_budget_ = INT64_MAX;
     crossings_found_ = false;
     for (int pass = 0; find_crossings && pass < max_passes; ++pass) {
-        splits_.clear();
         if (search == Crossing_Search::sweep) {
             // After the first pass only edges near where splits moved them
             // can cross anew; the rest were checked against each other.
             const bool restricted = pass > 0;
             if (restricted) park_edges_away_from_moved_points();
-            sweep_crossings();
+            splits_.clear();
+            forced_snap_ = false;
+            if (!edges.empty()) sweep_crossings();
             if (restricted) unpark_edges();
         } else {
+            splits_.clear();
             test_all_overlapping_pairs();
         }
         if (splits_.empty()) break;
         apply_splits();
         merge_equal_points();
-        note_moved_points();
         join_coincident_edges();
         // Later passes only settle what rounding moved. Nearly concurrent
         // crossings may create many points there that merge again, but
@@ -118,11 +119,17 @@ bool Sweep_Workspace::near_moved_point(const Edge& e) const {
     return false;
 }
 
+// The grid's finer test when it can answer; the box test when the grid is
+// crowded or a crossing was forced onto an end point, which may bend an
+// edge further than rounding does.
 void Sweep_Workspace::park_edges_away_from_moved_points() {
+    const bool fine = !forced_snap_ && select_edges_near_points(selected_);
+    if (!fine) note_moved_points();
     parked_.clear();
     std::size_t kept = 0;
-    for (const Edge& e : edges) {
-        if (near_moved_point(e))
+    for (std::size_t k = 0; k < edges.size(); ++k) {
+        const Edge e = edges[k];
+        if (fine ? selected_[k] != 0 : near_moved_point(e))
             edges[kept++] = e;
         else
             parked_.push_back(e);
@@ -332,7 +339,10 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
         snap = k;
         snap_distance = distance;
     }
-    if (snap < 0 && new_point_budget_ <= 0) snap = nearest_end(ends, u, v);
+    if (snap < 0 && new_point_budget_ <= 0) {
+        snap = nearest_end(ends, u, v);
+        forced_snap_ = true;
+    }
     if (snap >= 0) {
         splits_.push_back(Split{snap < 2 ? second : first, ends[snap], 0.0});
         return;

@@ -154,6 +154,10 @@ private:
     void join_coincident_edges();
     void note_moved_points();
     bool near_moved_point(const Edge& e) const;
+    // Marks the edges that pass within rounding of a point they do not end
+    // at, and every edge at such a point; false when that would take too
+    // long to find out.
+    bool select_edges_near_points(Vector<char>& selected);
     void park_edges_away_from_moved_points();
     void unpark_edges();
     void apply_splits();
@@ -177,6 +181,18 @@ private:
     Vector<Edge> scratch_edges_;
     Vector<std::int32_t> moved_; // points the last pass bent edges through, in sweep order
     Vector<Edge> parked_;        // edges a restricted pass leaves out
+    Vector<char> selected_;      // per edge: a restricted pass takes it
+    bool forced_snap_ = false;   // a crossing went to the nearest end, however far
+    // Points bucketed by grid cell, and those some edge passes near.
+    struct Cell_Point {
+        double u;
+        double v;
+        std::int32_t id;
+    };
+    Vector<std::int32_t> cell_first_;
+    Vector<std::int32_t> cell_fill_; // per point: its cell
+    Vector<Cell_Point> cell_points_;
+    Vector<char> hot_;
 };
 
 } // namespace kavri_contour

@@ -163,3 +163,35 @@ TEST(CrossingSearch, CollinearRunsAndNearlyConcurrentCrossingsAgree) {
 }
 
 } // namespace
+
+// Many lines through nearly one point, each shifted by a few units of
+// rounding: their crossings round onto and beside each other, and pieces
+// pass within rounding of points they do not end at.
+TEST(CrossingSearch, FansOfNearlyConcurrentLinesAgree) {
+    constexpr int lines = 8;
+    constexpr double radius = 10;
+    const double centres[] = {3.75, 1e6 + 0.1};
+    for (const bool single : {false, true}) {
+        for (const double centre : centres) {
+            SCOPED_TRACE(testing::Message() << "centre " << centre << " single " << single);
+            std::mt19937 rng(static_cast<unsigned>(centre) + 3);
+            std::uniform_real_distribution<double> angle(0, M_PI);
+            std::uniform_int_distribution<int> ulps(-4, 4);
+            Tangle fan;
+            for (int i = 0; i < lines; ++i) {
+                const double a = angle(rng), c = std::cos(a), s = std::sin(a);
+                const double shift = ulps(rng) * std::ldexp(std::max(centre, 1.0), -50);
+                const double x = centre + shift, y = centre - shift;
+                fan = add_loop(fan, i % 2,
+                               {{x + radius * c, y + radius * s, 0},
+                                {x - radius * c, y - radius * s, 0},
+                                {x - radius * c + 0.5, y - radius * s, 0}});
+            }
+            Sweep_Workspace sweep, reference;
+            build(sweep, fan, Crossing_Search::sweep, single);
+            build(reference, fan, Crossing_Search::all_pairs_reference, single);
+            expect_same_arrangement(sweep, reference);
+            expect_planar(sweep);
+        }
+    }
+}
