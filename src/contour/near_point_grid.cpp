@@ -25,13 +25,15 @@ constexpr std::int64_t work_per_element = 32;
 
 constexpr std::int32_t max_cells_per_side = 2048;
 
-// Steeper pieces take their whole v range in every column they touch.
-constexpr double max_slope = 0x1p20;
+constexpr std::int32_t prefetch_distance = 16; // edges
+
+// Flatter pieces take their whole u range in every row they touch.
+constexpr double max_run_per_rise = 0x1p20;
 
 struct Grid {
     double lo_u, lo_v;
     double cells_per_u, cells_per_v; // cells per unit of u and of v
-    double u_slack;                  // rounding of a column's edges
+    double v_slack;                  // rounding of a row's edges
     std::int32_t columns, rows;
 
     std::int32_t column(double u) const {
@@ -42,7 +44,7 @@ struct Grid {
         const double r = (v - lo_v) * cells_per_v;
         return r <= 0 ? 0 : r >= rows - 1 ? rows - 1 : static_cast<std::int32_t>(r);
     }
-    double column_start(std::int32_t c) const { return lo_u + c / cells_per_u; }
+    double row_start(std::int32_t r) const { return lo_v + r / cells_per_v; }
 };
 
 // Cells of roughly one point each, square where the box allows.
@@ -70,25 +72,39 @@ bool make_grid(const Vector<Point>& points, Grid& grid) {
     grid.rows = cells(height);
     grid.cells_per_u = width > 0 ? grid.columns / width : 0;
     grid.cells_per_v = height > 0 ? grid.rows / height : 0;
-    grid.u_slack = 0x1p-44 * (std::max(std::fabs(lo_u), std::fabs(hi_u)) + width);
+    grid.v_slack = 0x1p-44 * (std::max(std::fabs(lo_v), std::fabs(hi_v)) + height);
     return std::isfinite(grid.cells_per_u) && std::isfinite(grid.cells_per_v);
 }
 
-// Whether p lies within reach of the segment a-b, ends included. Where
-// squares of the lengths would leave the normal range the answer is yes:
-// an extra piece in the pass costs time, a missing one a crossing.
-bool within_reach(double u, double v, const Point& a, const Point& b, double reach) {
-    if (u < std::min(a.u, b.u) - reach || u > std::max(a.u, b.u) + reach ||
-        v < std::min(a.v, b.v) - reach || v > std::max(a.v, b.v) + reach)
-        return false;
-    const double du = b.u - a.u, dv = b.v - a.v;
-    const double length_squared = du * du + dv * dv;
-    if (!(length_squared > 0x1p-900 && length_squared < 0x1p900)) return true;
-    const double length = std::sqrt(length_squared);
-    const double along = (u - a.u) * du + (v - a.v) * dv;
-    if (along < -reach * length || along > (length + reach) * length) return false;
-    return std::fabs(du * (v - a.v) - dv * (u - a.u)) <= reach * length;
-}
+// A piece and how near a point must come to it. The test of one point is
+// branch-free: most points tested lie in the piece's cells but not near it.
+struct Piece {
+    double au, av, du, dv;
+    double lo_u, hi_u, lo_v, hi_v;  // the box widened by the reach
+    double along_lo, along_hi, off; // bounds of the dot and cross products
+    bool loose;                     // squares leave the normal range: any point in the box
+
+    Piece(const Point& a, const Point& b, double reach)
+        : au(a.u), av(a.v), du(b.u - a.u), dv(b.v - a.v), lo_u(std::min(a.u, b.u) - reach),
+          hi_u(std::max(a.u, b.u) + reach), lo_v(std::min(a.v, b.v) - reach),
+          hi_v(std::max(a.v, b.v) + reach) {
+        const double length_squared = du * du + dv * dv;
+        loose = !(length_squared > 0x1p-900 && length_squared < 0x1p900);
+        const double length = loose ? 0 : std::sqrt(length_squared);
+        along_lo = -reach * length;
+        along_hi = (length + reach) * length;
+        off = reach * length;
+    }
+    // Whether (u, v) lies within reach of the piece, ends included. Where
+    // squares would leave the normal range, any point in the box: an extra
+    // piece in the pass costs time, a missing one a crossing.
+    bool near(double u, double v) const {
+        const bool in_box = (u >= lo_u) & (u <= hi_u) & (v >= lo_v) & (v <= hi_v);
+        const double along = (u - au) * du + (v - av) * dv;
+        const double cross = std::fabs(du * (v - av) - dv * (u - au));
+        return in_box & (loose | ((along >= along_lo) & (along <= along_hi) & (cross <= off)));
+    }
+};
 
 } // namespace
 
@@ -120,52 +136,60 @@ bool Sweep_Workspace::select_edges_near_points(Vector<char>& selected) {
     }
 
     hot_.assign(point_count, 0);
+    // Plain pointers: the char marks written in the loop may alias the
+    // vectors' own pointers, which would then be reloaded at every point.
+    const std::int32_t* const first = cell_first_.data();
+    const Cell_Point* const cell_points = cell_points_.data();
+    char* const hot = hot_.data();
     std::int64_t work_left = work_per_element * (std::int64_t(point_count) + edge_count);
     for (std::int32_t e = 0; e < edge_count; ++e) {
-        const Point& a = points[edges[e].a];
-        const Point& b = points[edges[e].b];
+        // Edges run in the order of their lower ends; the upper ends jump
+        // about, so they are fetched ahead.
+        if (e + prefetch_distance < edge_count)
+            __builtin_prefetch(&points[edges[e + prefetch_distance].b]);
+        // Copies: the marks written below are chars, which may alias anything.
+        const std::int32_t ia = edges[e].a, ib = edges[e].b;
+        const Point& a = points[ia];
+        const Point& b = points[ib];
         const double lo_u = std::min(a.u, b.u), hi_u = std::max(a.u, b.u);
         const double lo_v = std::min(a.v, b.v), hi_v = std::max(a.v, b.v);
         const double reach =
             reach_multiple * rounding_reach(std::max(std::fabs(lo_u), std::fabs(hi_u)),
                                             std::max(std::fabs(lo_v), std::fabs(hi_v)));
-        const double slope = (b.v - a.v) / (b.u - a.u);
-        const bool steep = !(std::fabs(slope) <= max_slope);
-        // Column edges and the line's v at them round; a point binned
-        // beside this column's true edge is still found.
-        const double u_slack = grid.u_slack + reach;
-        const double v_slack = reach + (steep ? 0 : std::fabs(slope) * u_slack) +
-                               0x1p-44 * std::max(std::fabs(lo_v), std::fabs(hi_v));
-        const std::int32_t first_column = grid.column(lo_u - reach);
-        const std::int32_t last_column = grid.column(hi_u + reach);
-        for (std::int32_t c = first_column; c <= last_column; ++c) {
-            double v0 = lo_v, v1 = hi_v;
-            if (!steep && first_column != last_column) {
-                const double u0 = std::max(lo_u, grid.column_start(c) - u_slack);
-                const double u1 = std::min(hi_u, grid.column_start(c + 1) + u_slack);
-                const double at0 = a.v + (u0 - a.u) * slope, at1 = a.v + (u1 - a.u) * slope;
-                v0 = std::max(lo_v, std::min(at0, at1));
-                v1 = std::min(hi_v, std::max(at0, at1));
+        const Piece piece(a, b, reach);
+        const double run_per_rise = (b.u - a.u) / (b.v - a.v);
+        const bool flat = !(std::fabs(run_per_rise) <= max_run_per_rise);
+        // Row edges and the line's u at them round; a point binned beside
+        // this row's true edge is still found.
+        const double v_slack = grid.v_slack + reach;
+        const double u_slack = reach + (flat ? 0 : std::fabs(run_per_rise) * v_slack) +
+                               0x1p-44 * std::max(std::fabs(lo_u), std::fabs(hi_u));
+        const std::int32_t first_row = grid.row(lo_v - reach);
+        const std::int32_t last_row = grid.row(hi_v + reach);
+        for (std::int32_t r = first_row; r <= last_row; ++r) {
+            double u0 = lo_u, u1 = hi_u;
+            if (!flat && first_row != last_row) {
+                const double v0 = std::max(lo_v, grid.row_start(r) - v_slack);
+                const double v1 = std::min(hi_v, grid.row_start(r + 1) + v_slack);
+                const double at0 = a.u + (v0 - a.v) * run_per_rise;
+                const double at1 = a.u + (v1 - a.v) * run_per_rise;
+                u0 = std::max(lo_u, std::min(at0, at1));
+                u1 = std::min(hi_u, std::max(at0, at1));
             }
-            v0 -= v_slack;
-            v1 += v_slack;
-            const std::int32_t first_row = grid.row(v0), last_row = grid.row(v1);
-            work_left -= last_row - first_row + 1;
-            for (std::int32_t r = first_row; r <= last_row; ++r) {
-                const std::int64_t cell = std::int64_t(r) * grid.columns + c;
-                work_left -= cell_first_[cell + 1] - cell_first_[cell];
-                for (std::int32_t k = cell_first_[cell]; k < cell_first_[cell + 1]; ++k) {
-                    const Cell_Point& q = cell_points_[k];
-                    const std::int32_t p = q.id;
-                    if (p == edges[e].a || p == edges[e].b) continue;
-                    if (!within_reach(q.u, q.v, a, b, reach)) continue;
-                    // The pieces beside this one too, in case the point
-                    // meets them rather than it.
-                    selected[e] = 1;
-                    hot_[p] = hot_[edges[e].a] = hot_[edges[e].b] = 1;
-                }
-            }
+            // The row's cells from the first column to the last are one run.
+            const std::int32_t row_first_cell = r * grid.columns;
+            const std::int32_t begin = first[row_first_cell + grid.column(u0 - u_slack)];
+            const std::int32_t end = first[row_first_cell + grid.column(u1 + u_slack) + 1];
+            work_left -= end - begin + 1;
             if (work_left < 0) return false;
+            for (std::int32_t k = begin; k < end; ++k) {
+                const Cell_Point& q = cell_points[k];
+                if (!piece.near(q.u, q.v) || q.id == ia || q.id == ib) continue;
+                // The pieces beside this one too, in case the point meets
+                // them rather than it.
+                selected[e] = 1;
+                hot[q.id] = hot[ia] = hot[ib] = 1;
+            }
         }
     }
     for (std::int32_t e = 0; e < edge_count; ++e)

@@ -389,11 +389,13 @@ void Sweep_Workspace::join_coincident_edges() {
         std::swap(e.a, e.b);
         e.weight = -e.weight;
     }
-    std::sort(edges.begin(), edges.end(), [](const Edge& x, const Edge& y) {
-        if (x.a != y.a) return x.a < y.a;
-        if (x.b != y.b) return x.b < y.b;
-        return x.operand < y.operand;
-    });
+    sort_by_id(
+        edges, scratch_edges_, run_first_, static_cast<std::int32_t>(points.size()),
+        [](const Edge& e) { return e.a; },
+        [](const Edge& x, const Edge& y) {
+            if (x.b != y.b) return x.b < y.b;
+            return x.operand < y.operand;
+        });
     std::size_t kept = 0;
     for (const Edge& e : edges) {
         if (kept > 0 && edges[kept - 1].a == e.a && edges[kept - 1].b == e.b &&
@@ -416,11 +418,13 @@ void Sweep_Workspace::apply_splits() {
     }
     // Splits whose distances along the edge round alike are ordered by
     // position, so the chain does not depend on the order they were found in.
-    std::sort(splits_.begin(), splits_.end(), [this](const Split& x, const Split& y) {
-        if (x.edge != y.edge) return x.edge < y.edge;
-        if (x.along != y.along) return x.along < y.along;
-        return below(points[x.point], points[y.point]);
-    });
+    sort_by_id(
+        splits_, scratch_splits_, run_first_, static_cast<std::int32_t>(edges.size()),
+        [](const Split& s) { return s.edge; },
+        [this](const Split& x, const Split& y) {
+            if (x.along != y.along) return x.along < y.along;
+            return below(points[x.point], points[y.point]);
+        });
     scratch_edges_.clear();
     std::size_t k = 0;
     for (std::int32_t e = 0; e < static_cast<std::int32_t>(edges.size()); ++e) {
@@ -447,9 +451,10 @@ void Sweep_Workspace::make_segments() {
         s.winding[e.operand] = e.a < e.b ? e.weight : -e.weight;
         segments.push_back(s);
     }
-    std::sort(segments.begin(), segments.end(), [](const Segment& x, const Segment& y) {
-        return x.lo != y.lo ? x.lo < y.lo : x.hi < y.hi;
-    });
+    sort_by_id(
+        segments, scratch_segments_, run_first_, static_cast<std::int32_t>(points.size()),
+        [](const Segment& s) { return s.lo; },
+        [](const Segment& x, const Segment& y) { return x.hi < y.hi; });
     std::size_t kept = 0;
     for (std::size_t i = 0; i < segments.size(); ++i) {
         if (kept > 0 && segments[kept - 1].lo == segments[i].lo &&

@@ -179,10 +179,13 @@ private:
     Vector<std::int32_t> order_;
     Vector<std::int32_t> remap_;
     Vector<Edge> scratch_edges_;
-    Vector<std::int32_t> moved_; // points the last pass bent edges through, in sweep order
-    Vector<Edge> parked_;        // edges a restricted pass leaves out
-    Vector<char> selected_;      // per edge: a restricted pass takes it
-    bool forced_snap_ = false;   // a crossing went to the nearest end, however far
+    Vector<Split> scratch_splits_;
+    Vector<Segment> scratch_segments_;
+    Vector<std::int32_t> run_first_; // where each id's run starts after sort_by_id
+    Vector<std::int32_t> moved_;     // points the last pass bent edges through, in sweep order
+    Vector<Edge> parked_;            // edges a restricted pass leaves out
+    Vector<char> selected_;          // per edge: a restricted pass takes it
+    bool forced_snap_ = false;       // a crossing went to the nearest end, however far
     // Points bucketed by grid cell, and those some edge passes near.
     struct Cell_Point {
         double u;
