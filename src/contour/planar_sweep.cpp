@@ -509,28 +509,68 @@ void Sweep_Workspace::classify(const Region_Rule& rule) {
     Span_Events events;
     events.build(*this, spans.data(), count, static_cast<std::int32_t>(points.size()));
     Vector<std::int32_t> left_winding(2 * static_cast<std::size_t>(count));
-    Active_Line line = make_active_line(this, spans.data());
+    // The line holds slots: a segment starting where another ends takes
+    // over its slot, so most points cost no search and no rebalancing.
+    // A slot is first named after the segment that opens it.
+    Vector<Span> slot_span(spans);
+    Vector<std::int32_t> slot_segment(count);
+    for (std::int32_t s = 0; s < count; ++s)
+        slot_segment[s] = s;
+    Active_Line line = make_active_line(this, slot_span.data());
     Vector<Active_Line::iterator> where(count);
+    auto ends_at = [&](Active_Line::iterator it, std::int32_t p) {
+        return segments[slot_segment[*it]].hi == p;
+    };
 
     for (std::int32_t p = 0; p < static_cast<std::int32_t>(points.size()); ++p) {
-        for (std::int32_t k = 0; k < events.end_count(p); ++k)
-            line.erase(where[events.ends(p)[k]]);
-        if (events.start_count(p) == 0) continue;
-        auto next = line.lower_bound(Point_Key{p});
+        const std::int32_t ending = events.end_count(p), starting = events.start_count(p);
+        // Segments ending at p lie side by side on the line; find the run.
+        Active_Line::iterator run = line.end();
+        if (ending > 0) {
+            run = where[events.ends(p)[0]];
+            while (run != line.begin() && ends_at(std::prev(run), p))
+                --run;
+            std::int32_t length = 0;
+            for (auto it = run; it != line.end() && ends_at(it, p); ++it)
+                ++length;
+            if (length != ending) { // not planar: take the ends out one by one
+                for (std::int32_t k = 0; k < ending; ++k)
+                    line.erase(where[events.ends(p)[k]]);
+                run = line.end();
+            }
+        }
+        if (starting == 0) {
+            if (run != line.end())
+                for (std::int32_t k = 0; k < ending; ++k)
+                    run = line.erase(run);
+            continue;
+        }
+        const bool reuse = run != line.end();
+        Active_Line::iterator next = reuse ? run : line.lower_bound(Point_Key{p});
         std::int32_t w[2] = {0, 0};
         if (next != line.begin()) {
-            const std::int32_t left = *std::prev(next);
+            const std::int32_t left = slot_segment[*std::prev(next)];
             w[0] = left_winding[2 * left] - segments[left].winding[0];
             w[1] = left_winding[2 * left + 1] - segments[left].winding[1];
         }
-        for (std::int32_t k = 0; k < events.start_count(p); ++k) {
+        std::int32_t free_slots = reuse ? ending : 0;
+        for (std::int32_t k = 0; k < starting; ++k) {
             const std::int32_t s = events.starts(p)[k];
             left_winding[2 * s] = w[0];
             left_winding[2 * s + 1] = w[1];
             w[0] -= segments[s].winding[0];
             w[1] -= segments[s].winding[1];
-            where[s] = line.emplace_hint(next, s);
+            if (free_slots > 0) {
+                --free_slots;
+                slot_span[*next] = spans[s];
+                slot_segment[*next] = s;
+                where[s] = next++;
+            } else {
+                where[s] = line.emplace_hint(next, s);
+            }
         }
+        for (; free_slots > 0; --free_slots)
+            next = line.erase(next);
     }
 
     const bool line_operation = rule.line_operation();
