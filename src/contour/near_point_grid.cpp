@@ -33,7 +33,8 @@ constexpr double max_run_per_rise = 0x1p20;
 struct Grid {
     double lo_u, lo_v;
     double cells_per_u, cells_per_v; // cells per unit of u and of v
-    double v_slack;                  // rounding of a row's edges
+    double row_height;
+    double v_slack; // rounding of a row's edges
     std::int32_t columns, rows;
 
     std::int32_t column(double u) const {
@@ -44,7 +45,7 @@ struct Grid {
         const double r = (v - lo_v) * cells_per_v;
         return r <= 0 ? 0 : r >= rows - 1 ? rows - 1 : static_cast<std::int32_t>(r);
     }
-    double row_start(std::int32_t r) const { return lo_v + r / cells_per_v; }
+    double row_start(std::int32_t r) const { return lo_v + r * row_height; }
 };
 
 // Cells of roughly one point each, square where the box allows.
@@ -72,6 +73,7 @@ bool make_grid(const Vector<Point>& points, Grid& grid) {
     grid.rows = cells(height);
     grid.cells_per_u = width > 0 ? grid.columns / width : 0;
     grid.cells_per_v = height > 0 ? grid.rows / height : 0;
+    grid.row_height = height / grid.rows;
     grid.v_slack = 0x1p-44 * (std::max(std::fabs(lo_v), std::fabs(hi_v)) + height);
     return std::isfinite(grid.cells_per_u) && std::isfinite(grid.cells_per_v);
 }

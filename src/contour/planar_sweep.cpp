@@ -426,6 +426,7 @@ void Sweep_Workspace::apply_splits() {
             return below(points[x.point], points[y.point]);
         });
     scratch_edges_.clear();
+    scratch_edges_.reserve(edges.size() + splits_.size());
     std::size_t k = 0;
     for (std::int32_t e = 0; e < static_cast<std::int32_t>(edges.size()); ++e) {
         const Edge edge = edges[e];
