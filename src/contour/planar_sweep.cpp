@@ -1,6 +1,7 @@
 #include "contour/planar_sweep.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "contour/active_line.h"
@@ -33,6 +34,14 @@ bool Region_Rule::keep(bool in_a, bool in_b) const {
 }
 
 void Sweep_Workspace::begin() {
+    // The last arrangement is set aside until build() sees what is loaded.
+    kept_.valid = built_;
+    built_ = false;
+    if (kept_.valid) {
+        kept_.points.swap(points);
+        kept_.edges.swap(edges);
+        kept_.segments.swap(segments);
+    }
     axes[0] = 0;
     axes[1] = 1;
     single_precision = false;
@@ -53,7 +62,60 @@ void Sweep_Workspace::add_edge(std::int32_t a, std::int32_t b, int operand) {
     if (a != b) edges.push_back(Edge{a, b, operand});
 }
 
+namespace {
+
+bool same_bits(double x, double y) {
+    return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y);
+}
+
+bool same_points(const Vector<Point>& x, const Vector<Point>& y) {
+    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](const Point& p, const Point& q) {
+        return same_bits(p.u, q.u) && same_bits(p.v, q.v) && same_bits(p.p.x, q.p.x) &&
+               same_bits(p.p.y, q.p.y) && same_bits(p.p.z, q.p.z) && p.source == q.source;
+    });
+}
+
+bool same_edges(const Vector<Edge>& x, const Vector<Edge>& y) {
+    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](const Edge& e, const Edge& f) {
+        return e.a == f.a && e.b == f.b && e.operand == f.operand && e.weight == f.weight;
+    });
+}
+
+} // namespace
+
+bool Sweep_Workspace::Kept_Arrangement::built_from(const Sweep_Workspace& w, bool find_crossings,
+                                                   Crossing_Search search) const {
+    return valid && find_crossings == crossings_searched && search == this->search &&
+           w.axes[0] == axes[0] && w.axes[1] == axes[1] && w.single_precision == single_precision &&
+           same_points(w.points, input_points) && same_edges(w.edges, input_edges);
+}
+
 void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
+    // Both differences of one pair, or a set combined again, load the same
+    // input: the arrangement it gave is taken back instead of built again.
+    if (kept_.built_from(*this, find_crossings, search)) {
+        kept_.points.swap(points);
+        kept_.edges.swap(edges);
+        kept_.segments.swap(segments);
+        crossings_found_ = kept_.crossings_found;
+        kept_.valid = false;
+        built_ = true;
+        return;
+    }
+    kept_.valid = false;
+    kept_.input_points = points;
+    kept_.input_edges = edges;
+    kept_.axes[0] = axes[0];
+    kept_.axes[1] = axes[1];
+    kept_.single_precision = single_precision;
+    kept_.crossings_searched = find_crossings;
+    kept_.search = search;
+    build_arrangement(find_crossings, search);
+    kept_.crossings_found = crossings_found_;
+    built_ = true;
+}
+
+void Sweep_Workspace::build_arrangement(bool find_crossings, Crossing_Search search) {
     merge_equal_points();
     if (all_collinear()) edges.clear(); // encloses nothing; spares the pair tests
     // Snapping created points to nearby ones makes the passes settle (two to
@@ -142,6 +204,7 @@ void Sweep_Workspace::unpark_edges() {
 }
 
 bool Sweep_Workspace::build_if_simple() {
+    kept_.valid = false;
     const std::size_t loaded = points.size();
     merge_equal_points();
     if (points.size() != loaded || all_collinear()) return false;
