@@ -67,37 +67,35 @@ TYPED_TEST(RepeatedProcess, BothDifferencesOfOnePairMatchFreshSets) {
     }
 }
 
+// A's union with one operand and then with another on the same set: the
+// second must be what fresh sets give, and must differ from the first.
+template <class P>
+void expect_second_union_fresh(const Outline& a, const Outline& b, int b_rule, const Outline& next,
+                               int next_rule) {
+    std::vector<P> a_points, b_points, next_points;
+    KT_Contour_Set a_set = make_set<P>(a, a_points, non_zero);
+    KT_Contour_Set b_set = make_set<P>(b, b_points, b_rule);
+    KT_Contour_Set next_set = make_set<P>(next, next_points, next_rule);
+    KT_Contour_Set first(a_set->process(KT_Contour_Union, b_set.body()));
+    KT_Contour_Set second(a_set->process(KT_Contour_Union, next_set.body()));
+    const KT_Contour_Set fresh = fresh_result<P>(a, non_zero, next, next_rule, KT_Contour_Union);
+    ASSERT_NE(contour_area(*first), contour_area(*fresh));
+    expect_same_result(*second, *fresh);
+}
+
 // One point of B moved: the first arrangement no longer stands.
 TYPED_TEST(RepeatedProcess, AMovedPointIsBuiltAnew) {
-    using P = TypeParam;
     const Outline a = tangle(5, 30), b = tangle(6, 30);
     Outline moved = b;
     moved.points[7].x += 3;
-    std::vector<P> a_points, b_points, moved_points;
-    KT_Contour_Set a_set = make_set<P>(a, a_points, non_zero);
-    KT_Contour_Set b_set = make_set<P>(b, b_points, non_zero);
-    KT_Contour_Set moved_set = make_set<P>(moved, moved_points, non_zero);
-    KT_Contour_Set first(a_set->process(KT_Contour_Union, b_set.body()));
-    KT_Contour_Set second(a_set->process(KT_Contour_Union, moved_set.body()));
-    const KT_Contour_Set fresh = fresh_result<P>(a, non_zero, moved, non_zero, KT_Contour_Union);
-    ASSERT_NE(contour_area(*first), contour_area(*fresh));
-    expect_same_result(*second, *fresh);
+    expect_second_union_fresh<TypeParam>(a, b, non_zero, moved, non_zero);
 }
 
 // The same points read by another fill rule share the arrangement but not
 // the region.
 TYPED_TEST(RepeatedProcess, AnotherFillRuleOnTheSamePointsIsClassifiedAnew) {
-    using P = TypeParam;
     const Outline a = tangle(7, 30), b = tangle(8, 30);
-    std::vector<P> a_points, b_points, b_odd_points;
-    KT_Contour_Set a_set = make_set<P>(a, a_points, non_zero);
-    KT_Contour_Set b_set = make_set<P>(b, b_points, non_zero);
-    KT_Contour_Set b_odd = make_set<P>(b, b_odd_points, odd_even);
-    KT_Contour_Set by_non_zero(a_set->process(KT_Contour_Union, b_set.body()));
-    KT_Contour_Set by_odd_even(a_set->process(KT_Contour_Union, b_odd.body()));
-    const KT_Contour_Set fresh = fresh_result<P>(a, non_zero, b, odd_even, KT_Contour_Union);
-    ASSERT_NE(contour_area(*by_non_zero), contour_area(*fresh));
-    expect_same_result(*by_odd_even, *fresh);
+    expect_second_union_fresh<TypeParam>(a, b, non_zero, b, odd_even);
 }
 
 // Triangulating the set between two combinations loads other input.
