@@ -1,6 +1,7 @@
 #include "contour/planar_sweep.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "contour/active_line.h"
@@ -33,6 +34,14 @@ bool Region_Rule::keep(bool in_a, bool in_b) const {
 }
 
 void Sweep_Workspace::begin() {
+    // The last arrangement is set aside until build() sees what is loaded.
+    kept_.valid = built_;
+    built_ = false;
+    if (kept_.valid) {
+        kept_.points.swap(points);
+        kept_.edges.swap(edges);
+        kept_.segments.swap(segments);
+    }
     axes[0] = 0;
     axes[1] = 1;
     single_precision = false;
@@ -53,7 +62,60 @@ void Sweep_Workspace::add_edge(std::int32_t a, std::int32_t b, int operand) {
     if (a != b) edges.push_back(Edge{a, b, operand});
 }
 
+namespace {
+
+bool same_bits(double x, double y) {
+    return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y);
+}
+
+bool same_points(const Vector<Point>& x, const Vector<Point>& y) {
+    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](const Point& p, const Point& q) {
+        return same_bits(p.u, q.u) && same_bits(p.v, q.v) && same_bits(p.p.x, q.p.x) &&
+               same_bits(p.p.y, q.p.y) && same_bits(p.p.z, q.p.z) && p.source == q.source;
+    });
+}
+
+bool same_edges(const Vector<Edge>& x, const Vector<Edge>& y) {
+    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](const Edge& e, const Edge& f) {
+        return e.a == f.a && e.b == f.b && e.operand == f.operand && e.weight == f.weight;
+    });
+}
+
+} // namespace
+
+bool Sweep_Workspace::Kept_Arrangement::built_from(const Sweep_Workspace& w, bool find_crossings,
+                                                   Crossing_Search search) const {
+    return valid && find_crossings == crossings_searched && search == this->search &&
+           w.axes[0] == axes[0] && w.axes[1] == axes[1] && w.single_precision == single_precision &&
+           same_points(w.points, input_points) && same_edges(w.edges, input_edges);
+}
+
 void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
+    // Both differences of one pair, or a set combined again, load the same
+    // input: the arrangement it gave is taken back instead of built again.
+    if (kept_.built_from(*this, find_crossings, search)) {
+        kept_.points.swap(points);
+        kept_.edges.swap(edges);
+        kept_.segments.swap(segments);
+        crossings_found_ = kept_.crossings_found;
+        kept_.valid = false;
+        built_ = true;
+        return;
+    }
+    kept_.valid = false;
+    kept_.input_points = points;
+    kept_.input_edges = edges;
+    kept_.axes[0] = axes[0];
+    kept_.axes[1] = axes[1];
+    kept_.single_precision = single_precision;
+    kept_.crossings_searched = find_crossings;
+    kept_.search = search;
+    build_arrangement(find_crossings, search);
+    kept_.crossings_found = crossings_found_;
+    built_ = true;
+}
+
+void Sweep_Workspace::build_arrangement(bool find_crossings, Crossing_Search search) {
     merge_equal_points();
     if (all_collinear()) edges.clear(); // encloses nothing; spares the pair tests
     // Snapping created points to nearby ones makes the passes settle (two to
@@ -63,21 +125,22 @@ void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
     new_point_budget_ = INT64_MAX;
     crossings_found_ = false;
     for (int pass = 0; find_crossings && pass < max_passes; ++pass) {
-        splits_.clear();
         if (search == Crossing_Search::sweep) {
             // After the first pass only edges near where splits moved them
             // can cross anew; the rest were checked against each other.
             const bool restricted = pass > 0;
             if (restricted) park_edges_away_from_moved_points();
-            sweep_crossings();
+            splits_.clear();
+            forced_snap_ = false;
+            if (!edges.empty()) sweep_crossings();
             if (restricted) unpark_edges();
         } else {
+            splits_.clear();
             test_all_overlapping_pairs();
         }
         if (splits_.empty()) break;
         apply_splits();
         merge_equal_points();
-        note_moved_points();
         join_coincident_edges();
         // Later passes only settle what rounding moved. Nearly concurrent
         // crossings may create many points there that merge again, but
@@ -118,11 +181,17 @@ bool Sweep_Workspace::near_moved_point(const Edge& e) const {
     return false;
 }
 
+// The grid's finer test when it can answer; the box test when the grid is
+// crowded or a crossing was forced onto an end point, which may bend an
+// edge further than rounding does.
 void Sweep_Workspace::park_edges_away_from_moved_points() {
+    const bool fine = !forced_snap_ && select_edges_near_points(selected_);
+    if (!fine) note_moved_points();
     parked_.clear();
     std::size_t kept = 0;
-    for (const Edge& e : edges) {
-        if (near_moved_point(e))
+    for (std::size_t k = 0; k < edges.size(); ++k) {
+        const Edge e = edges[k];
+        if (fine ? selected_[k] != 0 : near_moved_point(e))
             edges[kept++] = e;
         else
             parked_.push_back(e);
@@ -135,6 +204,7 @@ void Sweep_Workspace::unpark_edges() {
 }
 
 bool Sweep_Workspace::build_if_simple() {
+    kept_.valid = false;
     const std::size_t loaded = points.size();
     merge_equal_points();
     if (points.size() != loaded || all_collinear()) return false;
@@ -332,7 +402,10 @@ void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
         snap = k;
         snap_distance = distance;
     }
-    if (snap < 0 && new_point_budget_ <= 0) snap = nearest_end(ends, u, v);
+    if (snap < 0 && new_point_budget_ <= 0) {
+        snap = nearest_end(ends, u, v);
+        forced_snap_ = true;
+    }
     if (snap >= 0) {
         splits_.push_back(Split{snap < 2 ? second : first, ends[snap], 0.0});
         return;
@@ -379,11 +452,13 @@ void Sweep_Workspace::join_coincident_edges() {
         std::swap(e.a, e.b);
         e.weight = -e.weight;
     }
-    std::sort(edges.begin(), edges.end(), [](const Edge& x, const Edge& y) {
-        if (x.a != y.a) return x.a < y.a;
-        if (x.b != y.b) return x.b < y.b;
-        return x.operand < y.operand;
-    });
+    sort_by_id(
+        edges, scratch_edges_, run_first_, static_cast<std::int32_t>(points.size()),
+        [](const Edge& e) { return e.a; },
+        [](const Edge& x, const Edge& y) {
+            if (x.b != y.b) return x.b < y.b;
+            return x.operand < y.operand;
+        });
     std::size_t kept = 0;
     for (const Edge& e : edges) {
         if (kept > 0 && edges[kept - 1].a == e.a && edges[kept - 1].b == e.b &&
@@ -406,12 +481,15 @@ void Sweep_Workspace::apply_splits() {
     }
     // Splits whose distances along the edge round alike are ordered by
     // position, so the chain does not depend on the order they were found in.
-    std::sort(splits_.begin(), splits_.end(), [this](const Split& x, const Split& y) {
-        if (x.edge != y.edge) return x.edge < y.edge;
-        if (x.along != y.along) return x.along < y.along;
-        return below(points[x.point], points[y.point]);
-    });
+    sort_by_id(
+        splits_, scratch_splits_, run_first_, static_cast<std::int32_t>(edges.size()),
+        [](const Split& s) { return s.edge; },
+        [this](const Split& x, const Split& y) {
+            if (x.along != y.along) return x.along < y.along;
+            return below(points[x.point], points[y.point]);
+        });
     scratch_edges_.clear();
+    scratch_edges_.reserve(edges.size() + splits_.size());
     std::size_t k = 0;
     for (std::int32_t e = 0; e < static_cast<std::int32_t>(edges.size()); ++e) {
         const Edge edge = edges[e];
@@ -437,9 +515,10 @@ void Sweep_Workspace::make_segments() {
         s.winding[e.operand] = e.a < e.b ? e.weight : -e.weight;
         segments.push_back(s);
     }
-    std::sort(segments.begin(), segments.end(), [](const Segment& x, const Segment& y) {
-        return x.lo != y.lo ? x.lo < y.lo : x.hi < y.hi;
-    });
+    sort_by_id(
+        segments, scratch_segments_, run_first_, static_cast<std::int32_t>(points.size()),
+        [](const Segment& s) { return s.lo; },
+        [](const Segment& x, const Segment& y) { return x.hi < y.hi; });
     std::size_t kept = 0;
     for (std::size_t i = 0; i < segments.size(); ++i) {
         if (kept > 0 && segments[kept - 1].lo == segments[i].lo &&
@@ -494,28 +573,68 @@ void Sweep_Workspace::classify(const Region_Rule& rule) {
     Span_Events events;
     events.build(*this, spans.data(), count, static_cast<std::int32_t>(points.size()));
     Vector<std::int32_t> left_winding(2 * static_cast<std::size_t>(count));
-    Active_Line line = make_active_line(this, spans.data());
+    // The line holds slots: a segment starting where another ends takes
+    // over its slot, so most points cost no search and no rebalancing.
+    // A slot is first named after the segment that opens it.
+    Vector<Span> slot_span(spans);
+    Vector<std::int32_t> slot_segment(count);
+    for (std::int32_t s = 0; s < count; ++s)
+        slot_segment[s] = s;
+    Active_Line line = make_active_line(this, slot_span.data());
     Vector<Active_Line::iterator> where(count);
+    auto ends_at = [&](Active_Line::iterator it, std::int32_t p) {
+        return segments[slot_segment[*it]].hi == p;
+    };
 
     for (std::int32_t p = 0; p < static_cast<std::int32_t>(points.size()); ++p) {
-        for (std::int32_t k = 0; k < events.end_count(p); ++k)
-            line.erase(where[events.ends(p)[k]]);
-        if (events.start_count(p) == 0) continue;
-        auto next = line.lower_bound(Point_Key{p});
+        const std::int32_t ending = events.end_count(p), starting = events.start_count(p);
+        // Segments ending at p lie side by side on the line; find the run.
+        Active_Line::iterator run = line.end();
+        if (ending > 0) {
+            run = where[events.ends(p)[0]];
+            while (run != line.begin() && ends_at(std::prev(run), p))
+                --run;
+            std::int32_t length = 0;
+            for (auto it = run; it != line.end() && ends_at(it, p); ++it)
+                ++length;
+            if (length != ending) { // not planar: take the ends out one by one
+                for (std::int32_t k = 0; k < ending; ++k)
+                    line.erase(where[events.ends(p)[k]]);
+                run = line.end();
+            }
+        }
+        if (starting == 0) {
+            if (run != line.end())
+                for (std::int32_t k = 0; k < ending; ++k)
+                    run = line.erase(run);
+            continue;
+        }
+        const bool reuse = run != line.end();
+        Active_Line::iterator next = reuse ? run : line.lower_bound(Point_Key{p});
         std::int32_t w[2] = {0, 0};
         if (next != line.begin()) {
-            const std::int32_t left = *std::prev(next);
+            const std::int32_t left = slot_segment[*std::prev(next)];
             w[0] = left_winding[2 * left] - segments[left].winding[0];
             w[1] = left_winding[2 * left + 1] - segments[left].winding[1];
         }
-        for (std::int32_t k = 0; k < events.start_count(p); ++k) {
+        std::int32_t free_slots = reuse ? ending : 0;
+        for (std::int32_t k = 0; k < starting; ++k) {
             const std::int32_t s = events.starts(p)[k];
             left_winding[2 * s] = w[0];
             left_winding[2 * s + 1] = w[1];
             w[0] -= segments[s].winding[0];
             w[1] -= segments[s].winding[1];
-            where[s] = line.emplace_hint(next, s);
+            if (free_slots > 0) {
+                --free_slots;
+                slot_span[*next] = spans[s];
+                slot_segment[*next] = s;
+                where[s] = next++;
+            } else {
+                where[s] = line.emplace_hint(next, s);
+            }
         }
+        for (; free_slots > 0; --free_slots)
+            next = line.erase(next);
     }
 
     const bool line_operation = rule.line_operation();

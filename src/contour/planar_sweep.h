@@ -96,6 +96,8 @@ public:
     // edges at every crossing and touch among them; a crossing within
     // rounding of a point already there becomes that point, so the passes
     // settle, and a pass that finds nothing proves there is nothing.
+    // Input loaded exactly as for the last build() takes its arrangement
+    // back at the cost of a comparison.
     void build(bool find_crossings, Crossing_Search search = Crossing_Search::sweep);
     // Builds the arrangement at the cost of one crossing search when no
     // point repeats and no two edges cross or touch; false as soon as one
@@ -139,6 +141,7 @@ public:
     Vector<Boundary> lines;
 
 private:
+    void build_arrangement(bool find_crossings, Crossing_Search search);
     void merge_equal_points();
     double rounding_reach(double u, double v) const;
     std::int32_t nearby(const Vector<Point>& kept, const Point& p) const;
@@ -154,6 +157,10 @@ private:
     void join_coincident_edges();
     void note_moved_points();
     bool near_moved_point(const Edge& e) const;
+    // Marks the edges that pass within rounding of a point they do not end
+    // at, and every edge at such a point; false when that would take too
+    // long to find out.
+    bool select_edges_near_points(Vector<char>& selected);
     void park_edges_away_from_moved_points();
     void unpark_edges();
     void apply_splits();
@@ -167,6 +174,26 @@ private:
         std::int32_t point;
         double along;
     };
+    // The last build's input and the arrangement it gave, set aside by
+    // begin(). Callers read points, edges and segments after build() but
+    // never change them, so the arrangement still stands for that input.
+    struct Kept_Arrangement {
+        bool valid = false;
+        Vector<Point> input_points;
+        Vector<Edge> input_edges;
+        std::int32_t axes[2] = {0, 1};
+        bool single_precision = false;
+        bool crossings_searched = false;
+        Crossing_Search search = Crossing_Search::sweep;
+        Vector<Point> points;
+        Vector<Edge> edges;
+        Vector<Segment> segments;
+        bool crossings_found = false;
+        bool built_from(const Sweep_Workspace& w, bool find_crossings,
+                        Crossing_Search search) const;
+    };
+    Kept_Arrangement kept_;
+    bool built_ = false; // points, edges and segments hold what build() made
     mutable Node_Pool node_pool_;
     Vector<Split> splits_;
     bool crossings_found_ = false;
@@ -175,8 +202,23 @@ private:
     Vector<std::int32_t> order_;
     Vector<std::int32_t> remap_;
     Vector<Edge> scratch_edges_;
-    Vector<std::int32_t> moved_; // points the last pass bent edges through, in sweep order
-    Vector<Edge> parked_;        // edges a restricted pass leaves out
+    Vector<Split> scratch_splits_;
+    Vector<Segment> scratch_segments_;
+    Vector<std::int32_t> run_first_; // where each id's run starts after sort_by_id
+    Vector<std::int32_t> moved_;     // points the last pass bent edges through, in sweep order
+    Vector<Edge> parked_;            // edges a restricted pass leaves out
+    Vector<char> selected_;          // per edge: a restricted pass takes it
+    bool forced_snap_ = false;       // a crossing went to the nearest end, however far
+    // Points bucketed by grid cell, and those some edge passes near.
+    struct Cell_Point {
+        double u;
+        double v;
+        std::int32_t id;
+    };
+    Vector<std::int32_t> cell_first_;
+    Vector<std::int32_t> cell_fill_; // per point: its cell
+    Vector<Cell_Point> cell_points_;
+    Vector<char> hot_;
 };
 
 } // namespace kavri_contour

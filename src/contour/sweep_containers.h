@@ -3,7 +3,9 @@
 // warm workspace sweeps without allocating a node.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "foundation/heap_allocator.h"
@@ -66,5 +68,30 @@ private:
                alignof(T) <= alignof(std::max_align_t);
     }
 };
+
+// Sorts items by key(item), a whole number below key_count, then each run
+// of one key by less: the keys are point or edge ids, so counting them
+// takes two linear passes where a comparison sort of the whole would take
+// twenty. first[k] is left at the start of key k's run; scratch is spare.
+template <class T, class Key, class Less>
+void sort_by_id(Vector<T>& items, Vector<T>& scratch, Vector<std::int32_t>& first,
+                std::int32_t key_count, Key key, Less less) {
+    first.assign(static_cast<std::size_t>(key_count) + 1, 0);
+    for (const T& item : items)
+        ++first[key(item) + 1];
+    for (std::int32_t k = 0; k < key_count; ++k)
+        first[k + 1] += first[k];
+    scratch.resize(items.size());
+    for (const T& item : items)
+        scratch[first[key(item)]++] = item;
+    // Each start moved to the end of its run: shift them back.
+    for (std::int32_t k = key_count; k > 0; --k)
+        first[k] = first[k - 1];
+    first[0] = 0;
+    items.swap(scratch);
+    for (std::int32_t k = 0; k < key_count; ++k)
+        if (first[k + 1] - first[k] > 1)
+            std::sort(items.begin() + first[k], items.begin() + first[k + 1], less);
+}
 
 } // namespace kavri_contour

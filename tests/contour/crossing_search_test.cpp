@@ -163,3 +163,55 @@ TEST(CrossingSearch, CollinearRunsAndNearlyConcurrentCrossingsAgree) {
 }
 
 } // namespace
+
+// Thin triangles whose long edges all pass within a few units of rounding
+// of one centre: their crossings round onto and beside each other, and
+// pieces pass within rounding of points they do not end at.
+Tangle fan_of_lines(double centre, int lines, unsigned seed) {
+    constexpr double radius = 10;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> angle(0, M_PI);
+    std::uniform_int_distribution<int> ulps(-4, 4);
+    Tangle fan;
+    for (int i = 0; i < lines; ++i) {
+        const double a = angle(rng), c = std::cos(a), s = std::sin(a);
+        const double shift = ulps(rng) * std::ldexp(std::max(centre, 1.0), -50);
+        const double x = centre + shift, y = centre - shift;
+        fan = add_loop(fan, i % 2,
+                       {{x + radius * c, y + radius * s, 0},
+                        {x - radius * c, y - radius * s, 0},
+                        {x - radius * c + 0.5, y - radius * s, 0}});
+    }
+    return fan;
+}
+
+void expect_sweep_agrees_with_all_pairs(const Tangle& t, bool single) {
+    Sweep_Workspace sweep, reference;
+    build(sweep, t, Crossing_Search::sweep, single);
+    build(reference, t, Crossing_Search::all_pairs_reference, single);
+    expect_same_arrangement(sweep, reference);
+    expect_planar(sweep);
+}
+
+TEST(CrossingSearch, FansOfNearlyConcurrentLinesAgree) {
+    constexpr int lines = 8;
+    const double centres[] = {3.75, 1e6 + 0.1};
+    for (const bool single : {false, true}) {
+        for (const double centre : centres) {
+            SCOPED_TRACE(testing::Message() << "centre " << centre << " single " << single);
+            const unsigned seed = static_cast<unsigned>(centre) + 3;
+            expect_sweep_agrees_with_all_pairs(fan_of_lines(centre, lines, seed), single);
+        }
+    }
+}
+
+// A far-away loop crowds every point of the fan into one cell of the grid
+// that later passes use to find edges near moved points; they must then
+// fall back to the coarser test and still agree.
+TEST(CrossingSearch, FanBesideAFarAwayLoopAgrees) {
+    constexpr int lines = 8;
+    constexpr double centre = 3.75, far = 1e12;
+    const Tangle fan = fan_of_lines(centre, lines, 6);
+    expect_sweep_agrees_with_all_pairs(
+        add_loop(fan, 0, {{far, far, 0}, {far + 1, far, 0}, {far, far + 1, 0}}), false);
+}
