@@ -265,7 +265,7 @@ Routine take_routine(Fuzz_Input& in, const Routine (&routines)[N]) {
 
 // An index into the vertices, in range more often than not.
 int take_index(Fuzz_Input& in, int count) {
-    return in.take_bool() ? in.take_int(0, count - 1) : in.take_any_int();
+    return in.take_bool() && count > 0 ? in.take_int(0, count - 1) : in.take_any_int();
 }
 
 // A mesh record (shell, tristrip or lattice) over the vertices with random
@@ -331,7 +331,8 @@ template <class Strip> void fill_strip(Fuzz_Input& in, Strip& strip, const Verti
         data->set_connectivity(int(list.size()), list.data(), false, true);
     }
     if (in.take_bool()) data->set_vertex_colors(v.colours.data(), true);
-    if (in.take_bool()) data->set_segment_colors(in.take_int(0, v.count), v.colours.data(), true);
+    if (in.take_bool())
+        data->set_segment_colors(in.take_int(0, std::max(v.count, 0)), v.colours.data(), true);
 }
 
 void draw_strip(Fuzz_Input& in, const KT_Renderer_Data* top, const KT_Rendition& rendition,
