@@ -327,10 +327,24 @@ TEST_F(Program, BadInputSaysWhyInOneLineAndWritesNothing) {
 // what is missing at once. The limit makes the test fail rather than hang
 // should the check go.
 TEST_F(Program, RejectsAPlyHeaderWithoutItsEndLine) {
-    const fs::path scene = write("open.ply", "ply\nformat ascii 1.0\nelement vertex 3\n");
-    const Outcome r = run(scene.string() + " --load-limit 5 -o " + (dir / "never.png").string());
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("end_header"), std::string::npos) << r.err;
+    const struct {
+        const char* what;
+        const char* name;
+        const char* text;
+    } cases[] = {
+        {"a plain header", "open.ply", "ply\nformat ascii 1.0\nelement vertex 3\n"},
+        {"a capitalised magic word", "open.xyz", "PLY\nformat ascii 1.0\n"},
+        {"a magic word run on", "run-on.ply", "plyly\nformat ascii 1.0\nend_heade\n"},
+        {"an end only in a comment", "comment.ply", "ply\nformat ascii 1.0\ncomment end_header\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path scene = write(c.name, c.text);
+        const Outcome r =
+            run(scene.string() + " --load-limit 5 -o " + (dir / "never.png").string());
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("end_header"), std::string::npos) << r.err;
+    }
 }
 
 // A texture named by the material that is a pipe nobody writes to: opening

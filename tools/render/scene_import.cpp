@@ -28,16 +28,18 @@ constexpr unsigned import_steps = aiProcess_ValidateDataStructure | aiProcess_Tr
 
 // Assimp's PLY reader never finishes a header that lacks its end_header
 // line: it reads for minutes or for ever. Every file it would read as PLY
-// (first word "ply" in any case, line breaks before it skipped) must have
-// one; the header must also end within a bound no real header comes near.
+// (its first word begins with "ply" in any case, blanks before it skipped)
+// must have one; the header must also end within a bound no real header
+// comes near.
 constexpr std::size_t longest_ply_header = 1 << 20;
 
 enum class Ply_Header { Not_Ply, Complete, Unterminated };
 
-bool same_word(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
+bool begins_with_ply(std::string_view word) {
+    constexpr std::string_view magic = "ply";
+    return word.size() >= magic.size() &&
+           std::equal(magic.begin(), magic.end(), word.begin(), [](char m, char c) {
+               return m == std::tolower(static_cast<unsigned char>(c));
            });
 }
 
@@ -58,7 +60,7 @@ Ply_Header ply_header(const std::string& path) {
         const std::size_t start = line.find_first_not_of(blanks);
         if (start == std::string_view::npos) continue;
         const std::string_view word = line.substr(start, line.find_first_of(blanks, start) - start);
-        if (first && !same_word(word, "ply")) return Ply_Header::Not_Ply;
+        if (first && !begins_with_ply(word)) return Ply_Header::Not_Ply;
         if (!first && word == "end_header") return Ply_Header::Complete;
         first = false;
     }
