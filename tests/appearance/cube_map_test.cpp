@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
+#include <ostream>
 #include <utility>
 
 #include "appearance/cube_map_texture.h"
@@ -28,16 +28,27 @@ KT_Shared_Image face_grid() {
     return image;
 }
 
-std::tuple<int, int, int> bgr(const std::uint8_t* p) {
-    return {p[0], p[1], p[2]};
+// A texel of a face grid or a coordinate image: its blue byte (the face,
+// or the image's tag) and the column and row it carries in red and green.
+struct Texel {
+    int face, column, row;
+    bool operator==(const Texel&) const = default;
+};
+
+void PrintTo(const Texel& t, std::ostream* os) {
+    *os << "face " << t.face << ", column " << t.column << ", row " << t.row;
+}
+
+Texel texel_at(const std::uint8_t* bgra) {
+    return {.face = bgra[0], .column = bgra[2], .row = bgra[1]};
 }
 
 class CubeMap : public ::testing::Test {
 protected:
-    // Face, column and row of the texel a direction picks.
-    std::tuple<int, int, int> look(float x, float y, float z) const {
+    // The texel a direction picks.
+    Texel look(float x, float y, float z) const {
         const KT_RGBA c = colour_at(texture, x, y, z);
-        return {byte_of(c.blue), byte_of(c.red), byte_of(c.green)};
+        return {.face = byte_of(c.blue), .column = byte_of(c.red), .row = byte_of(c.green)};
     }
     KT_Cube_Map_Texture texture{face_grid()};
 };
@@ -45,23 +56,23 @@ protected:
 TEST_F(CubeMap, AlongAndBetweenTheAxes) {
     EXPECT_TRUE(texture.is_valid());
     // The middle of each face: trunc(3 * 0.5) = 1.
-    EXPECT_EQ(look(1, 0, 0), std::tuple(0, 1, 1));
-    EXPECT_EQ(look(-1, 0, 0), std::tuple(1, 1, 1));
-    EXPECT_EQ(look(0, 5, 0), std::tuple(2, 1, 1));
-    EXPECT_EQ(look(0, -1, 0), std::tuple(3, 1, 1));
-    EXPECT_EQ(look(0, 0, 0.5f), std::tuple(4, 1, 1));
-    EXPECT_EQ(look(0, 0, -1), std::tuple(5, 1, 1));
+    EXPECT_EQ(look(1, 0, 0), (Texel{.face = 0, .column = 1, .row = 1}));
+    EXPECT_EQ(look(-1, 0, 0), (Texel{.face = 1, .column = 1, .row = 1}));
+    EXPECT_EQ(look(0, 5, 0), (Texel{.face = 2, .column = 1, .row = 1}));
+    EXPECT_EQ(look(0, -1, 0), (Texel{.face = 3, .column = 1, .row = 1}));
+    EXPECT_EQ(look(0, 0, 0.5f), (Texel{.face = 4, .column = 1, .row = 1}));
+    EXPECT_EQ(look(0, 0, -1), (Texel{.face = 5, .column = 1, .row = 1}));
     // x major, m = 1/2: a = (1 - 0.25) / 2, b = (1 + 0.5) / 2.
-    EXPECT_EQ(look(2, -1, 0.5f), std::tuple(0, 1, 2));
+    EXPECT_EQ(look(2, -1, 0.5f), (Texel{.face = 0, .column = 1, .row = 2}));
     // Negative x: a = (1 + 0.5) / 2, b = (1 - 0.5) / 2.
-    EXPECT_EQ(look(-2, 1, 1), std::tuple(1, 2, 0));
+    EXPECT_EQ(look(-2, 1, 1), (Texel{.face = 1, .column = 2, .row = 0}));
     // y major: a = (1 + 0.5) / 2; b = (1 + z / y) / 2 above, (1 - z / |y|) / 2 below.
-    EXPECT_EQ(look(0.5f, 1, 0), std::tuple(2, 2, 1));
-    EXPECT_EQ(look(0, 2, 1), std::tuple(2, 1, 2));
-    EXPECT_EQ(look(0, -2, 1), std::tuple(3, 1, 0));
+    EXPECT_EQ(look(0.5f, 1, 0), (Texel{.face = 2, .column = 2, .row = 1}));
+    EXPECT_EQ(look(0, 2, 1), (Texel{.face = 2, .column = 1, .row = 2}));
+    EXPECT_EQ(look(0, -2, 1), (Texel{.face = 3, .column = 1, .row = 0}));
     // z major: a = (1 - x / |z|) / 2 behind.
-    EXPECT_EQ(look(-1, 0, -2), std::tuple(5, 2, 1));
-    EXPECT_EQ(look(-1, 1, 2), std::tuple(4, 0, 0));
+    EXPECT_EQ(look(-1, 0, -2), (Texel{.face = 5, .column = 2, .row = 1}));
+    EXPECT_EQ(look(-1, 1, 2), (Texel{.face = 4, .column = 0, .row = 0}));
 
     // Ties go to the later axis: |y| = |x| picks y; |x| = |z| and |z| = |y| pick z.
     const struct {
@@ -69,7 +80,7 @@ TEST_F(CubeMap, AlongAndBetweenTheAxes) {
         int face;
     } ties[] = {{1, 1, 0, 2}, {-1, -1, 0.5f, 3}, {1, 0, 1, 4}, {0, 1, -1, 5}, {1, 1, 1, 4}};
     for (const auto& t : ties)
-        EXPECT_EQ(std::get<0>(look(t.x, t.y, t.z)), t.face) << t.x << "," << t.y << "," << t.z;
+        EXPECT_EQ(look(t.x, t.y, t.z).face, t.face) << t.x << "," << t.y << "," << t.z;
 }
 
 TEST(CubeMapInput, MissingFacesOrDirectionsGiveNothing) {
@@ -124,15 +135,17 @@ TEST(CubeMapFaces, SetFaceImageScalesIntoTheFace) {
     EXPECT_TRUE(cube.is_face_valid(KT_Cube_Map_Face::Negative_Z));
     EXPECT_FALSE(cube.is_valid());
     const std::uint8_t* p = pixel_at(cube.base_image(), 4 + 3, 8 + 2);
-    EXPECT_EQ(bgr(p), std::tuple(60, 2, 3));
+    EXPECT_EQ(texel_at(p), (Texel{.face = 60, .column = 3, .row = 2}));
 
-    // Twice as large: each face texel averages a 2 x 2 block.
+    // Twice as large: each face texel averages a 2 x 2 block, column
+    // (2 + 3) / 2 truncated through 255.99.
     ASSERT_TRUE(cube.set_face_image(KT_Cube_Map_Face::Positive_X, coordinate_image(8, 8)));
     p = pixel_at(cube.base_image(), 1, 2);
-    EXPECT_EQ(bgr(p), std::tuple(7, 4, 2)); // (2 + 3) / 2 truncated through 255.99
+    EXPECT_EQ(texel_at(p), (Texel{.face = 7, .column = 2, .row = 4}));
     // Half as large: texels repeat.
     ASSERT_TRUE(cube.set_face_image(KT_Cube_Map_Face::Positive_Y, coordinate_image(2, 2)));
-    EXPECT_EQ(bgr(pixel_at(cube.base_image(), 2, 4 + 3)), std::tuple(7, 1, 1));
+    EXPECT_EQ(texel_at(pixel_at(cube.base_image(), 2, 4 + 3)),
+              (Texel{.face = 7, .column = 1, .row = 1}));
 
     EXPECT_FALSE(cube.set_face_image(KT_Cube_Map_Face::Positive_X, KT_Shared_Image()));
     EXPECT_FALSE(cube.set_face_image(static_cast<KT_Cube_Map_Face>(6), source));

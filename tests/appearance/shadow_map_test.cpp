@@ -17,7 +17,8 @@ private:
 
 TEST(ShadowMap, SizesAndCopiesThatShareTheImageButNotTheCachedData) {
     KT_Shadow_Map negative(-4, 0);
-    EXPECT_EQ(negative.width() + negative.height(), 0);
+    EXPECT_EQ(negative.width(), 0) << "a negative width";
+    EXPECT_EQ(negative.height(), 0) << "a zero height";
 
     int destroyed = 0;
     KT_Shadow_Map map(64, 32);

@@ -3,7 +3,6 @@
 #include <limits>
 #include <random>
 #include <set>
-#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -42,15 +41,21 @@ TEST(Tiling, EachModeFoldsTheCoordinate) {
                 << row.t[i] << " mode " << int(row.mode);
 
     // A parameter tiles each coordinate by its own mode, then flips v.
-    auto tiled = [](const KT_Texture_Data& t, KT_Parameter p) {
+    auto expect_tiled = [](const char* what, const KT_Texture_Data& t, KT_Parameter p,
+                           KT_Parameter expected) {
+        SCOPED_TRACE(what);
         p = t.tile_parameter(p);
-        return std::tuple(p.u, p.v, p.w);
+        EXPECT_EQ(p.u, expected.u) << "u";
+        EXPECT_EQ(p.v, expected.v) << "v";
+        EXPECT_EQ(p.w, expected.w) << "w";
     };
     KT_Texture_Data texture;
-    EXPECT_EQ(tiled(texture, {0.25f, 0.25f, 1.5f}), std::tuple(0.25f, 0.75f, 0.5f));
-    EXPECT_EQ(tiled(texture, {0, 0, 0}), std::tuple(0.0f, 1.0f, 0.0f));
+    expect_tiled("default modes", texture, {0.25f, 0.25f, 1.5f},
+                 {.u = 0.25f, .v = 0.75f, .w = 0.5f});
+    expect_tiled("the origin", texture, {0, 0, 0}, {.u = 0.0f, .v = 1.0f, .w = 0.0f});
     texture.set_tiling(clamp, mirror, undefined_mode);
-    EXPECT_EQ(tiled(texture, {-3.0f, 1.25f, 9.0f}), std::tuple(0.0f, 0.25f, 9.0f));
+    expect_tiled("clamp, mirror and an undefined mode", texture, {-3.0f, 1.25f, 9.0f},
+                 {.u = 0.0f, .v = 0.25f, .w = 9.0f});
 }
 
 std::pair<int, int> sample(const KT_Texture& t, float u, float v) {
@@ -243,22 +248,22 @@ TEST(Procedural, WoodHasRingsAcrossU) {
 
 // A renderer learns from an empty image() that it evaluates the texture
 // itself.
-TEST(Procedural, MarbleHasNoImage) {
-    KT_Procedural_Marble_Texture marble;
-    EXPECT_TRUE(marble.image(0, 0).empty()) << "the default size";
-    EXPECT_TRUE(marble.image(6, 3).empty()) << "a requested size";
+TEST(Procedural, TexturesHaveNoImageAtAnySize) {
+    const struct {
+        const char* name;
+        KT_Texture texture;
+    } textures[] = {{"marble", KT_Procedural_Marble_Texture()},
+                    {"wood", KT_Procedural_Wood_Texture()},
+                    {"base", KT_Procedural_Texture()}};
+    for (const auto& t : textures) {
+        SCOPED_TRACE(t.name);
+        EXPECT_TRUE(t.texture.image(0, 0).empty()) << "the default size";
+        EXPECT_TRUE(t.texture.image(6, 3).empty()) << "a requested size";
+    }
 }
 
-TEST(Procedural, WoodHasNoImage) {
-    KT_Procedural_Wood_Texture wood;
-    EXPECT_TRUE(wood.image(0, 0).empty()) << "the default size";
-    EXPECT_TRUE(wood.image(16, 16).empty()) << "a requested size";
-}
-
-TEST(Procedural, TheBaseTextureIsTransparentAndHasNoImage) {
-    KT_Procedural_Texture base;
-    EXPECT_EQ(colour_at(base, 0.3f, 0.3f, 0.3f).alpha, 0.0f);
-    EXPECT_TRUE(base.image(0, 0).empty());
+TEST(Procedural, TheBaseTextureIsTransparent) {
+    EXPECT_EQ(colour_at(KT_Procedural_Texture(), 0.3f, 0.3f, 0.3f).alpha, 0.0f);
 }
 
 TEST(Procedural, NonFiniteInputGivesTransparentBlack) {

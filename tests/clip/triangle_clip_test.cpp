@@ -66,17 +66,6 @@ TEST(Preclip_Triangle, WindingIsKept) {
     EXPECT_LT(area2(b.count, b.points), 0.0);
 }
 
-TEST(Preclip_Triangle, TriangleBesideACornerLeavesNothing) {
-    // Below-left of the rectangle, reaching past both bounds but not into it.
-    const KT_Point beside[] = {{-50, 5, 0}, {5, -50, 0}, {-50, -50, 0}};
-    EXPECT_FALSE(preclip(beside).kept);
-}
-
-TEST(Preclip_Triangle, ZeroAreaLeavesNothing) {
-    const KT_Point flat[] = {{0, 50, 0}, {50, 50, 0}, {100, 50, 0}};
-    EXPECT_FALSE(preclip(flat).kept);
-}
-
 TEST(Preclip_Triangle, CornerDataComesFromTheTrianglesPlanes) {
     // Depth, w and red all equal x over the whole triangle.
     const KT_Point huge[] = {{-1000, -1000, -1000}, {3000, -1000, 3000}, {-1000, 3000, -1000}};
@@ -98,13 +87,22 @@ TEST(Preclip_Triangle, CornerDataComesFromTheTrianglesPlanes) {
     }
 }
 
-TEST(Preclip_Triangle, BrokenInputLeavesNothing) {
+TEST(Preclip_Triangle, MissedFlatAndBrokenTrianglesLeaveNothing) {
     const float nan_value = std::numeric_limits<float>::quiet_NaN();
     const float infinity = std::numeric_limits<float>::infinity();
-    const KT_Point with_nan[] = {{nan_value, 0, 0}, {100, 0, 0}, {50, 100, 0}};
-    const KT_Point with_infinity[] = {{0, 0, 0}, {infinity, 0, 0}, {50, 100, 0}};
-    EXPECT_FALSE(preclip(with_nan).kept);
-    EXPECT_FALSE(preclip(with_infinity).kept);
+    struct Case {
+        const char* name;
+        KT_Point triangle[3];
+    };
+    const Case cases[] = {
+        // Below-left of the rectangle, reaching past both bounds but not into it.
+        {"beside a corner", {{-50, 5, 0}, {5, -50, 0}, {-50, -50, 0}}},
+        {"zero area", {{0, 50, 0}, {50, 50, 0}, {100, 50, 0}}},
+        {"not a number", {{nan_value, 0, 0}, {100, 0, 0}, {50, 100, 0}}},
+        {"infinite", {{0, 0, 0}, {infinity, 0, 0}, {50, 100, 0}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_FALSE(preclip(c.triangle).kept) << c.name;
     int count = 5;
     KT_DCI_Point out[KD_Preclip_Capacity];
     EXPECT_FALSE(KD_Preclip_2D_Triangle(

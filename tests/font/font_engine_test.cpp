@@ -136,13 +136,6 @@ TEST(EngineRenderer, IsTakenReplacedAndReleased) {
     EXPECT_EQ(second->reference_count(), 1);
 }
 
-TEST(EngineOptions, EstablishReportsTheConfigurationResult) {
-    KT_Font_Engine engine(new Listing_Engine);
-    EXPECT_EQ(engine->establish(), 0);
-    EXPECT_EQ(engine->options.count(), 0);
-    EXPECT_EQ(engine->reserved_word, 1);
-}
-
 // 3D text lands where the rendition's transform puts its point, rounded to
 // the nearest device integer; behind the eye it is not drawn.
 class Placed_Text : public testing::Test {

@@ -104,29 +104,24 @@ TEST(Connectivity, PairsEndMeasuresUpToTwoConsecutiveNegativeEntries) {
     EXPECT_EQ(set.data()->connectivity, list);
 }
 
-TEST(NaturalConnectivity, SinglePointWithRunsOfOne) {
-    EXPECT_EQ(natural_list(1, 1), (std::vector<int>{0, -1, -1}));
-}
-
-TEST(NaturalConnectivity, PairsOfOneOrTwoPoints) {
-    EXPECT_EQ(natural_list(2, 2), (std::vector<int>{0, 1, -2, -1}));
-    EXPECT_EQ(natural_list(1, 2), (std::vector<int>{0, 0, -1, -1}));
-}
-
-TEST(NaturalConnectivity, NoRunLengthGivesOneRunThroughAllPoints) {
-    EXPECT_EQ(natural_list(4, 0), (std::vector<int>{0, 1, 2, -4}));
-}
-
-TEST(NaturalConnectivity, RunsJoinedPairwise) {
-    EXPECT_EQ(natural_list(5, 2), (std::vector<int>{0, 1, 2, 0, 3, 1, -5, -3}));
-}
-
-TEST(NaturalConnectivity, RunOneShorterThanTheSetHasNoPairs) {
-    EXPECT_EQ(natural_list(4, 3), (std::vector<int>{0, 1, 2, -4, -1}));
-}
-
-TEST(NaturalConnectivity, RunLongerThanTheSetLeavesItEmpty) {
-    EXPECT_TRUE(natural_list(3, 5).empty());
+TEST(NaturalConnectivity, ListsForEachRunLength) {
+    const struct {
+        const char* name;
+        int points, run_length;
+        std::vector<int> expected;
+    } cases[] = {
+        {"a single point in runs of one", 1, 1, {0, -1, -1}},
+        {"two points in pairs", 2, 2, {0, 1, -2, -1}},
+        {"one point in pairs", 1, 2, {0, 0, -1, -1}},
+        {"no run length: one run through all", 4, 0, {0, 1, 2, -4}},
+        {"pairs joined pairwise", 5, 2, {0, 1, 2, 0, 3, 1, -5, -3}},
+        {"a run one shorter than the set has no pairs", 4, 3, {0, 1, 2, -4, -1}},
+        {"a run longer than the set leaves it empty", 3, 5, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(natural_list(c.points, c.run_length), c.expected);
+    }
 }
 
 TEST(ColourValidation, RgbaBecomesTruncatedRgb32) {

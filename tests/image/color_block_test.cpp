@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <random>
-#include <string>
 
 #include "colors.h"
 #include "image/color_cube.h"
@@ -97,17 +96,26 @@ TEST(GrayRamp, MatchesByLuminanceAndSpansBlackToWhite) {
     KT_Gray_Ramp full(256, 1.0f, 0);
     EXPECT_EQ(full.closest_match(rgb(255, 255, 255)), 254);
     EXPECT_EQ(full.closest_match(rgb(0, 0, 0)), 0);
-    KT_Gray_Ramp two(2, 1.0f, 100);
-    std::string matches;
-    for (KT_RGB32 c : {rgb(127, 127, 127), rgb(128, 128, 128), rgb(255, 255, 0), rgb(0, 255, 255),
-                       rgb(255, 0, 255)})
-        matches += std::to_string(two.closest_match(c) - 100);
-    EXPECT_EQ(matches, "01110");
+    const int black = 100, white = 101;
+    KT_Gray_Ramp two(2, 1.0f, black);
+    const struct {
+        const char* name;
+        KT_RGB32 colour;
+        int expected;
+    } matches[] = {{"grey just below the middle", rgb(127, 127, 127), black},
+                   {"grey just above the middle", rgb(128, 128, 128), white},
+                   {"yellow", rgb(255, 255, 0), white},
+                   {"cyan", rgb(0, 255, 255), white},
+                   {"magenta", rgb(255, 0, 255), black}};
+    for (const auto& m : matches)
+        EXPECT_EQ(two.closest_match(m.colour), m.expected) << m.name;
 
     KT_Gray_Ramp ramp(5, 1.0f, 8);
-    EXPECT_EQ((std::array<int, 3>{ramp.color(8).g, ramp.color(10).g, ramp.color(12).r}),
-              (std::array<int, 3>{0, 127, 255}));
-    EXPECT_EQ(ramp.color(13).a + ramp.color(7).a, 0) << "outside the block";
+    EXPECT_EQ(ramp.color(8).g, 0) << "the first entry";
+    EXPECT_EQ(ramp.color(10).g, 127) << "the middle entry";
+    EXPECT_EQ(ramp.color(12).r, 255) << "the last entry";
+    EXPECT_EQ(ramp.color(7).a, 0) << "before the block";
+    EXPECT_EQ(ramp.color(13).a, 0) << "after the block";
     for (int i = 8; i < 13; ++i)
         EXPECT_EQ(ramp.closest_match(ramp.color(i)), i);
     KT_Gray_Ramp single(0, 1.0f, 4);

@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "capture_device.h"
 #include "renderer/renderer_data.h"
+#include "stage.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ TEST_F(Blending, HalfWhiteOverGrayLandsHalfwayOnAGrayDevice) {
     const std::uint8_t drawn = 200;
     draw_gray(stage, drawn);
     draw_rgb(stage, white, half);
-    EXPECT_NEAR(stage.device->at(x, y)[0], mix(255, drawn, half), 1.0);
+    EXPECT_NEAR(stage.at(x, y)[0], mix(255, drawn, half), 1.0);
 }
 
 TEST_F(Blending, ATransparentPixelLeavesTheMappedColourAsItWas) {
@@ -56,9 +56,9 @@ TEST_F(Blending, ATransparentPixelLeavesTheMappedColourAsItWas) {
     prepare(stage, true);
     const KT_RGB32 cube_red = {0, 0, 255, 255};
     draw_rgb(stage, cube_red, 255);
-    const int index_before = stage.device->at(x, y)[0];
+    const int index_before = stage.at(x, y)[0];
     draw_rgb(stage, white, transparent);
-    EXPECT_EQ(stage.device->at(x, y)[0], index_before);
+    EXPECT_EQ(stage.at(x, y)[0], index_before);
 }
 
 TEST_F(Blending, HalfBlackOverWhiteGivesHalfTheInksOnACMYKDevice) {
@@ -78,7 +78,7 @@ TEST_F(Blending, ADeviceThatCannotReadBackGetsThePixelOpaque) {
     prepare(stage, false);
     draw_gray(stage, 0);
     draw_rgb(stage, white, half);
-    EXPECT_EQ(stage.device->at(x, y)[0], 255);
+    EXPECT_EQ(stage.at(x, y)[0], 255);
 }
 
 TEST_F(Blending, WithBlendingOffAlphaIsIgnored) {
@@ -86,7 +86,7 @@ TEST_F(Blending, WithBlendingOffAlphaIsIgnored) {
     stage.device->enable_read_back();
     draw_gray(stage, 0);
     draw_rgb(stage, white, half);
-    EXPECT_EQ(stage.device->at(x, y)[0], 255);
+    EXPECT_EQ(stage.at(x, y)[0], 255);
 }
 
 } // namespace

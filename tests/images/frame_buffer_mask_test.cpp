@@ -130,10 +130,6 @@ TEST(FrameBufferMask, WithoutAMaskImageNothingHappens) {
     EXPECT_TRUE(mask.masked(1, 1));
 }
 
-} // namespace
-
-namespace {
-
 TEST(FrameBufferMask, ADoublePrecisionRegionIsCutToTheWindowToo) {
     Frame_Buffer_Mask mask = window_mask();
     const KT_Point_D corners[4] = {

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "capture_device.h"
 #include "image/image_data.h"
 #include "renderer/renderer_data.h"
+#include "stage.h"
 
 namespace {
 
@@ -95,42 +95,34 @@ KT_Shared_Image numbered_frame(int width, int height) {
     KT_Shared_Image image;
     const KT_Image_Format rgb = KT_Image_Format::RGB32;
     KD_Standard_Create_Frame_Buffer(nullptr, width, height, &rgb, &image);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const KT_RGB32 c = {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 0, 255};
-            std::memcpy(image->row(y) + 4 * x, &c, 4);
-        }
+    images_test::number_pixels(image);
     return image;
 }
 
-TEST(DisplayFrameBuffer, SourceOriginLandsOnTheTopLeftCorner) {
-    Stage stage;
-    const KT_Shared_Image frame = numbered_frame(8, 8);
+TEST(DisplayFrameBuffer, TheSourcePixelAtTheOffsetLandsOnTheTopLeftCorner) {
+    struct Case {
+        const char* name;
+        int source_x, source_y;
+    };
+    const Case cases[] = {{"no offset", 0, 0}, {"offset", 2, 1}};
     const KT_DCI_Point top_left = {10, 30, 0}, bottom_right = {13, 27, 0};
-    KD_Standard_Display_Frame_Buffer(stage.device, &top_left, &bottom_right, &frame, 0, 0);
-    ASSERT_TRUE(stage.device->has(10, 30));
-    EXPECT_EQ(stage.device->at(10, 30)[0], 0);
-    EXPECT_EQ(stage.device->at(10, 30)[1], 0);
-    for (const auto& [position, pixel] : stage.device->pixels) {
-        const auto [x, y] = position;
-        EXPECT_TRUE(x >= 10 && x <= 13 && y >= 27 && y <= 30)
-            << "drawn outside at " << x << "," << y;
+    const int shown_width = 4, shown_height = 4;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Stage stage;
+        const KT_Shared_Image frame = numbered_frame(8, 8);
+        KD_Standard_Display_Frame_Buffer(stage.device, &top_left, &bottom_right, &frame, c.source_x,
+                                         c.source_y);
+        for (int row = 0; row < shown_height; ++row)
+            for (int column = 0; column < shown_width; ++column) {
+                const int x = top_left.x + column, y = top_left.y - row;
+                ASSERT_TRUE(stage.has(x, y)) << "missing at " << x << "," << y;
+                EXPECT_EQ(stage.at(x, y)[0], c.source_x + column) << x << "," << y;
+                EXPECT_EQ(stage.at(x, y)[1], c.source_y + row) << x << "," << y;
+            }
+        EXPECT_EQ(stage.stored_count(), shown_width * shown_height)
+            << "nothing drawn outside the corners";
     }
-    EXPECT_EQ(stage.device->pixels.size(), 16u);
-}
-
-TEST(DisplayFrameBuffer, ASourceOffsetPicksThePixelForTheCorner) {
-    Stage stage;
-    const KT_Shared_Image frame = numbered_frame(8, 8);
-    const KT_DCI_Point top_left = {10, 30, 0}, bottom_right = {13, 27, 0};
-    const int source_x = 2, source_y = 1;
-    KD_Standard_Display_Frame_Buffer(stage.device, &top_left, &bottom_right, &frame, source_x,
-                                     source_y);
-    ASSERT_TRUE(stage.device->has(10, 30));
-    EXPECT_EQ(stage.device->at(10, 30)[0], source_x);
-    EXPECT_EQ(stage.device->at(10, 30)[1], source_y);
-    EXPECT_EQ(stage.device->at(13, 27)[0], source_x + 3);
-    EXPECT_EQ(stage.device->at(13, 27)[1], source_y + 3);
 }
 
 TEST(DisplayFrameBuffer, PixelsAreShownWithoutDepthTesting) {
@@ -139,8 +131,8 @@ TEST(DisplayFrameBuffer, PixelsAreShownWithoutDepthTesting) {
     const KT_Shared_Image frame = numbered_frame(2, 2);
     const KT_DCI_Point top_left = {0, 1, 0}, bottom_right = {1, 0, 0};
     KD_Standard_Display_Frame_Buffer(stage.device, &top_left, &bottom_right, &frame, 0, 0);
-    ASSERT_GT(stage.device->native_calls, 0);
-    EXPECT_FALSE(stage.device->last_depth_buffered);
+    ASSERT_GT(stage.native_calls(), 0);
+    EXPECT_FALSE(stage.device->rows.back().depth_buffered);
 }
 
 TEST(CreateFrameBuffer, MakesAnImageOfTheSizeAndFormatWithRowsAlignedTo8) {

@@ -4,13 +4,15 @@
 #include <cmath>
 #include <vector>
 
+#include "../support/slot_recorder.h"
 #include "draw2d/dash_walker.h"
 #include "foundation/line_patterns.h"
-#include "slot_recorder.h"
 
 namespace {
 
-using namespace lines_test;
+using slots::Call;
+using slots::calls;
+using slots::calls_to;
 
 struct Dash_Run {
     double from; // distance along the whole polyline
@@ -148,18 +150,18 @@ TEST(Dash_Walker, SegmentTooLongToResolveItsDashesFinishes) {
     EXPECT_EQ(reached, length) << "the last piece ends at the segment's end";
 }
 
-class Dashed_Lines : public Recording_Test {
+class Dashed_Lines : public slots::Recording_Test {
 protected:
-    Dashed_Lines() : Recording_Test(640, 480) {
-        recorder.intercept<KT_Slot_Draw_DC_Polyline, KT_Slot_Draw_DC_Colorized_Polyline,
-                           KT_Slot_Draw_DC_Dot, KT_Slot_Draw_2D_Polyline>();
+    Dashed_Lines() : slots::Recording_Test(640, 480) {
+        device->record<KT_Slot_Draw_DC_Polyline, KT_Slot_Draw_DC_Colorized_Polyline,
+                       KT_Slot_Draw_DC_Dot, KT_Slot_Draw_2D_Polyline>();
     }
 };
 
 TEST_F(Dashed_Lines, DrawnRunsOfABentPolylineMatchThePatternAcrossVertices) {
     rendition.modify_line().line_pattern = 3; // 16 drawn, 8 skipped at half scale
     const KT_Point path[4] = {{0, 0, 0}, {30, 0, 0}, {30, 50, 0}, {100, 50, 0}};
-    KD_Standard_Draw_DC_Polyline(&recorder, &rendition, 4, path);
+    KD_Standard_Draw_DC_Polyline(top(), &rendition, 4, path);
     // Distance along the path of each drawn piece's ends.
     auto along = [&](const KT_Point_D& p) {
         if (p.y == 0) return p.x;
@@ -167,7 +169,7 @@ TEST_F(Dashed_Lines, DrawnRunsOfABentPolylineMatchThePatternAcrossVertices) {
         return 80 + (p.x - 30);
     };
     double drawn = 0;
-    for (const Call& piece : recorder.of("Draw_DC_Polyline")) {
+    for (const Call& piece : calls_to(KT_Slot_Draw_DC_Polyline)) {
         const double from = along(piece.points[0]);
         const double to = along(piece.points[1]);
         const double phase = std::fmod(from, 12);
@@ -183,20 +185,20 @@ TEST_F(Dashed_Lines, OpaqueDashesFillTheGapsInTheContrastColour) {
     rendition.modify_misc().pattern_mode = KT_Pattern_Opaque;
     rendition.set_contrast_color({7, 7, 7, 255}, false);
     const KT_Point path[2] = {{0, 0, 0}, {24, 0, 0}};
-    KD_Standard_Draw_DC_Polyline(&recorder, &rendition, 2, path);
-    const std::vector<Call> gaps = recorder.of("Draw_DC_Colorized_Polyline");
+    KD_Standard_Draw_DC_Polyline(top(), &rendition, 2, path);
+    const std::vector<Call> gaps = calls_to(KT_Slot_Draw_DC_Colorized_Polyline);
     ASSERT_EQ(gaps.size(), 4u);
-    EXPECT_EQ(gaps[0].colour.b, 7);
-    EXPECT_TRUE(gaps[0].single);
+    EXPECT_EQ(gaps[0].colors.at(0).b, 7);
+    EXPECT_TRUE(gaps[0].single_color);
     EXPECT_EQ(gaps[0].points[0].x, 4);
 }
 
 TEST_F(Dashed_Lines, DashesOfAPixelAndAHalfOrLessAreDots) {
     rendition.modify_line().line_pattern = 5; // 1 drawn, 3 skipped
     const KT_Point path[2] = {{0, 0, 0}, {10, 0, 0}};
-    KD_Standard_Draw_DC_Polyline(&recorder, &rendition, 2, path);
-    EXPECT_TRUE(recorder.of("Draw_DC_Polyline").empty());
-    const std::vector<Call> dots = recorder.of("Draw_DC_Dot");
+    KD_Standard_Draw_DC_Polyline(top(), &rendition, 2, path);
+    EXPECT_TRUE(calls_to(KT_Slot_Draw_DC_Polyline).empty());
+    const std::vector<Call> dots = calls_to(KT_Slot_Draw_DC_Dot);
     ASSERT_EQ(dots.size(), 5u) << "a dot every 2 pixels at half scale";
     EXPECT_EQ(dots[1].points[0].x, 2);
 }
@@ -204,9 +206,9 @@ TEST_F(Dashed_Lines, DashesOfAPixelAndAHalfOrLessAreDots) {
 TEST_F(Dashed_Lines, ClippingFamiliesDrawTheirPiecesThroughTheClippingSlots) {
     rendition.modify_line().line_pattern = 2;
     const KT_Point path[2] = {{-100, 0, 0}, {100, 0, 0}};
-    KD_Standard_Draw_2D_Polyline(&recorder, &rendition, 2, path);
-    EXPECT_FALSE(recorder.of("Draw_2D_Polyline").empty());
-    EXPECT_TRUE(recorder.of("Draw_DC_Polyline").empty());
+    KD_Standard_Draw_2D_Polyline(top(), &rendition, 2, path);
+    EXPECT_FALSE(calls_to(KT_Slot_Draw_2D_Polyline).empty());
+    EXPECT_TRUE(calls_to(KT_Slot_Draw_DC_Polyline).empty());
 }
 
 TEST_F(Dashed_Lines, PatternOfNoLengthDrawsNothing) {
@@ -214,15 +216,15 @@ TEST_F(Dashed_Lines, PatternOfNoLengthDrawsNothing) {
     rendition.modify_line().line_pattern = KT_Line_Own_Dashes;
     rendition.modify_line().dash_pattern = KT_Dash_Pattern(2, zeros, 0);
     const KT_Point path[2] = {{0, 0, 0}, {100, 0, 0}};
-    KD_Standard_Draw_DC_Polyline(&recorder, &rendition, 2, path);
-    EXPECT_TRUE(recorder.calls.empty());
+    KD_Standard_Draw_DC_Polyline(top(), &rendition, 2, path);
+    EXPECT_TRUE(calls().empty());
 }
 
 class Wide_Dashes : public Dashed_Lines {
 protected:
     Wide_Dashes() {
-        recorder.intercept<KT_Slot_Draw_2D_Polygon, KT_Slot_Draw_2D_Dot,
-                           KT_Slot_Draw_2D_Colorized_Polyline>();
+        device->record<KT_Slot_Draw_2D_Polygon, KT_Slot_Draw_2D_Dot,
+                       KT_Slot_Draw_2D_Colorized_Polyline>();
         rendition.modify_line().line_weight = 5;
         rendition.modify_line().flags[KT_Line_No_Wide_Outline] = 1;
     }
@@ -231,12 +233,12 @@ protected:
 TEST_F(Wide_Dashes, EachDrawnDashIsAFilledPiece) {
     rendition.modify_line().line_pattern = 2; // 4 drawn, 2 skipped at half scale
     const KT_Point path[2] = {{10, 50, 0}, {34, 50, 0}};
-    KD_Standard_Draw_DC_Polyline(&recorder, &rendition, 2, path);
-    const std::vector<Call> pieces = recorder.of("Draw_2D_Polygon");
+    KD_Standard_Draw_DC_Polyline(top(), &rendition, 2, path);
+    const std::vector<Call> pieces = calls_to(KT_Slot_Draw_2D_Polygon);
     ASSERT_EQ(pieces.size(), 4u);
     EXPECT_FLOAT_EQ(pieces[1].points[1].x, 16) << "the second dash starts 6 along";
     EXPECT_FLOAT_EQ(pieces[1].points[4].x, 20);
-    EXPECT_FALSE(pieces[1].has_colour) << "drawn in the front colour";
+    EXPECT_TRUE(pieces[1].colors.empty()) << "drawn in the front colour";
 }
 
 TEST_F(Wide_Dashes, OpaqueGapsArePiecesInTheContrastColour) {
@@ -244,20 +246,20 @@ TEST_F(Wide_Dashes, OpaqueGapsArePiecesInTheContrastColour) {
     rendition.modify_misc().pattern_mode = KT_Pattern_Opaque;
     rendition.set_contrast_color({7, 7, 7, 255}, false);
     const KT_Point path[2] = {{10, 50, 0}, {34, 50, 0}};
-    KD_Standard_Draw_DC_Polyline(&recorder, &rendition, 2, path);
-    const std::vector<Call> pieces = recorder.of("Draw_2D_Polygon");
+    KD_Standard_Draw_DC_Polyline(top(), &rendition, 2, path);
+    const std::vector<Call> pieces = calls_to(KT_Slot_Draw_2D_Polygon);
     ASSERT_EQ(pieces.size(), 8u);
-    EXPECT_FALSE(pieces[0].has_colour);
-    EXPECT_TRUE(pieces[1].has_colour);
-    EXPECT_EQ(pieces[1].colour.b, 7);
+    EXPECT_TRUE(pieces[0].colors.empty());
+    ASSERT_EQ(pieces[1].colors.size(), 1u);
+    EXPECT_EQ(pieces[1].colors.at(0).b, 7);
 }
 
 TEST_F(Wide_Dashes, DashesOfAPixelAndAQuarterOrLessAreDots) {
     rendition.modify_line().line_pattern = 5; // 1 drawn, 3 skipped: 0.5 and 1.5 at half scale
     const KT_Point path[2] = {{10, 50, 0}, {20, 50, 0}};
-    KD_Standard_Draw_DC_Polyline(&recorder, &rendition, 2, path);
-    EXPECT_TRUE(recorder.of("Draw_2D_Polygon").empty());
-    EXPECT_EQ(recorder.of("Draw_2D_Dot").size(), 5u);
+    KD_Standard_Draw_DC_Polyline(top(), &rendition, 2, path);
+    EXPECT_TRUE(calls_to(KT_Slot_Draw_2D_Polygon).empty());
+    EXPECT_EQ(calls_to(KT_Slot_Draw_2D_Dot).size(), 5u);
 }
 
 } // namespace

@@ -6,12 +6,14 @@
 #include <random>
 #include <vector>
 
+#include "../support/slot_recorder.h"
 #include "draw2d/ellipse.h"
-#include "slot_recorder.h"
 
 namespace {
 
-using namespace lines_test;
+using slots::Call;
+using slots::calls;
+using slots::calls_to;
 
 constexpr double two_pi = 6.283185307179586;
 
@@ -77,10 +79,10 @@ TEST(Elliptical_Points, EveryPointAndEveryChordStaysWithinAPixelOfTheCurve) {
         const int count = std::max(2, 1 + static_cast<int>(4 * std::sqrt(larger)));
         std::vector<KT_DCI_Point> points(count);
         KD_Generate_Elliptical_Points(centre, radii, 0.0, two_pi, rotation, count, points.data());
-        const KT_Point_D c = as_double(centre);
+        const KT_Point_D c = slots::widen(centre);
         for (int i = 0; i + 1 < count; ++i) {
-            const KT_Point_D a = as_double(points[i]);
-            const KT_Point_D b = as_double(points[i + 1]);
+            const KT_Point_D a = slots::widen(points[i]);
+            const KT_Point_D b = slots::widen(points[i + 1]);
             const KT_Point_D middle = {(a.x + b.x) / 2, (a.y + b.y) / 2, 0};
             ASSERT_LE(distance_to_ellipse(a, c, radii.x, radii.y, rotation), 1.0) << "point " << i;
             ASSERT_LE(distance_to_ellipse(middle, c, radii.x, radii.y, rotation), 1.0)
@@ -104,15 +106,15 @@ TEST(Elliptical_Points, FullEllipseIsSymmetricAboutItsAxes) {
     }
 }
 
-class Figures : public Recording_Test {
+class Figures : public slots::Recording_Test {
 protected:
-    Figures() : Recording_Test(640, 480) {
-        recorder.intercept<KT_Slot_Draw_DC_Ellipse, KT_Slot_Draw_DC_Elliptical_Arc,
-                           KT_Slot_Draw_DC_Polygon, KT_Slot_Draw_DCI_Polygon,
-                           KT_Slot_Draw_2D_Polygon, KT_Slot_Draw_2DI_Polygon,
-                           KT_Slot_Draw_DC_Polyline, KT_Slot_Draw_DC_Colorized_Polyline,
-                           KT_Slot_Draw_2D_Polyline, KT_Slot_Draw_2D_Colorized_Polyline,
-                           KT_Slot_Draw_DC_Dot, KT_Slot_Draw_2D_Dot, KT_Slot_Draw_DCI_Dot>();
+    Figures() : slots::Recording_Test(640, 480) {
+        device->record<KT_Slot_Draw_DC_Ellipse, KT_Slot_Draw_DC_Elliptical_Arc,
+                       KT_Slot_Draw_DC_Polygon, KT_Slot_Draw_DCI_Polygon, KT_Slot_Draw_2D_Polygon,
+                       KT_Slot_Draw_2DI_Polygon, KT_Slot_Draw_DC_Polyline,
+                       KT_Slot_Draw_DC_Colorized_Polyline, KT_Slot_Draw_2D_Polyline,
+                       KT_Slot_Draw_2D_Colorized_Polyline, KT_Slot_Draw_DC_Dot, KT_Slot_Draw_2D_Dot,
+                       KT_Slot_Draw_DCI_Dot>();
     }
 
     const KT_RGB32 red = {0, 0, 255, 255};
@@ -121,26 +123,26 @@ protected:
 TEST_F(Figures, EllipseInsideTheClipGoesOnToTheDeviceFamily) {
     const KT_Point centre = {320, 240, 0};
     const KT_Point radii = {50, 20, 0};
-    KD_Action_Draw_2D_Ellipse(&recorder, &rendition, &centre, &radii, 0.0, two_pi, 0.0, &red);
-    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Ellipse"});
+    KD_Action_Draw_2D_Ellipse(top(), &rendition, &centre, &radii, 0.0, two_pi, 0.0, &red);
+    ASSERT_EQ(slots::names(), std::vector<std::string>{"Draw_DC_Ellipse"});
 }
 
 TEST_F(Figures, EllipseStraddlingTheClipIsFilledThroughTheClippingPolygonSlot) {
     const KT_Point centre = {10, 240, 0};
     const KT_Point radii = {50, 20, 0};
-    KD_Action_Draw_2D_Ellipse(&recorder, &rendition, &centre, &radii, 0.0, two_pi, 0.0, &red);
-    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_2D_Polygon"});
-    EXPECT_EQ(recorder.calls[0].colour.r, 255);
+    KD_Action_Draw_2D_Ellipse(top(), &rendition, &centre, &radii, 0.0, two_pi, 0.0, &red);
+    ASSERT_EQ(slots::names(), std::vector<std::string>{"Draw_2D_Polygon"});
+    EXPECT_EQ(calls()[0].colors.at(0).r, 255);
     const int expected_points = 1 + static_cast<int>(4 * std::sqrt(50.0));
-    EXPECT_EQ(recorder.calls[0].points.size(), static_cast<std::size_t>(expected_points));
+    EXPECT_EQ(calls()[0].points.size(), static_cast<std::size_t>(expected_points));
 }
 
 TEST_F(Figures, PartialEllipseIsAPieSector) {
     const KT_DCI_Point centre = {320, 240, 4};
     const KT_DCI_Point radii = {100, 100, 0};
-    KD_Action_Draw_DCI_Ellipse(&recorder, &rendition, &centre, &radii, 0.0, 1.0, 0.0, &red);
-    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DCI_Polygon"});
-    const std::vector<KT_Point_D>& p = recorder.calls[0].points;
+    KD_Action_Draw_DCI_Ellipse(top(), &rendition, &centre, &radii, 0.0, 1.0, 0.0, &red);
+    ASSERT_EQ(slots::names(), std::vector<std::string>{"Draw_DCI_Polygon"});
+    const std::vector<KT_Point_D>& p = calls()[0].points;
     EXPECT_EQ(p.back().x, 320) << "the centre closes the sector";
     EXPECT_EQ(p.back().y, 240);
     EXPECT_EQ(p.front().x, 420) << "the sector starts at angle 0";
@@ -149,21 +151,19 @@ TEST_F(Figures, PartialEllipseIsAPieSector) {
 TEST_F(Figures, ArcIsDrawnAsAPolylineInItsColour) {
     const KT_Point centre = {320, 240, 0};
     const KT_Point radii = {60, 60, 0};
-    KD_Standard_Draw_DC_Elliptical_Arc(&recorder, &rendition, &centre, &radii, 0.0, 3.0, 0.0, &red);
-    KD_Standard_Draw_DC_Elliptical_Arc(&recorder, &rendition, &centre, &radii, 0.0, 3.0, 0.0,
-                                       nullptr);
-    ASSERT_EQ(recorder.slots(),
+    KD_Standard_Draw_DC_Elliptical_Arc(top(), &rendition, &centre, &radii, 0.0, 3.0, 0.0, &red);
+    KD_Standard_Draw_DC_Elliptical_Arc(top(), &rendition, &centre, &radii, 0.0, 3.0, 0.0, nullptr);
+    ASSERT_EQ(slots::names(),
               (std::vector<std::string>{"Draw_DC_Colorized_Polyline", "Draw_DC_Polyline"}));
-    EXPECT_TRUE(recorder.calls[0].single);
+    EXPECT_TRUE(calls()[0].single_color);
 }
 
 TEST_F(Figures, SweepWithinAHundredthOfATurnIsTheFullFigure) {
     const KT_Point centre = {320, 240, 0};
     const KT_Point radii = {60, 60, 0};
-    KD_Standard_Draw_DC_Elliptical_Arc(&recorder, &rendition, &centre, &radii, 0.0, 6.28, 0.0,
-                                       nullptr);
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    const std::vector<KT_Point_D>& p = recorder.calls[0].points;
+    KD_Standard_Draw_DC_Elliptical_Arc(top(), &rendition, &centre, &radii, 0.0, 6.28, 0.0, nullptr);
+    ASSERT_EQ(calls().size(), 1u);
+    const std::vector<KT_Point_D>& p = calls()[0].points;
     EXPECT_EQ(p.front().x, p.back().x);
     EXPECT_EQ(p.front().y, p.back().y);
 }
@@ -171,10 +171,9 @@ TEST_F(Figures, SweepWithinAHundredthOfATurnIsTheFullFigure) {
 TEST_F(Figures, ReversedAnglesSweepThroughZero) {
     const KT_Point centre = {320, 240, 0};
     const KT_Point radii = {60, 60, 0};
-    KD_Standard_Draw_DC_Elliptical_Arc(&recorder, &rendition, &centre, &radii, 6.0, 0.5, 0.0,
-                                       nullptr);
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    const std::vector<KT_Point_D>& p = recorder.calls[0].points;
+    KD_Standard_Draw_DC_Elliptical_Arc(top(), &rendition, &centre, &radii, 6.0, 0.5, 0.0, nullptr);
+    ASSERT_EQ(calls().size(), 1u);
+    const std::vector<KT_Point_D>& p = calls()[0].points;
     EXPECT_GT(p.front().x, 320) << "starts at 6 radians, just below the x axis";
     EXPECT_LT(p.front().y, 240);
     EXPECT_GT(p.back().y, 240) << "ends at half a radian, above it";
@@ -183,9 +182,9 @@ TEST_F(Figures, ReversedAnglesSweepThroughZero) {
 TEST_F(Figures, RadiiBelowOnePixelDrawADotAtTheCentre) {
     const KT_Point centre = {20.4f, 30.6f, 0};
     const KT_Point radii = {0, 0, 0};
-    KD_Standard_Draw_DC_Ellipse(&recorder, &rendition, &centre, &radii, 0.0, two_pi, 0.0, &red);
-    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Dot"});
-    EXPECT_FLOAT_EQ(recorder.calls[0].points[0].x, 20.4f);
+    KD_Standard_Draw_DC_Ellipse(top(), &rendition, &centre, &radii, 0.0, two_pi, 0.0, &red);
+    ASSERT_EQ(slots::names(), std::vector<std::string>{"Draw_DC_Dot"});
+    EXPECT_FLOAT_EQ(calls()[0].points[0].x, 20.4f);
 }
 
 TEST_F(Figures, DegenerateFiguresDrawNothing) {
@@ -193,23 +192,22 @@ TEST_F(Figures, DegenerateFiguresDrawNothing) {
     const KT_Point radii = {60, 60, 0};
     const KT_Point negative = {-5, 60, 0};
     const KT_Point not_a_number = {NAN, 60, 0};
-    KD_Standard_Draw_DC_Ellipse(&recorder, &rendition, &centre, &negative, 0.0, 1.0, 0.0, &red);
-    KD_Standard_Draw_DC_Ellipse(&recorder, &rendition, &centre, &not_a_number, 0.0, 1.0, 0.0, &red);
-    KD_Standard_Draw_DC_Ellipse(&recorder, &rendition, &centre, &radii, NAN, 1.0, 0.0, &red);
-    KD_Standard_Draw_DC_Ellipse(&recorder, &rendition, &centre, &radii, 0.0, INFINITY, 0.0, &red);
-    KD_Standard_Draw_DC_Elliptical_Arc(&recorder, &rendition, &centre, &radii, 1.0, 1.0, 0.0, &red);
-    KD_Standard_Draw_DC_Ellipse(&recorder, &rendition, nullptr, &radii, 0.0, 1.0, 0.0, &red);
-    KD_Action_Draw_2D_Ellipse(&recorder, &rendition, &centre, nullptr, 0.0, 1.0, 0.0, &red);
-    EXPECT_TRUE(recorder.calls.empty());
+    KD_Standard_Draw_DC_Ellipse(top(), &rendition, &centre, &negative, 0.0, 1.0, 0.0, &red);
+    KD_Standard_Draw_DC_Ellipse(top(), &rendition, &centre, &not_a_number, 0.0, 1.0, 0.0, &red);
+    KD_Standard_Draw_DC_Ellipse(top(), &rendition, &centre, &radii, NAN, 1.0, 0.0, &red);
+    KD_Standard_Draw_DC_Ellipse(top(), &rendition, &centre, &radii, 0.0, INFINITY, 0.0, &red);
+    KD_Standard_Draw_DC_Elliptical_Arc(top(), &rendition, &centre, &radii, 1.0, 1.0, 0.0, &red);
+    KD_Standard_Draw_DC_Ellipse(top(), &rendition, nullptr, &radii, 0.0, 1.0, 0.0, &red);
+    KD_Action_Draw_2D_Ellipse(top(), &rendition, &centre, nullptr, 0.0, 1.0, 0.0, &red);
+    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(Figures, HugeRadiusIsDrawnWithABoundedNumberOfPoints) {
     const KT_Point centre = {320, 240, 0};
     const KT_Point radii = {1e30f, 1e30f, 0};
-    KD_Action_Draw_2D_Elliptical_Arc(&recorder, &rendition, &centre, &radii, 0.0, two_pi, 0.0,
-                                     nullptr);
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    EXPECT_LE(recorder.calls[0].points.size(), 131073u);
+    KD_Action_Draw_2D_Elliptical_Arc(top(), &rendition, &centre, &radii, 0.0, two_pi, 0.0, nullptr);
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_LE(calls()[0].points.size(), 131073u);
 }
 
 } // namespace

@@ -6,13 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "../support/slot_recorder.h"
 #include "draw2d/marker_glyph.h"
 #include "font/shape_engine.h"
-#include "slot_recorder.h"
 
 namespace {
 
-using namespace lines_test;
+using slots::Call;
+using slots::calls;
+using slots::calls_to;
 
 // One piece of a glyph, in glyph units (+-64 spans the marker).
 struct Piece {
@@ -105,15 +107,15 @@ const char* slot_of(Piece::Kind kind) {
     return "";
 }
 
-class Markers : public Recording_Test {
+class Markers : public slots::Recording_Test {
 protected:
-    Markers() : Recording_Test(640, 480) {
-        recorder.intercept<KT_Slot_Draw_DC_Polyline, KT_Slot_Draw_DC_Colorized_Polyline,
-                           KT_Slot_Draw_DC_Dot, KT_Slot_Draw_DC_Polygon, KT_Slot_Draw_DC_Ellipse,
-                           KT_Slot_Draw_DC_Elliptical_Arc, KT_Slot_Draw_2D_Polyline,
-                           KT_Slot_Draw_2D_Dot, KT_Slot_Draw_2D_Polygon, KT_Slot_Draw_2D_Ellipse,
-                           KT_Slot_Draw_2D_Elliptical_Arc, KT_Slot_Draw_DC_Polymarker,
-                           KT_Slot_Draw_DC_Colorized_Polymarker, KT_Slot_Draw_2DI_Polymarker>();
+    Markers() : slots::Recording_Test(640, 480) {
+        device->record<KT_Slot_Draw_DC_Polyline, KT_Slot_Draw_DC_Colorized_Polyline,
+                       KT_Slot_Draw_DC_Dot, KT_Slot_Draw_DC_Polygon, KT_Slot_Draw_DC_Ellipse,
+                       KT_Slot_Draw_DC_Elliptical_Arc, KT_Slot_Draw_2D_Polyline,
+                       KT_Slot_Draw_2D_Dot, KT_Slot_Draw_2D_Polygon, KT_Slot_Draw_2D_Ellipse,
+                       KT_Slot_Draw_2D_Elliptical_Arc, KT_Slot_Draw_DC_Polymarker,
+                       KT_Slot_Draw_DC_Colorized_Polymarker, KT_Slot_Draw_2DI_Polymarker>();
     }
 
     void use(int symbol, int size) {
@@ -136,7 +138,7 @@ void expect_near(const KT_Point_D& drawn, const KT_Point_D& expected, const std:
 
 void expect_piece(const Call& call, const Piece& piece, const Glyph& glyph, int size,
                   KT_Point_D position) {
-    EXPECT_EQ(call.slot, slot_of(piece.kind));
+    EXPECT_EQ(call.name(), slot_of(piece.kind));
     if (piece.kind == Piece::Circle || piece.kind == Piece::Disc) {
         const KT_Point_D low = landing(piece.points[0], glyph.origin, size, position);
         const KT_Point_D high = landing(piece.points[1], glyph.origin, size, position);
@@ -160,12 +162,12 @@ TEST_F(Markers, EverySymbolDrawsItsGlyphAtEachSize) {
         for (const int size : {1, 5, 50}) {
             SCOPED_TRACE("symbol " + std::to_string(glyph.symbol) + " size " +
                          std::to_string(size));
-            recorder.calls.clear();
+            calls().clear();
             use(glyph.symbol, size);
-            KD_Standard_Draw_DC_Polymarker(&recorder, &rendition, 1, &position);
-            ASSERT_EQ(recorder.calls.size(), glyph.pieces.size());
+            KD_Standard_Draw_DC_Polymarker(top(), &rendition, 1, &position);
+            ASSERT_EQ(calls().size(), glyph.pieces.size());
             for (std::size_t i = 0; i < glyph.pieces.size(); ++i)
-                expect_piece(recorder.calls[i], glyph.pieces[i], glyph, size, as_double(position));
+                expect_piece(calls()[i], glyph.pieces[i], glyph, size, slots::widen(position));
         }
     }
 }
@@ -173,11 +175,11 @@ TEST_F(Markers, EverySymbolDrawsItsGlyphAtEachSize) {
 TEST_F(Markers, FilledCircleOfSizeTenIsADiscOfRadiusTen) {
     use(9, 10);
     const KT_DCI_Point at = {100, 100, 0};
-    KD_Standard_Draw_DCI_Polymarker(&recorder, &rendition, 1, &at);
-    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Ellipse"});
-    EXPECT_EQ(recorder.calls[0].points[0].x, 100);
-    EXPECT_EQ(recorder.calls[0].radii.x, 10);
-    EXPECT_EQ(recorder.calls[0].radii.y, 10);
+    KD_Standard_Draw_DCI_Polymarker(top(), &rendition, 1, &at);
+    ASSERT_EQ(slots::names(), std::vector<std::string>{"Draw_DC_Ellipse"});
+    EXPECT_EQ(calls()[0].points[0].x, 100);
+    EXPECT_EQ(calls()[0].radii.x, 10);
+    EXPECT_EQ(calls()[0].radii.y, 10);
 }
 
 TEST_F(Markers, EachColorizedMarkerTakesItsOwnColour) {
@@ -185,11 +187,11 @@ TEST_F(Markers, EachColorizedMarkerTakesItsOwnColour) {
     const KT_Point at = {100, 100, 0};
     const KT_RGB32 colours[2] = {{10, 0, 0, 255}, {20, 0, 0, 255}};
     const KT_Point two[2] = {at, {200, 100, 0}};
-    KD_Standard_Draw_DC_Colorized_Polymarker(&recorder, &rendition, 2, two, colours, false);
-    const std::vector<Call> lines = recorder.of("Draw_DC_Colorized_Polyline");
+    KD_Standard_Draw_DC_Colorized_Polymarker(top(), &rendition, 2, two, colours, false);
+    const std::vector<Call> lines = calls_to(KT_Slot_Draw_DC_Colorized_Polyline);
     ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[0].colour.b, 10);
-    EXPECT_EQ(lines[7].colour.b, 20) << "the second marker takes the second colour";
+    EXPECT_EQ(lines[0].colors.at(0).b, 10);
+    EXPECT_EQ(lines[7].colors.at(0).b, 20) << "the second marker takes the second colour";
 }
 
 TEST_F(Markers, ClippingFamiliesRouteByTheMarkerBox) {
@@ -197,24 +199,24 @@ TEST_F(Markers, ClippingFamiliesRouteByTheMarkerBox) {
     const KT_Point inside = {100, 100, 0};
     const KT_Point straddling = {5, 100, 0};
     const KT_Point outside = {-11, 100, 0};
-    KD_Standard_Draw_2D_Polymarker(&recorder, &rendition, 1, &inside);
-    EXPECT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Polymarker"});
-    recorder.calls.clear();
-    KD_Standard_Draw_2D_Polymarker(&recorder, &rendition, 1, &straddling);
-    EXPECT_EQ(recorder.slots(), std::vector<std::string>{"Draw_2D_Elliptical_Arc"});
-    recorder.calls.clear();
-    KD_Standard_Draw_2D_Polymarker(&recorder, &rendition, 1, &outside);
-    EXPECT_TRUE(recorder.calls.empty());
+    KD_Standard_Draw_2D_Polymarker(top(), &rendition, 1, &inside);
+    EXPECT_EQ(slots::names(), std::vector<std::string>{"Draw_DC_Polymarker"});
+    calls().clear();
+    KD_Standard_Draw_2D_Polymarker(top(), &rendition, 1, &straddling);
+    EXPECT_EQ(slots::names(), std::vector<std::string>{"Draw_2D_Elliptical_Arc"});
+    calls().clear();
+    KD_Standard_Draw_2D_Polymarker(top(), &rendition, 1, &outside);
+    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(Markers, IntegerMarkersInsideGoOneByOneToTheDeviceFamily) {
-    recorder.intercept<KT_Slot_Draw_DCI_Polymarker>();
+    device->record<KT_Slot_Draw_DCI_Polymarker>();
     use(1, 10);
     const KT_DCI_Point at[3] = {{100, 100, 0}, {-50, 100, 0}, {200, 100, 0}};
-    KD_Standard_Draw_2DI_Polymarker(&recorder, &rendition, 3, at);
-    ASSERT_EQ(recorder.slots(),
+    KD_Standard_Draw_2DI_Polymarker(top(), &rendition, 3, at);
+    ASSERT_EQ(slots::names(),
               (std::vector<std::string>{"Draw_DCI_Polymarker", "Draw_DCI_Polymarker"}));
-    EXPECT_EQ(recorder.calls[1].points[0].x, 200);
+    EXPECT_EQ(calls()[1].points[0].x, 200);
 }
 
 TEST_F(Markers, ShapeSymbolHandsAllMarkersToTheShapeEngine) {
@@ -222,42 +224,42 @@ TEST_F(Markers, ShapeSymbolHandsAllMarkersToTheShapeEngine) {
     use(40, 10);
     rendition.modify_marker().marker_shape = engine->marker_shape(2);
     const KT_Point at[2] = {{100, 100, 0}, {200, 100, 0}};
-    KD_Standard_Draw_DC_Polymarker(&recorder, &rendition, 2, at);
-    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_2DI_Polymarker"});
-    EXPECT_EQ(recorder.calls[0].points.size(), 2u);
-    EXPECT_EQ(recorder.calls[0].marker_symbol, 4);
+    KD_Standard_Draw_DC_Polymarker(top(), &rendition, 2, at);
+    ASSERT_EQ(slots::names(), std::vector<std::string>{"Draw_2DI_Polymarker"});
+    EXPECT_EQ(calls()[0].points.size(), 2u);
+    EXPECT_EQ(calls()[0].marker_symbol, 4);
 }
 
 TEST_F(Markers, SymbolsWithoutAGlyphAndEmptySizesDrawNothing) {
     const KT_Point at = {100, 100, 0};
     for (const int symbol : {-1, 38, 39, 41, 1000}) {
         use(symbol, 10);
-        KD_Standard_Draw_DC_Polymarker(&recorder, &rendition, 1, &at);
+        KD_Standard_Draw_DC_Polymarker(top(), &rendition, 1, &at);
     }
     use(4, 0);
-    KD_Standard_Draw_DC_Polymarker(&recorder, &rendition, 1, &at);
+    KD_Standard_Draw_DC_Polymarker(top(), &rendition, 1, &at);
     use(4, -3);
-    KD_Standard_Draw_DC_Polymarker(&recorder, &rendition, 1, &at);
-    EXPECT_TRUE(recorder.calls.empty());
+    KD_Standard_Draw_DC_Polymarker(top(), &rendition, 1, &at);
+    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(Markers, BadPointsAndCountsDrawNothing) {
     use(1, 10);
     const KT_Point bad[2] = {{NAN, 100, 0}, {100, INFINITY, 0}};
-    KD_Standard_Draw_DC_Polymarker(&recorder, &rendition, 2, bad);
-    KD_Standard_Draw_2D_Polymarker(&recorder, &rendition, 2, bad);
-    KD_Standard_Draw_2D_Polymarker(&recorder, &rendition, 0, bad);
-    KD_Standard_Draw_2D_Polymarker(&recorder, &rendition, -1, bad);
-    KD_Standard_Draw_DC_Polymarker(&recorder, &rendition, 1, nullptr);
-    EXPECT_TRUE(recorder.calls.empty());
+    KD_Standard_Draw_DC_Polymarker(top(), &rendition, 2, bad);
+    KD_Standard_Draw_2D_Polymarker(top(), &rendition, 2, bad);
+    KD_Standard_Draw_2D_Polymarker(top(), &rendition, 0, bad);
+    KD_Standard_Draw_2D_Polymarker(top(), &rendition, -1, bad);
+    KD_Standard_Draw_DC_Polymarker(top(), &rendition, 1, nullptr);
+    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(Markers, HugeSizeIsClampedToFiniteGeometry) {
     use(1, 2000000000);
     const KT_Point at = {100, 100, 0};
-    KD_Standard_Draw_2D_Polymarker(&recorder, &rendition, 1, &at);
-    ASSERT_EQ(recorder.calls.size(), 2u);
-    for (const Call& c : recorder.calls)
+    KD_Standard_Draw_2D_Polymarker(top(), &rendition, 1, &at);
+    ASSERT_EQ(calls().size(), 2u);
+    for (const Call& c : calls())
         for (const KT_Point_D& p : c.points) {
             EXPECT_TRUE(std::isfinite(p.x));
             EXPECT_LE(std::fabs(p.x), 1 << 21);
@@ -279,8 +281,8 @@ protected:
 
 TEST_F(Glyph_Programs, ArcThroughThreePointsFollowsItsCircleEveryFiveDegrees) {
     draw({1, 0, 0, 64, 64, -5, 64, 0, 0, 64, -64, 0, 0});
-    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Polyline"});
-    const std::vector<KT_Point_D>& p = recorder.calls[0].points;
+    ASSERT_EQ(slots::names(), std::vector<std::string>{"Draw_DC_Polyline"});
+    const std::vector<KT_Point_D>& p = calls()[0].points;
     ASSERT_EQ(p.size(), 38u) << "37 points from 0 to 180 degrees and the end";
     for (const KT_Point_D& q : p)
         EXPECT_NEAR(std::hypot(q.x - 100, q.y - 100), 64, 1e-3);
@@ -291,46 +293,52 @@ TEST_F(Glyph_Programs, ArcThroughThreePointsFollowsItsCircleEveryFiveDegrees) {
 
 TEST_F(Glyph_Programs, CollinearArcIsItsThreePoints) {
     draw({1, 0, 0, 64, 64, -5, 0, 0, 10, 0, 20, 0, 0});
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    EXPECT_EQ(recorder.calls[0].points.size(), 3u);
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].points.size(), 3u);
 }
 
 TEST_F(Glyph_Programs, ContrastOperationSwitchesColourUntilTheMarkerColourReturns) {
     const KT_RGB32 red = {0, 0, 255, 255};
     rendition.set_contrast_color({255, 0, 0, 255}, false);
     draw({1, 0, 0, 64, 64, 2, -64, 0, 64, 0, -6, 2, 0, -64, 0, 64, -7, 1, 0, 0, 0}, &red);
-    ASSERT_EQ(recorder.calls.size(), 3u);
-    EXPECT_EQ(recorder.calls[0].colour.r, 255);
-    EXPECT_EQ(recorder.calls[1].colour.b, 255) << "the contrast colour";
-    EXPECT_EQ(recorder.calls[2].slot, "Draw_DC_Dot");
-    EXPECT_EQ(recorder.calls[2].colour.r, 255);
+    ASSERT_EQ(calls().size(), 3u);
+    EXPECT_EQ(calls()[0].colors.at(0).r, 255);
+    EXPECT_EQ(calls()[1].colors.at(0).b, 255) << "the contrast colour";
+    EXPECT_EQ(calls()[2].slot, KT_Slot_Draw_DC_Dot);
+    EXPECT_EQ(calls()[2].colors.at(0).r, 255);
 }
 
-TEST_F(Glyph_Programs, CollectionsOfMoreThanTwoPointsAreFilled) {
-    draw({1, 0, 0, 64, 64, -1, 3, 0, 0, 10, 0, 0, 10, -2, 2, 0, 0, 5, 5, -3, 0});
-    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Polygon"});
-    EXPECT_EQ(recorder.calls[0].points.size(), 3u);
-}
-
-TEST_F(Glyph_Programs, EndFillsWhatIsStillCollectedWithoutItsClosingPoint) {
-    draw({1, 0, 0, 64, 64, -1, 4, 0, 0, 10, 0, 0, 10, 0, 0, 0});
-    ASSERT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Polygon"});
-    EXPECT_EQ(recorder.calls[0].points.size(), 3u);
+TEST_F(Glyph_Programs, CollectedPointsAreFilledWithoutTheirClosingPoint) {
+    struct Case {
+        const char* name;
+        std::vector<std::int8_t> program;
+    };
+    const Case cases[] = {
+        {"fill operation", {1, 0, 0, 64, 64, -1, 3, 0, 0, 10, 0, 0, 10, -2, 2, 0, 0, 5, 5, -3, 0}},
+        {"end of program", {1, 0, 0, 64, 64, -1, 4, 0, 0, 10, 0, 0, 10, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        calls().clear();
+        draw(c.program);
+        ASSERT_EQ(slots::names(), std::vector<std::string>{"Draw_DC_Polygon"});
+        EXPECT_EQ(calls()[0].points.size(), 3u);
+    }
 }
 
 TEST_F(Glyph_Programs, EllipseWithAFlatBoxIsSkipped) {
     draw({1, 0, 0, 64, 64, -4, 5, -10, 5, 10, -4, -10, 3, 10, 3, 0});
-    EXPECT_TRUE(recorder.calls.empty());
+    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(Glyph_Programs, MalformedProgramsStopWhereTheyStopMakingSense) {
     draw({2, 0, 0, 64, 64, 1, 0, 0, 0});
-    EXPECT_TRUE(recorder.calls.empty()) << "unknown format";
+    EXPECT_TRUE(calls().empty()) << "unknown format";
     draw({1, 0, 0, 64, 64, 1, 0, 0, -9, 1, 5, 5, 0});
-    EXPECT_EQ(recorder.slots(), std::vector<std::string>{"Draw_DC_Dot"}) << "unknown operation";
-    recorder.calls.clear();
+    EXPECT_EQ(slots::names(), std::vector<std::string>{"Draw_DC_Dot"}) << "unknown operation";
+    calls().clear();
     KD_Draw_Marker_Glyph(&rendition, at, nullptr, nullptr, false);
-    EXPECT_TRUE(recorder.calls.empty());
+    EXPECT_TRUE(calls().empty());
 }
 
 } // namespace

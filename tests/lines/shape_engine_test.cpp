@@ -2,18 +2,19 @@
 
 #include <cmath>
 
+#include "../support/slot_recorder.h"
 #include "font/shape_engine.h"
-#include "slot_recorder.h"
 
 namespace {
 
-using namespace lines_test;
+using slots::Call;
+using slots::calls;
+using slots::calls_to;
 
-class Shape_Engine : public Recording_Test {
+class Shape_Engine : public slots::Recording_Test {
 protected:
-    Shape_Engine() : Recording_Test(200, 200) {
-        recorder
-            .intercept<KT_Slot_Draw_2DI_Polytriangle, KT_Slot_Draw_2DI_Colorized_Polytriangle,
+    Shape_Engine() : slots::Recording_Test(200, 200) {
+        device->record<KT_Slot_Draw_2DI_Polytriangle, KT_Slot_Draw_2DI_Colorized_Polytriangle,
                        KT_Slot_Draw_2DI_Gouraud_Polytriangle, KT_Slot_Draw_2DI_Phong_Polytriangle,
                        KT_Slot_Draw_2DI_Textured_Polytriangle, KT_Slot_Draw_2DI_Polyline,
                        KT_Slot_Draw_2DI_Colorized_Polyline, KT_Slot_Draw_2DI_Gouraud_Polyline,
@@ -43,16 +44,16 @@ TEST_F(Shape_Engine, ShapesItHandsOutNameItAndTheirIndex) {
 
 TEST_F(Shape_Engine, PolygonOfTwoPointsDrawsNothing) {
     const KT_DCI_Point two[2] = {{0, 0, 0}, {10, 10, 0}};
-    engine->draw_2d_polygon(&recorder, &rendition, 2, two, nullptr);
-    EXPECT_TRUE(recorder.calls.empty());
+    engine->draw_2d_polygon(top(), &rendition, 2, two, nullptr);
+    EXPECT_TRUE(calls().empty());
 }
 
 TEST_F(Shape_Engine, PolygonOfThreePointsIsOneTriangleAsGiven) {
     const KT_DCI_Point triangle[3] = {{0, 0, 5}, {10, 0, 5}, {0, 10, 5}};
-    engine->draw_2d_polygon(&recorder, &rendition, 3, triangle, nullptr);
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    const Call& drawn = recorder.calls[0];
-    EXPECT_EQ(drawn.slot, "Draw_2DI_Polytriangle");
+    engine->draw_2d_polygon(top(), &rendition, 3, triangle, nullptr);
+    ASSERT_EQ(calls().size(), 1u);
+    const Call& drawn = calls()[0];
+    EXPECT_EQ(drawn.slot, KT_Slot_Draw_2DI_Polytriangle);
     ASSERT_EQ(drawn.points.size(), 3u);
     EXPECT_EQ(drawn.points[1].x, 10);
     EXPECT_EQ(drawn.points[2].y, 10);
@@ -68,11 +69,11 @@ TEST_F(Shape_Engine, ConcavePolygonIsThreeTrianglesCoveringIt) {
         const KT_DCI_Point& b = arrow[(i + 1) % 5];
         shoelace += double(a.x) * b.y - double(b.x) * a.y;
     }
-    engine->draw_2d_polygon(&recorder, &rendition, 5, arrow, nullptr);
-    ASSERT_EQ(recorder.calls.size(), 3u);
+    engine->draw_2d_polygon(top(), &rendition, 5, arrow, nullptr);
+    ASSERT_EQ(calls().size(), 3u);
     double covered = 0;
-    for (const Call& triangle : recorder.calls) {
-        EXPECT_EQ(triangle.slot, "Draw_2DI_Polytriangle");
+    for (const Call& triangle : calls()) {
+        EXPECT_EQ(triangle.slot, KT_Slot_Draw_2DI_Polytriangle);
         ASSERT_EQ(triangle.points.size(), 3u);
         covered += triangle_area(triangle.points);
     }
@@ -83,13 +84,13 @@ TEST_F(Shape_Engine, ShapedPolylineIsDrawnPlainlyAndTheCallerKeepsItsPattern) {
     rendition.modify_line().line_pattern = KT_Line_By_Shape;
     rendition.modify_line().line_shape = engine->line_shape(3);
     const KT_Point line[2] = {{1.4f, 2.6f, 0}, {50, 60, 0}};
-    engine->draw_2d_polyline(&recorder, &rendition, 2, line, nullptr,
+    engine->draw_2d_polyline(top(), &rendition, 2, line, nullptr,
                              KT_Shape_Color(KT_Shape_Color_Uniform), nullptr, 1, nullptr, nullptr);
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    EXPECT_EQ(recorder.calls[0].slot, "Draw_2DI_Polyline");
-    EXPECT_EQ(recorder.calls[0].line_pattern, KT_Line_Solid);
-    EXPECT_EQ(recorder.calls[0].points[0].x, 1) << "float points are rounded to device points";
-    EXPECT_EQ(recorder.calls[0].points[0].y, 3);
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].slot, KT_Slot_Draw_2DI_Polyline);
+    EXPECT_EQ(calls()[0].line_pattern, KT_Line_Solid);
+    EXPECT_EQ(calls()[0].points[0].x, 1) << "float points are rounded to device points";
+    EXPECT_EQ(calls()[0].points[0].y, 3);
     EXPECT_EQ(rendition.line().line_pattern, KT_Line_By_Shape);
 }
 
@@ -98,21 +99,22 @@ TEST_F(Shape_Engine, ShapeColourChoosesTheColourSlot) {
     const KT_RGB32 colours[3] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}};
     struct Case {
         std::int32_t choice;
-        const char* slot;
+        int slot;
         bool single;
     };
-    const Case cases[] = {{KT_Shape_Color_Interpolated, "Draw_2DI_Gouraud_Polytriangle", false},
-                          {KT_Shape_Color_Per_Piece, "Draw_2DI_Colorized_Polytriangle", false},
-                          {7, "Draw_2DI_Colorized_Polytriangle", true}};
+    const Case cases[] = {
+        {KT_Shape_Color_Interpolated, KT_Slot_Draw_2DI_Gouraud_Polytriangle, false},
+        {KT_Shape_Color_Per_Piece, KT_Slot_Draw_2DI_Colorized_Polytriangle, false},
+        {7, KT_Slot_Draw_2DI_Colorized_Polytriangle, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.choice);
-        recorder.calls.clear();
-        engine->draw_2d_polytriangle(&recorder, &rendition, 3, strip, colours,
-                                     KT_Shape_Color(c.choice), nullptr, 1, nullptr, nullptr);
-        ASSERT_EQ(recorder.calls.size(), 1u);
-        EXPECT_EQ(recorder.calls[0].slot, c.slot);
-        if (std::string(c.slot) == "Draw_2DI_Colorized_Polytriangle") {
-            EXPECT_EQ(recorder.calls[0].single, c.single);
+        calls().clear();
+        engine->draw_2d_polytriangle(top(), &rendition, 3, strip, colours, KT_Shape_Color(c.choice),
+                                     nullptr, 1, nullptr, nullptr);
+        ASSERT_EQ(calls().size(), 1u);
+        EXPECT_EQ(calls()[0].slot, c.slot);
+        if (c.slot == KT_Slot_Draw_2DI_Colorized_Polytriangle) {
+            EXPECT_EQ(calls()[0].single_color, c.single);
         }
     }
 }
@@ -123,22 +125,22 @@ TEST_F(Shape_Engine, ParametersAndNormalsTakePrecedenceOverColours) {
     const KT_Parameter parameters[3] = {};
     const KT_Vector normals[3] = {};
     const KT_Shape_Color gouraud(KT_Shape_Color_Interpolated);
-    engine->draw_2d_polytriangle(&recorder, &rendition, 3, strip, colours, gouraud, parameters, 1,
+    engine->draw_2d_polytriangle(top(), &rendition, 3, strip, colours, gouraud, parameters, 1,
                                  nullptr, normals);
-    engine->draw_2d_polytriangle(&recorder, &rendition, 3, strip, colours, gouraud, nullptr, 1,
-                                 nullptr, normals);
-    EXPECT_EQ(recorder.slots(), (std::vector<std::string>{"Draw_2DI_Textured_Polytriangle",
-                                                          "Draw_2DI_Phong_Polytriangle"}));
+    engine->draw_2d_polytriangle(top(), &rendition, 3, strip, colours, gouraud, nullptr, 1, nullptr,
+                                 normals);
+    EXPECT_EQ(slots::names(), (std::vector<std::string>{"Draw_2DI_Textured_Polytriangle",
+                                                        "Draw_2DI_Phong_Polytriangle"}));
 }
 
 TEST_F(Shape_Engine, TrianglesAreFilledWithoutTheFaceShape) {
     rendition.modify_face().face_pattern = KT_Face_By_Shape;
     const KT_DCI_Point strip[3] = {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}};
-    engine->draw_2d_polytriangle(&recorder, &rendition, 3, strip, nullptr,
+    engine->draw_2d_polytriangle(top(), &rendition, 3, strip, nullptr,
                                  KT_Shape_Color(KT_Shape_Color_Uniform), nullptr, 1, nullptr,
                                  nullptr);
-    ASSERT_EQ(recorder.calls.size(), 1u);
-    EXPECT_EQ(recorder.calls[0].face_pattern, KT_Face_Solid);
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].face_pattern, KT_Face_Solid);
     EXPECT_EQ(rendition.face().face_pattern, KT_Face_By_Shape);
 }
 
@@ -146,15 +148,15 @@ TEST_F(Shape_Engine, MarkersAreDrawnWithTheDefaultGlyph) {
     rendition.modify_marker().marker_symbol = 40;
     const KT_Point at[2] = {{10, 10, 0}, {20, 20, 0}};
     const KT_RGB32 colour = {1, 2, 3, 255};
-    engine->draw_2d_polymarker(&recorder, &rendition, 2, at, nullptr,
+    engine->draw_2d_polymarker(top(), &rendition, 2, at, nullptr,
                                KT_Shape_Color(KT_Shape_Color_Uniform), nullptr, 1, nullptr);
-    engine->draw_2d_polymarker(&recorder, &rendition, 2, at, &colour,
+    engine->draw_2d_polymarker(top(), &rendition, 2, at, &colour,
                                KT_Shape_Color(KT_Shape_Color_Uniform), nullptr, 1, nullptr);
-    ASSERT_EQ(recorder.calls.size(), 2u);
-    EXPECT_EQ(recorder.calls[0].slot, "Draw_2DI_Polymarker");
-    EXPECT_EQ(recorder.calls[0].marker_symbol, 4);
-    EXPECT_EQ(recorder.calls[1].slot, "Draw_2DI_Colorized_Polymarker");
-    EXPECT_TRUE(recorder.calls[1].single);
+    ASSERT_EQ(calls().size(), 2u);
+    EXPECT_EQ(calls()[0].slot, KT_Slot_Draw_2DI_Polymarker);
+    EXPECT_EQ(calls()[0].marker_symbol, 4);
+    EXPECT_EQ(calls()[1].slot, KT_Slot_Draw_2DI_Colorized_Polymarker);
+    EXPECT_TRUE(calls()[1].single_color);
     EXPECT_EQ(rendition.marker().marker_symbol, 40);
 }
 
@@ -162,15 +164,15 @@ TEST_F(Shape_Engine, BadPointsDrawNothing) {
     const KT_Point not_a_number[3] = {{NAN, 0, 0}, {10, 0, 0}, {0, 10, 0}};
     const KT_Point infinite[3] = {{INFINITY, 0, 0}, {10, 0, 0}, {0, 10, 0}};
     const KT_Shape_Color uniform(KT_Shape_Color_Uniform);
-    engine->draw_2d_polygon(&recorder, &rendition, 3, not_a_number, nullptr);
-    engine->draw_2d_polytriangle(&recorder, &rendition, 3, infinite, nullptr, uniform, nullptr, 1,
+    engine->draw_2d_polygon(top(), &rendition, 3, not_a_number, nullptr);
+    engine->draw_2d_polytriangle(top(), &rendition, 3, infinite, nullptr, uniform, nullptr, 1,
                                  nullptr, nullptr);
-    engine->draw_2d_polyline(&recorder, &rendition, -2, infinite, nullptr, uniform, nullptr, 1,
-                             nullptr, nullptr);
-    engine->draw_2d_polymarker(&recorder, &rendition, 0, infinite, nullptr, uniform, nullptr, 1,
+    engine->draw_2d_polyline(top(), &rendition, -2, infinite, nullptr, uniform, nullptr, 1, nullptr,
+                             nullptr);
+    engine->draw_2d_polymarker(top(), &rendition, 0, infinite, nullptr, uniform, nullptr, 1,
                                nullptr);
-    engine->draw_2d_polygon(&recorder, nullptr, 3, infinite, nullptr);
-    EXPECT_TRUE(recorder.calls.empty());
+    engine->draw_2d_polygon(top(), nullptr, 3, infinite, nullptr);
+    EXPECT_TRUE(calls().empty());
 }
 
 } // namespace

@@ -9,11 +9,13 @@
 #include <sstream>
 #include <vector>
 
-#include "slot_recorder.h"
+#include "../support/slot_recorder.h"
 
 namespace {
 
-using namespace lines_test;
+using slots::Call;
+using slots::calls;
+using slots::calls_to;
 
 constexpr double pi = 3.14159265358979323846;
 constexpr int window = 200;
@@ -269,12 +271,12 @@ private:
     std::vector<bool> drawn_;
 };
 
-class Wide_Lines : public Recording_Test {
+class Wide_Lines : public slots::Recording_Test {
 protected:
-    Wide_Lines() : Recording_Test(window, window) {
-        recorder.intercept<KT_Slot_Draw_2D_Polygon, KT_Slot_Draw_2D_Polyline,
-                           KT_Slot_Draw_2D_Colorized_Polyline, KT_Slot_Draw_2D_Ellipse,
-                           KT_Slot_Draw_2D_Elliptical_Arc, KT_Slot_Draw_2D_Dot>();
+    Wide_Lines() : slots::Recording_Test(window, window) {
+        device->record<KT_Slot_Draw_2D_Polygon, KT_Slot_Draw_2D_Polyline,
+                       KT_Slot_Draw_2D_Colorized_Polyline, KT_Slot_Draw_2D_Ellipse,
+                       KT_Slot_Draw_2D_Elliptical_Arc, KT_Slot_Draw_2D_Dot>();
     }
 
     Coverage draw(const std::vector<V>& points, const Style& style) {
@@ -287,17 +289,17 @@ protected:
         std::vector<KT_Point> device;
         for (const V& p : points)
             device.push_back({static_cast<float>(p.x), static_cast<float>(p.y), 0});
-        recorder.calls.clear();
-        KD_Action_Draw_DC_Polyline(&recorder, &rendition, static_cast<int>(device.size()),
+        calls().clear();
+        KD_Action_Draw_DC_Polyline(top(), &rendition, static_cast<int>(device.size()),
                                    device.data());
         Coverage coverage;
-        for (const Call& c : recorder.calls) {
-            if (c.slot == "Draw_2D_Polygon") coverage.polygon(c.points);
-            if (c.slot == "Draw_2D_Polyline" || c.slot == "Draw_2D_Colorized_Polyline")
+        for (const Call& c : calls()) {
+            if (c.slot == KT_Slot_Draw_2D_Polygon) coverage.polygon(c.points);
+            if (c.slot == KT_Slot_Draw_2D_Polyline || c.slot == KT_Slot_Draw_2D_Colorized_Polyline)
                 coverage.polyline(c.points);
-            if (c.slot == "Draw_2D_Ellipse") coverage.disc(c.points[0], c.radii.x);
-            if (c.slot == "Draw_2D_Elliptical_Arc") coverage.circle(c.points[0], c.radii.x);
-            if (c.slot == "Draw_2D_Dot")
+            if (c.slot == KT_Slot_Draw_2D_Ellipse) coverage.disc(c.points[0], c.radii.x);
+            if (c.slot == KT_Slot_Draw_2D_Elliptical_Arc) coverage.circle(c.points[0], c.radii.x);
+            if (c.slot == KT_Slot_Draw_2D_Dot)
                 coverage.set(static_cast<int>(std::lround(c.points[0].x)),
                              static_cast<int>(std::lround(c.points[0].y)));
         }
@@ -353,22 +355,6 @@ TEST_F(Wide_Lines, RandomPolylinesMatchTheIdealStrokeForEveryJoinAndEnd) {
         if (trial % 4 == 3) points.push_back(points.front());
         const std::string difference = compare(points, style);
         EXPECT_EQ(difference, "") << "trial " << trial << ": " << describe(points, style);
-    }
-}
-
-TEST_F(Wide_Lines, EveryJoinOfARightAngleMatchesItsIdealShape) {
-    const std::vector<V> corner = {{40, 60}, {120, 60}, {120, 150}};
-    for (const int join : {Mitre, Bevel, Round_Join, Pointed, No_Join}) {
-        const Style style = {24, join, Butt, Butt, true};
-        EXPECT_EQ(compare(corner, style), "") << describe(corner, style);
-    }
-}
-
-TEST_F(Wide_Lines, EveryEndOfAStraightLineMatchesItsIdealShape) {
-    const std::vector<V> straight = {{50, 100}, {150, 120}};
-    for (const int end : {Butt, Square, Round_End, Triangular}) {
-        const Style style = {30, Round_Join, end, end, false};
-        EXPECT_EQ(compare(straight, style), "") << describe(straight, style);
     }
 }
 

@@ -17,19 +17,8 @@ using slots::inside;
 using slots::inside_pixels;
 
 inline const char* variant_name(KT_Shading s) {
-    switch (s) {
-    case KT_Shading::Plain:
-        return "plain";
-    case KT_Shading::Colorized:
-        return "colorized";
-    case KT_Shading::Gouraud:
-        return "Gouraud";
-    case KT_Shading::Phong:
-        return "Phong";
-    case KT_Shading::Textured:
-        return "textured";
-    }
-    return "?";
+    static const char* const names[] = {"plain", "colorized", "Gouraud", "Phong", "textured"};
+    return names[static_cast<int>(s)];
 }
 
 inline constexpr KT_Shading all_variants[] = {KT_Shading::Plain, KT_Shading::Colorized,
@@ -72,8 +61,6 @@ struct Variant_Data {
         case KT_Shading::Plain:
             break;
         case KT_Shading::Colorized:
-            d.colors = colors;
-            break;
         case KT_Shading::Gouraud:
             d.colors = colors;
             break;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <tuple>
 
 #include "appearance/material.h"
 #include "rendition/rendition.h"
@@ -25,8 +24,13 @@ bool same(const KT_RGB32& a, const KT_RGB32& b) {
     return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
 }
 
-auto rectangle(const KT_Int_Rectangle& r) {
-    return std::tuple(r.left, r.right, r.bottom, r.top);
+void expect_rectangle(const char* what, const KT_Int_Rectangle& r,
+                      const KT_Int_Rectangle& expected) {
+    SCOPED_TRACE(what);
+    EXPECT_EQ(r.left, expected.left) << "left";
+    EXPECT_EQ(r.right, expected.right) << "right";
+    EXPECT_EQ(r.bottom, expected.bottom) << "bottom";
+    EXPECT_EQ(r.top, expected.top) << "top";
 }
 
 // The seven records in order: transform, colour, line, face, marker, text
@@ -192,13 +196,16 @@ TEST(RenditionRenderer, ExtentFollowsTheWindowAndTheLocalCoordinatesOption) {
     Device device(101, 81, 16);
     device.current_renderer_options.set_window_origin({200, 100});
     KT_Rendition r(&device);
-    EXPECT_EQ(rectangle(r.transform().hard_clip), std::tuple(200, 300, 100, 180));
+    expect_rectangle("hard clip of the window", r.transform().hard_clip,
+                     {.left = 200, .right = 300, .bottom = 100, .top = 180});
     EXPECT_TRUE(r.transform().depth_buffer);
     device.current_renderer_options.set_local_coordinates(true);
     device.current_renderer_options.set_buffer_depth(0);
     r.renew_renderer(&device, false);
-    EXPECT_EQ(rectangle(r.transform().hard_clip), std::tuple(0, 100, 0, 80));
-    EXPECT_EQ(rectangle(r.transform().viewport), std::tuple(0, 100, 0, 80));
+    expect_rectangle("hard clip in local coordinates", r.transform().hard_clip,
+                     {.left = 0, .right = 100, .bottom = 0, .top = 80});
+    expect_rectangle("viewport in local coordinates", r.transform().viewport,
+                     {.left = 0, .right = 100, .bottom = 0, .top = 80});
     EXPECT_FALSE(r.transform().depth_buffer);
     const auto before = serials(r);
     r.renew_renderer(nullptr, false);
@@ -210,20 +217,25 @@ TEST(RenditionClips, HardClipsAreClampedRestrictedAndReset) {
     Device device(101, 81, 16);
     KT_Rendition r(&device), bare(no_renderer);
     r.set_hard_clip({-50, 500, -5, 90}, false);
-    EXPECT_EQ(rectangle(r.transform().hard_clip), std::tuple(0, 100, 0, 80));
+    expect_rectangle("clamped to the window", r.transform().hard_clip,
+                     {.left = 0, .right = 100, .bottom = 0, .top = 80});
     r.set_hard_clip_unrestricted({-50, 500, -5, 90}, false);
     EXPECT_EQ(r.transform().hard_clip.left, -50);
     r.reset_hard_clip(false);
-    EXPECT_EQ(rectangle(r.transform().hard_clip), std::tuple(0, 100, 0, 80));
+    expect_rectangle("reset", r.transform().hard_clip,
+                     {.left = 0, .right = 100, .bottom = 0, .top = 80});
     r.restrict_hard_clip({10, 200, 20, 30}, false);
-    EXPECT_EQ(rectangle(r.transform().hard_clip), std::tuple(10, 100, 20, 30));
+    expect_rectangle("restricted", r.transform().hard_clip,
+                     {.left = 10, .right = 100, .bottom = 20, .top = 30});
     // A rectangle beside the clip collapses it onto its nearest edge.
     r.restrict_hard_clip({150, 160, 0, 10}, false);
-    EXPECT_EQ(rectangle(r.transform().hard_clip), std::tuple(150, 150, 10, 10));
+    expect_rectangle("restricted to a rectangle beside it", r.transform().hard_clip,
+                     {.left = 150, .right = 150, .bottom = 10, .top = 10});
 
     // Without a renderer clips are stored as given and reset does nothing.
     bare.set_hard_clip({-50, 500, -5, 90}, false);
-    EXPECT_EQ(rectangle(bare.transform().hard_clip), std::tuple(-50, 500, -5, 90));
+    expect_rectangle("stored as given", bare.transform().hard_clip,
+                     {.left = -50, .right = 500, .bottom = -5, .top = 90});
     const auto before = serials(bare);
     bare.reset_hard_clip(false);
     EXPECT_EQ(serials(bare), before);

@@ -70,14 +70,6 @@ TEST(SelectorItemTest, NoKeysForACountBelowOne) {
     EXPECT_EQ(item.keys, nullptr);
 }
 
-TEST(SelectorListTest, HitsComeOutNearestFirst) {
-    Selector selector;
-    hit(*selector.body, 0.5f);
-    hit(*selector.body, 0.2f);
-    hit(*selector.body, 0.9f);
-    EXPECT_EQ(drained_depths(*selector.body), (std::vector<float>{0.2f, 0.5f, 0.9f}));
-}
-
 TEST(SelectorListTest, WithoutUniqueKeysTwoHitsOfOnePathGiveTwoItems) {
     Selector selector;
     selector->set_selection_key(&part, 0);

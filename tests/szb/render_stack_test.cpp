@@ -38,13 +38,6 @@ KT_RGB32 image_pixel(const KT_Image_Data& image, int x, int row_from_top) {
     return reinterpret_cast<const KT_RGB32*>(image.row(row_from_top))[x];
 }
 
-TEST(RenderStackTest, LoadsAllThreeDefaultModules) {
-    szb_render_stack stack;
-    EXPECT_FALSE(stack.renderer().empty());
-    EXPECT_FALSE(stack.font_engine().empty());
-    EXPECT_EQ(stack.image_data(), nullptr) << "no image before configure";
-}
-
 TEST(RenderStackTest, ConfiguringTheSameSizeTwiceKeepsTheImageAndClearsIt) {
     szb_render_stack stack;
     KT_Int_XY origin = {0, 0}, size = {640, 480};
@@ -77,12 +70,13 @@ TEST(RenderStackTest, NonPositiveSizesAreRefusedAndDropTheImage) {
     }
 }
 
-TEST(RenderStackTest, FlushDropsTheImage) {
+TEST(RenderStackTest, ThereIsNoImageBeforeConfigureOrAfterFlush) {
     szb_render_stack stack;
+    EXPECT_EQ(stack.image_data(), nullptr) << "before configure";
     KT_Int_XY origin = {0, 0}, size = {32, 32};
     ASSERT_TRUE(stack.configure(origin, size));
     stack.flush();
-    EXPECT_EQ(stack.image_data(), nullptr);
+    EXPECT_EQ(stack.image_data(), nullptr) << "after flush";
 }
 
 TEST(RenderStackTest, ConfigureRequestsTheWindowAndTrueColour) {
@@ -97,8 +91,10 @@ TEST(RenderStackTest, ConfigureRequestsTheWindowAndTrueColour) {
     EXPECT_EQ(requested.color_system(), KT_Color_System::True_Color);
 }
 
-TEST(RenderStackTest, ConstructionAsksForBlendingMaskAndNativeRasterization) {
+TEST(RenderStackTest, ConstructionLoadsTheModulesAndAsksForBlendingMaskAndNativeText) {
     szb_render_stack stack;
+    ASSERT_FALSE(stack.renderer().empty());
+    ASSERT_FALSE(stack.font_engine().empty());
     EXPECT_TRUE(option_true(stack.renderer()->options, L"Alpha Blending"));
     EXPECT_TRUE(option_true(stack.renderer()->options, L"Use Mask"));
     EXPECT_TRUE(option_true(stack.font_engine()->options, L"Native Rasterization"));

@@ -10,87 +10,13 @@ namespace {
 
 using namespace szb_test;
 
-TEST(ZBufferDepthTest, NearerRowHidesLaterFartherRow) {
-    Z_Buffer_Stack stack(window);
-    stack.flat_row(2, 9, 3, 100, red);
-    stack.flat_row(0, 12, 3, 200, blue);
-    EXPECT_TRUE(same(stack.pixel(5, 3), red)) << text(stack.pixel(5, 3));
-    EXPECT_TRUE(same(stack.pixel(11, 3), blue)) << "beside the near row the far one shows";
-    EXPECT_EQ(stack.depth(5, 3), 100u);
-}
-
+// Ties rarely decide the final picture of the random comparison below, so
+// the rule for them is checked here.
 TEST(ZBufferDepthTest, EquallyNearRowReplacesWhatIsDrawn) {
     Z_Buffer_Stack stack(window);
     stack.flat_row(0, 15, 0, 500, red);
     stack.flat_row(0, 15, 0, 500, green);
     EXPECT_TRUE(same(stack.pixel(7, 0), green)) << text(stack.pixel(7, 0));
-}
-
-TEST(ZBufferDepthTest, DepthIsSteppedFromFirstToLastPixel) {
-    Z_Buffer_Stack stack(window);
-    const int first_depth = 0, last_depth = 1500, columns = 16;
-    stack.flat_row(0, columns - 1, 2, 0, red); // shape only: overwritten below
-    stack.row(0, columns - 1, 5, first_depth, last_depth, std::vector<KT_RGB32>(columns, blue));
-    EXPECT_EQ(stack.depth(0, 5), 0u) << "first pixel carries the start depth";
-    EXPECT_EQ(stack.depth(columns - 1, 5), 1500u) << "last pixel carries the end depth";
-    EXPECT_EQ(stack.depth(5, 5), 500u) << "a third of the way along";
-}
-
-TEST(ZBufferDepthTest, UntouchedPixelsStayAtTheFarDepth) {
-    Z_Buffer_Stack stack(window);
-    stack.flat_row(0, 3, 0, 10, red);
-    EXPECT_EQ(stack.depth(8, 4), far_depth);
-    EXPECT_TRUE(same(stack.pixel(8, 4), untouched));
-}
-
-TEST(ZBufferWindowTest, WindowOriginMapsToTheImagesBottomLeftPixel) {
-    const Window shifted = {{10, 20}, {4, 3}};
-    Z_Buffer_Stack stack(shifted);
-    stack.flat_row(10, 10, 20, 0, red);
-    const auto* bottom_row = reinterpret_cast<const KT_RGB32*>(stack.colour()->row(2));
-    EXPECT_TRUE(same(bottom_row[0], red)) << text(bottom_row[0]);
-}
-
-TEST(ZBufferWindowTest, PixelsOutsideTheWindowAreCutAwayWithTheirDepthKept) {
-    const Window shifted = {{10, 20}, {4, 3}};
-    Z_Buffer_Stack stack(shifted);
-    // Ten pixels from x = 5: the window holds the pixels at 10..13.
-    stack.row(5, 14, 21, 0, 900, std::vector<KT_RGB32>(10, red));
-    EXPECT_EQ(stack.depth(10, 21), 500u) << "pixel 5 of 10 from 0 to 900";
-    EXPECT_EQ(stack.depth(13, 21), 800u);
-    EXPECT_TRUE(same(stack.pixel(13, 21), red));
-}
-
-TEST(ZBufferWindowTest, MultiRowImageRunsDownFromItsTopRow) {
-    Z_Buffer_Stack stack(window);
-    const KT_RGB32 pixels[] = {red, red, blue, blue};
-    stack.image({4, 6, 0}, {5, 5, 0}, pixels, 8);
-    EXPECT_TRUE(same(stack.pixel(4, 6), red)) << "first row is the top row";
-    EXPECT_TRUE(same(stack.pixel(5, 5), blue));
-}
-
-TEST(ZBufferBlendingTest, HalfTransparentPixelMixesWithWhatIsDrawn) {
-    Z_Buffer_Stack stack(window, true);
-    stack.flat_row(0, 3, 0, 100, white);
-    stack.flat_row(0, 3, 0, 50, KT_RGB32{0, 0, 255, 128});
-    const KT_RGB32 mixed = stack.pixel(1, 0);
-    EXPECT_EQ(mixed.r, 255);
-    EXPECT_EQ(mixed.g, 127) << "255 * 127 / 255 of white shows through";
-    EXPECT_EQ(mixed.b, 127);
-}
-
-TEST(ZBufferBlendingTest, OpaquePixelReplacesExactly) {
-    Z_Buffer_Stack stack(window, true);
-    stack.flat_row(0, 3, 0, 100, white);
-    stack.flat_row(0, 3, 0, 50, red);
-    EXPECT_TRUE(same(stack.pixel(2, 0), red)) << text(stack.pixel(2, 0));
-}
-
-TEST(ZBufferBlendingTest, WithoutBlendingAlphaIsStoredNotApplied) {
-    Z_Buffer_Stack stack(window, false);
-    const KT_RGB32 faint = {0, 0, 255, 10};
-    stack.flat_row(0, 3, 0, 50, faint);
-    EXPECT_TRUE(same(stack.pixel(2, 0), faint)) << text(stack.pixel(2, 0));
 }
 
 TEST(ZBufferPixelTest, OtherPackingIsReorderedToTheBuffersOrder) {
@@ -105,8 +31,10 @@ TEST(ZBufferPixelTest, OtherPackingIsReorderedToTheBuffersOrder) {
     EXPECT_EQ(drawn.b, 50);
 }
 
-// Random rows, many of them reaching outside the window or the depth
-// range, drawn by the module and by the per-pixel reference.
+// Random rows of several rows each, many of them reaching outside the
+// window or the depth range, drawn by the module and by the per-pixel
+// reference. Alpha is random either way: without blending it is stored as
+// given, with it it weighs the mix.
 void expect_same_as_reference(bool blending, std::uint32_t seed) {
     const Window odd_window = {{5, -3}, {64, 48}};
     Z_Buffer_Stack stack(odd_window, blending);
@@ -123,7 +51,7 @@ void expect_same_as_reference(bool blending, std::uint32_t seed) {
             p = {static_cast<std::uint8_t>(between(0, 255)),
                  static_cast<std::uint8_t>(between(0, 255)),
                  static_cast<std::uint8_t>(between(0, 255)),
-                 static_cast<std::uint8_t>(blending ? between(0, 255) : 255)};
+                 static_cast<std::uint8_t>(between(0, 255))};
         const KT_DCI_Point start = {left, y, between(-200, 70000)};
         const KT_DCI_Point end = {left + width - 1, y - rows + 1, between(-200, 70000)};
         stack.image(start, end, pixels.data(), width * 4);
