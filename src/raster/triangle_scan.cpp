@@ -1,11 +1,13 @@
 #include "raster/triangle_scan.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
 #include "raster/fixed_point.h"
+#include "rendition/rendition.h"
 
 namespace {
 
@@ -97,15 +99,30 @@ void scan(const KT_Scan_Target& target, const KT_Scan_Vertex* bottom, const KT_S
     else
         short_edge.start(*middle, *top);
 
+    // Only rows inside the hard clip go on: the image action would clip the
+    // others away, and a triangle reaching far past the window would cost
+    // its whole area. The edges still step through the rows skipped below,
+    // so the visible spans are exactly those of the whole triangle.
+    const KT_Int_Rectangle& clip = target.rendition->transform().hard_clip;
+    const std::int32_t first_row = std::max(bottom->y, std::min(clip.bottom, clip.top));
+    const std::int32_t end_row = std::min(top->y, std::max(clip.bottom, clip.top) + 1);
+    if (first_row >= end_row) return;
+    std::int32_t y = bottom->y;
+    for (; y < first_row; ++y) {
+        if (y == middle->y) short_edge.start(*middle, *top);
+        long_edge.step();
+        short_edge.step();
+    }
+
     KT_Span batch[KD_SPAN_BATCH];
     int count = 0;
-    std::int32_t batch_first_y = bottom->y;
+    std::int32_t batch_first_y = first_row;
     const auto flush = [&] {
         target.rasterizer(target.renderer, target.rendition, target.data, batch, count,
                           batch_first_y);
         count = 0;
     };
-    for (std::int32_t y = bottom->y; y < top->y; ++y) {
+    for (; y < end_row; ++y) {
         if (y == middle->y) short_edge.start(*middle, *top);
         KT_Span& span = batch[count++];
         if (long_edge.column() < short_edge.column()) {

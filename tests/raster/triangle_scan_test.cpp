@@ -176,6 +176,24 @@ TEST_F(Triangle_Scan, BadInputDrawsNothing) {
     EXPECT_TRUE(device.rows.empty());
 }
 
+// Device points past the window are the caller's mistake, but must not
+// cost the triangle's whole area: a sliver as tall as the scan allows took
+// seconds through the drawing fuzz target.
+TEST_F(Triangle_Scan, TriangleFarTallerThanTheClipHandsOnlyItsVisibleRowsOn) {
+    constexpr int reach = 16000;
+    const KT_DCI_Point tall[3] = {{0, -reach, 0}, {40, -reach, 0}, {0, reach, 0}};
+    KD_Action_Draw_DCI_Polytriangle(&device, &rendition, 3, tall);
+
+    const KT_Int_Rectangle& clip = rendition.transform().hard_clip;
+    EXPECT_EQ(device.rows.size(), std::size_t(height)) << "one row per row of the window";
+    for (const capture::Row& row : device.rows)
+        EXPECT_TRUE(row.start.y >= clip.bottom && row.start.y <= clip.top) << "row " << row.start.y;
+    capture::Picture expected_picture(width, height);
+    reference::draw_triangle(expected_picture, {tall[0], red}, {tall[1], red}, {tall[2], red},
+                             reference::Shading::Flat, red, 0);
+    EXPECT_EQ(device.picture.first_difference(expected_picture), "");
+}
+
 TEST_F(Triangle_Scan, PerspectiveWithoutWTakesWFromDepth) {
     raster_test::show_parameters(rendition);
     // Near on the left (depth 0), far on the right: u from 0 to 1.

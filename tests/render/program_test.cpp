@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -309,6 +310,7 @@ TEST_F(Program, BadInputSaysWhyInOneLineAndWritesNothing) {
         {"a pick outside the picture", good.string() + " --size 32x32 --pick 40,3"},
         {"an unknown option", good.string() + " --shiny"},
         {"no frames", good.string() + " --frames 0"},
+        {"no time to load", good.string() + " --load-limit 0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -319,6 +321,45 @@ TEST_F(Program, BadInputSaysWhyInOneLineAndWritesNothing) {
         EXPECT_EQ(r.err.rfind("kavri-render: ", 0), 0u) << r.err;
         EXPECT_FALSE(fs::exists(picture));
     }
+}
+
+// The importer would read such a header for minutes; the program tells
+// what is missing at once. The limit makes the test fail rather than hang
+// should the check go.
+TEST_F(Program, RejectsAPlyHeaderWithoutItsEndLine) {
+    const struct {
+        const char* what;
+        const char* name;
+        const char* text;
+    } cases[] = {
+        {"a plain header", "open.ply", "ply\nformat ascii 1.0\nelement vertex 3\n"},
+        {"a capitalised magic word", "open.xyz", "PLY\nformat ascii 1.0\n"},
+        {"a magic word run on", "run-on.ply", "plyly\nformat ascii 1.0\nend_heade\n"},
+        {"an end only in a comment", "comment.ply", "ply\nformat ascii 1.0\ncomment end_header\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path scene = write(c.name, c.text);
+        const Outcome r =
+            run(scene.string() + " --load-limit 5 -o " + (dir / "never.png").string());
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("end_header"), std::string::npos) << r.err;
+    }
+}
+
+// A texture named by the material that is a pipe nobody writes to: opening
+// it waits for ever, as some malformed files keep the importer reading.
+TEST_F(Program, GivesUpOnAFileNotReadWithinTheLoadLimit) {
+    write("piped.mtl", "newmtl piped\nKd 1 0 0\nmap_Kd pipe.png\n");
+    const fs::path scene = write("piped.obj", "mtllib piped.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n"
+                                              "usemtl piped\nf 1 2 3\n");
+    ASSERT_EQ(::mkfifo((dir / "pipe.png").c_str(), 0600), 0);
+    const fs::path picture = dir / "never.png";
+    const Outcome r = run(scene.string() + " --load-limit 1 -o " + picture.string());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find("not read within 1 s"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(picture));
 }
 
 TEST_F(Program, ReportsTimePerFrameAndPerStage) {
@@ -332,8 +373,8 @@ TEST_F(Program, ReportsTimePerFrameAndPerStage) {
 TEST_F(Program, HelpExplainsTheOptions) {
     const Outcome r = run("--help");
     EXPECT_EQ(r.status, 0);
-    for (const char* option :
-         {"--size", "--camera", "--lighting", "--background", "--pick", "--frames", "--stats"})
+    for (const char* option : {"--size", "--camera", "--lighting", "--background", "--pick",
+                               "--frames", "--stats", "--load-limit"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 

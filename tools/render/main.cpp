@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -49,6 +50,44 @@ private:
     const Clock::time_point start = Clock::now();
     bool shown = false;
 };
+
+// Written by the alarm handler, which may only make async-signal-safe
+// calls; so the line is composed before the alarm is set.
+std::string load_limit_line;
+
+extern "C" void load_limit_reached(int) {
+    const ssize_t written = ::write(2, load_limit_line.data(), load_limit_line.size());
+    (void)written;
+    ::_exit(Exit_Bad_Input);
+}
+
+// Some malformed files keep the importer reading for minutes or for ever,
+// and it cannot be interrupted from inside; past the limit the program
+// ends as for any other file it cannot read.
+class Load_Limit {
+public:
+    Load_Limit(const std::string& file, int seconds) {
+        load_limit_line = "kavri-render: " + file + ": not read within " + std::to_string(seconds) +
+                          " s (--load-limit); the file is malformed " + "or too large\n";
+        std::signal(SIGALRM, load_limit_reached);
+        ::alarm(unsigned(seconds));
+    }
+    ~Load_Limit() {
+        ::alarm(0);
+        std::signal(SIGALRM, SIG_DFL);
+    }
+    Load_Limit(const Load_Limit&) = delete;
+    Load_Limit& operator=(const Load_Limit&) = delete;
+};
+
+bool load_scene(const Settings& settings, Scene& scene, std::string& reason) {
+    if (settings.scene_file.empty()) {
+        scene = default_scene();
+        return true;
+    }
+    const Load_Limit limit(settings.scene_file, settings.load_limit_seconds);
+    return import_scene(settings.scene_file, scene, reason);
+}
 
 long peak_memory_kib() {
     std::FILE* status = std::fopen("/proc/self/status", "r");
@@ -140,6 +179,9 @@ int main(int argc, char** argv) {
                    "Also list what lies under pixel X,Y (from the top left), nearest first");
     app.add_option("--frames", settings.frames, "Render N times and report ms per frame")
         ->check(CLI::Range(1, 100000));
+    app.add_option("--load-limit", settings.load_limit_seconds,
+                   "Give up on a scene file not read within this many seconds (default 60)")
+        ->check(CLI::Range(1, 86400));
     app.add_flag("--stats", settings.stats, "Print the time of each stage and the peak memory");
     try {
         app.parse(argc, argv);
@@ -154,10 +196,7 @@ int main(int argc, char** argv) {
     const Clock::time_point load_start = Clock::now();
     Scene scene;
     std::string reason;
-    if (settings.scene_file.empty())
-        scene = default_scene();
-    else if (!import_scene(settings.scene_file, scene, reason))
-        return fail(settings.scene_file, reason);
+    if (!load_scene(settings, scene, reason)) return fail(settings.scene_file, reason);
     const double load_seconds = seconds_since(load_start);
 
     const Clock::time_point build_start = Clock::now();

@@ -5,10 +5,14 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <string_view>
 
 #include "stb/stb_image.h"
 
@@ -21,6 +25,47 @@ namespace {
 // malformed files without it.
 constexpr unsigned import_steps = aiProcess_ValidateDataStructure | aiProcess_Triangulate |
                                   aiProcess_GenSmoothNormals | aiProcess_SortByPType;
+
+// Assimp's PLY reader never finishes a header that lacks its end_header
+// line: it reads for minutes or for ever. Every file it would read as PLY
+// (its first word begins with "ply" in any case, blanks before it skipped)
+// must have one; the header must also end within a bound no real header
+// comes near.
+constexpr std::size_t longest_ply_header = 1 << 20;
+
+enum class Ply_Header { Not_Ply, Complete, Unterminated };
+
+bool begins_with_ply(std::string_view word) {
+    constexpr std::string_view magic = "ply";
+    return word.size() >= magic.size() &&
+           std::equal(magic.begin(), magic.end(), word.begin(), [](char m, char c) {
+               return m == std::tolower(static_cast<unsigned char>(c));
+           });
+}
+
+Ply_Header ply_header(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return Ply_Header::Not_Ply;
+    std::ifstream in(path, std::ios::binary);
+    std::string head(std::size_t(std::min<std::uintmax_t>(size, longest_ply_header)), '\0');
+    in.read(head.data(), std::streamsize(head.size()));
+    head.resize(std::size_t(in.gcount()));
+    constexpr const char* blanks = " \t\r\n\v\f";
+    bool first = true;
+    for (std::size_t at = 0; at < head.size();) {
+        const std::size_t end = std::min(head.find('\n', at), head.size());
+        const std::string_view line(head.data() + at, end - at);
+        at = end + 1;
+        const std::size_t start = line.find_first_not_of(blanks);
+        if (start == std::string_view::npos) continue;
+        const std::string_view word = line.substr(start, line.find_first_of(blanks, start) - start);
+        if (first && !begins_with_ply(word)) return Ply_Header::Not_Ply;
+        if (!first && word == "end_header") return Ply_Header::Complete;
+        first = false;
+    }
+    return first ? Ply_Header::Not_Ply : Ply_Header::Unterminated;
+}
 
 bool finite(const aiVector3D& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
@@ -192,6 +237,10 @@ bool import_scene(const std::string& path, Scene& scene, std::string& reason) {
         std::fclose(f);
     else {
         reason = "cannot be read";
+        return false;
+    }
+    if (ply_header(path) == Ply_Header::Unterminated) {
+        reason = "PLY header without its end_header line";
         return false;
     }
     Assimp::Importer importer;

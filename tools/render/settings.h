@@ -29,6 +29,9 @@ struct Settings {
     std::optional<std::pair<int, int>> pick;
     int frames = 1;
     bool stats = false;
+    // Reading a scene file longer than this means a malformed file that
+    // keeps the importer busy; the program gives up on it.
+    int load_limit_seconds = 60;
 };
 
 // "WxH" with both in 1 ... 16384.
