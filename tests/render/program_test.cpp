@@ -362,6 +362,30 @@ TEST_F(Program, GivesUpOnAFileNotReadWithinTheLoadLimit) {
     EXPECT_FALSE(fs::exists(picture));
 }
 
+// A binary PLY whose y property line is garbled, with a NaN coordinate: the
+// system's importer fails an internal assertion and aborts while reading it.
+// The program still ends with one line and status 2.
+TEST_F(Program, SurvivesAnImporterThatAbortsOnTheFile) {
+    const std::string header = "ply\nformat binary_little_endian 1.0\nelement vertex 3\n"
+                               "property float x\npropert\x1d float y\nproperty float z\n"
+                               "element face 1\nproperty list uchar int vertex_indices\n"
+                               "end_header\n";
+    const unsigned char body[] = {0x00, 0x00, 0xc0, 0x7f, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                  0x00, 0x00, 0x00, 0x00, 0x80, 0x3f, 0x00, 0x00, 0x00, 0x00,
+                                  0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                  0x80, 0x3f, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+                                  0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00};
+    const fs::path scene = write("aborts.ply", header + std::string(body, body + sizeof body));
+    const fs::path picture = dir / "never.png";
+    const Outcome r = run(scene.string() + " -o " + picture.string());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find("kavri-render: " + scene.string() + ": the importer failed"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fs::exists(picture));
+}
+
 TEST_F(Program, ReportsTimePerFrameAndPerStage) {
     const Outcome r = run("-o " + (dir / "f.png").string() + " --size 64x48 --frames 3 --stats");
     ASSERT_EQ(r.status, 0) << r.err;

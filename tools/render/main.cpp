@@ -4,11 +4,18 @@
 // Exit status: 0 done, 1 the library could not draw, 2 bad arguments or input.
 #include <CLI/CLI.hpp>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
-#include <unistd.h>
 
 #include "default_scene.h"
 #include "png_output.h"
@@ -51,33 +58,96 @@ private:
     bool shown = false;
 };
 
-// Written by the alarm handler, which may only make async-signal-safe
-// calls; so the line is composed before the alarm is set.
-std::string load_limit_line;
-
-extern "C" void load_limit_reached(int) {
-    const ssize_t written = ::write(2, load_limit_line.data(), load_limit_line.size());
-    (void)written;
-    ::_exit(Exit_Bad_Input);
-}
-
-// Some malformed files keep the importer reading for minutes or for ever,
-// and it cannot be interrupted from inside; past the limit the program
-// ends as for any other file it cannot read.
-class Load_Limit {
+// Malformed files can make the system's importer abort, fault, or read for
+// ever, and none of that can be stopped from inside. So a scene file is read
+// in a child process that then does the whole job, while this process only
+// watches the load: a child that dies or overruns the limit before it has
+// read the file ends the program with one line, as for any file it cannot
+// read. Once the file is read, the child's outcome is the program's.
+class Load_Watch {
 public:
-    Load_Limit(const std::string& file, int seconds) {
-        load_limit_line = "kavri-render: " + file + ": not read within " + std::to_string(seconds) +
-                          " s (--load-limit); the file is malformed " + "or too large\n";
-        std::signal(SIGALRM, load_limit_reached);
-        ::alarm(unsigned(seconds));
+    // Returns in the child, which goes on to load and draw (or, when no
+    // child can be made, in this process unwatched); the parent never returns.
+    static void start(const Settings& settings) {
+        int ends[2];
+        if (::pipe(ends) != 0) return;
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        if (child < 0) {
+            ::close(ends[0]), ::close(ends[1]);
+            return;
+        }
+        if (child == 0) {
+            ::close(ends[0]);
+            loaded_signal = ends[1];
+            quiet_importer();
+            return;
+        }
+        ::close(ends[1]);
+        std::exit(watch(child, ends[0], settings));
     }
-    ~Load_Limit() {
-        ::alarm(0);
-        std::signal(SIGALRM, SIG_DFL);
+
+    // Called by the child once the file is read (or refused with a reason).
+    static void loaded() {
+        if (loaded_signal < 0) return;
+        if (saved_error >= 0) ::dup2(saved_error, 2), ::close(saved_error);
+        const char done = 1;
+        const ssize_t written = ::write(loaded_signal, &done, 1);
+        (void)written;
+        ::close(loaded_signal);
+        loaded_signal = -1;
     }
-    Load_Limit(const Load_Limit&) = delete;
-    Load_Limit& operator=(const Load_Limit&) = delete;
+
+private:
+    static int watch(pid_t child, int from_child, const Settings& settings) {
+        pollfd ready{from_child, POLLIN, 0};
+        const int limit_ms = settings.load_limit_seconds * 1000;
+        int polled;
+        do
+            polled = ::poll(&ready, 1, limit_ms);
+        while (polled < 0 && errno == EINTR);
+        char done = 0;
+        const bool read = polled > 0 && ::read(from_child, &done, 1) == 1;
+        ::close(from_child);
+        if (polled == 0) {
+            ::kill(child, SIGKILL);
+            wait_for(child);
+            return fail(settings.scene_file, "not read within " +
+                                                 std::to_string(settings.load_limit_seconds) +
+                                                 " s (--load-limit); the file is malformed or "
+                                                 "too large");
+        }
+        const int status = wait_for(child);
+        if (WIFEXITED(status)) return WEXITSTATUS(status);
+        const int signal = WTERMSIG(status);
+        if (!read)
+            return fail(settings.scene_file, std::string("the importer failed (") +
+                                                 ::strsignal(signal) + "); the file is malformed");
+        // A fault after loading is the program's own: end the same way.
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return Exit_Drawing_Failed;
+    }
+
+    // The importer writes its own assertion text before it aborts; the
+    // parent's one line says what happened instead.
+    static void quiet_importer() {
+        const int null = ::open("/dev/null", O_WRONLY);
+        if (null < 0) return;
+        saved_error = ::dup(2);
+        ::dup2(null, 2);
+        ::close(null);
+    }
+
+    static int wait_for(pid_t child) {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return status;
+    }
+
+    static inline int loaded_signal = -1;
+    static inline int saved_error = -1;
 };
 
 bool load_scene(const Settings& settings, Scene& scene, std::string& reason) {
@@ -85,8 +155,10 @@ bool load_scene(const Settings& settings, Scene& scene, std::string& reason) {
         scene = default_scene();
         return true;
     }
-    const Load_Limit limit(settings.scene_file, settings.load_limit_seconds);
-    return import_scene(settings.scene_file, scene, reason);
+    Load_Watch::start(settings);
+    const bool read = import_scene(settings.scene_file, scene, reason);
+    Load_Watch::loaded();
+    return read;
 }
 
 long peak_memory_kib() {
