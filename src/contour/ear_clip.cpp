@@ -31,28 +31,25 @@ void Ear_Clipper::end_contour() {
     contour_end_.push_back(end);
 }
 
-int Ear_Clipper::turn(std::int32_t a, std::int32_t b, std::int32_t c) const {
+inline int Ear_Clipper::turn(std::int32_t a, std::int32_t b, std::int32_t c) const {
     const Vertex &p = vertices_[a], &q = vertices_[b], &r = vertices_[c];
     return orient(p.u, p.v, q.u, q.v, r.u, r.v);
 }
 
-int Ear_Clipper::node_turn(std::int32_t a, std::int32_t b, std::int32_t c) const {
+inline int Ear_Clipper::node_turn(std::int32_t a, std::int32_t b, std::int32_t c) const {
     const Node &p = nodes_[a], &q = nodes_[b], &r = nodes_[c];
     return orient(p.u, p.v, q.u, q.v, r.u, r.v);
 }
 
-bool Ear_Clipper::same_place(std::int32_t a, std::int32_t b) const {
+inline bool Ear_Clipper::same_place(std::int32_t a, std::int32_t b) const {
     return nodes_[a].u == nodes_[b].u && nodes_[a].v == nodes_[b].v;
 }
 
-// Edge e runs from vertex e to its successor; low and high are its ends in
-// sweep order.
-std::int32_t Ear_Clipper::edge_low(std::int32_t e) const {
-    return rank_[e] < rank_[succ_[e]] ? e : succ_[e];
-}
-
-std::int32_t Ear_Clipper::edge_high(std::int32_t e) const {
-    return rank_[e] < rank_[succ_[e]] ? succ_[e] : e;
+// Edge e runs from vertex e to its successor; its ends in sweep order
+// are kept beside it on the active line.
+inline Ear_Clipper::Active_Edge Ear_Clipper::active_edge(std::int32_t e) const {
+    const std::int32_t f = succ_[e];
+    return rank_[e] < rank_[f] ? Active_Edge{e, e, f} : Active_Edge{e, f, e};
 }
 
 // Whether two edges cross, touch or overlap anywhere but at the one corner
@@ -80,20 +77,20 @@ bool Ear_Clipper::edges_meet(std::int32_t e, std::int32_t f) const {
 // active line, the edges starting there join it, and each new pair of
 // neighbours is tested. False as soon as anything meets.
 bool Ear_Clipper::sweep_event(std::int32_t p) {
-    const auto left_of_p = [&](std::int32_t e) { return turn(edge_low(e), edge_high(e), p) < 0; };
+    const auto left_of_p = [&](const Active_Edge& e) { return turn(e.low, e.high, p) < 0; };
     const auto first = std::partition_point(active_.begin(), active_.end(), left_of_p);
     auto last = first;
-    for (; last != active_.end() && turn(edge_low(*last), edge_high(*last), p) == 0; ++last)
-        if (edge_high(*last) != p) return false; // p lies on an edge
+    for (; last != active_.end() && turn(last->low, last->high, p) == 0; ++last)
+        if (last->high != p) return false; // p lies on an edge
     const int ending = (rank_[pred_[p]] < rank_[p]) + (rank_[succ_[p]] < rank_[p]);
     if (last - first != ending) return false;
     const auto pos = first - active_.begin();
     active_.erase(first, last);
 
-    std::int32_t starting[2];
+    Active_Edge starting[2];
     int count = 0;
-    if (rank_[succ_[p]] > rank_[p]) starting[count++] = p;
-    if (rank_[pred_[p]] > rank_[p]) starting[count++] = pred_[p];
+    if (rank_[succ_[p]] > rank_[p]) starting[count++] = active_edge(p);
+    if (rank_[pred_[p]] > rank_[p]) starting[count++] = active_edge(pred_[p]);
     const std::int32_t contour = contour_of_[p];
     if (lowest_[contour] < 0) {
         // The lowest corner of a contour is strictly convex; its turn is the
@@ -112,11 +109,13 @@ bool Ear_Clipper::sweep_event(std::int32_t p) {
     }
     active_.insert(active_.begin() + pos, starting, starting + count);
     const auto size = static_cast<std::ptrdiff_t>(active_.size());
+    const auto meet = [&](std::ptrdiff_t left) {
+        return edges_meet(active_[left].edge, active_[left + 1].edge);
+    };
     if (count > 0) {
-        if (pos > 0 && edges_meet(active_[pos - 1], active_[pos])) return false;
-        if (pos + count < size && edges_meet(active_[pos + count - 1], active_[pos + count]))
-            return false;
-    } else if (pos > 0 && pos < size && edges_meet(active_[pos - 1], active_[pos])) {
+        if (pos > 0 && meet(pos - 1)) return false;
+        if (pos + count < size && meet(pos + count - 1)) return false;
+    } else if (pos > 0 && pos < size && meet(pos - 1)) {
         return false;
     }
     return true;
@@ -128,26 +127,23 @@ bool Ear_Clipper::sweep_event(std::int32_t p) {
 bool Ear_Clipper::simple(Hole_Turn holes) {
     const auto n = static_cast<std::int32_t>(vertices_.size());
     const auto contours = static_cast<std::int32_t>(contour_end_.size());
+    // Sorting the keys themselves keeps the comparisons in cache.
     order_.resize(n);
     rank_.resize(n);
     for (std::int32_t i = 0; i < n; ++i)
-        order_[i] = i;
-    std::sort(order_.begin(), order_.end(), [&](std::int32_t a, std::int32_t b) {
-        const Vertex &p = vertices_[a], &q = vertices_[b];
-        return p.v != q.v ? p.v < q.v : p.u < q.u;
-    });
+        order_[i] = Vertex{vertices_[i].u, vertices_[i].v, i};
+    std::sort(order_.begin(), order_.end(),
+              [](const Vertex& p, const Vertex& q) { return p.v != q.v ? p.v < q.v : p.u < q.u; });
     for (std::int32_t r = 0; r < n; ++r) {
-        rank_[order_[r]] = r;
-        if (r > 0 && vertices_[order_[r]].u == vertices_[order_[r - 1]].u &&
-            vertices_[order_[r]].v == vertices_[order_[r - 1]].v)
-            return false;
+        rank_[order_[r].id] = r;
+        if (r > 0 && order_[r].u == order_[r - 1].u && order_[r].v == order_[r - 1].v) return false;
     }
     lowest_.assign(contours, -1);
     depth_odd_.assign(contours, 0);
     counter_clockwise_.assign(contours, 0);
     active_.clear();
     for (std::int32_t r = 0; r < n; ++r)
-        if (!sweep_event(order_[r])) return false;
+        if (!sweep_event(order_[r].id)) return false;
     // The outline encloses every hole and no hole another: depth 0 for the
     // outline and 1 for each hole is the only way to get those parities.
     if (depth_odd_[0]) return false;
@@ -205,12 +201,15 @@ std::int32_t Ear_Clipper::bridge_target(std::int32_t m) const {
     // Reflex corners inside the triangle may hide the far end from m.
     const Node& tp = nodes_[target];
     const double hit_v = mp.v;
+    const double hi_u = std::max(hit_u, tp.u);
+    const double lo_v = std::min(hit_v, tp.v), hi_v = std::max(hit_v, tp.v);
     std::int32_t best = target;
     double best_du = 0, best_dv = 0;
     a = 0;
     do {
         const Node& q = nodes_[a];
-        if (a != target && q.u > mp.u && node_turn(q.prev, a, q.next) <= 0) {
+        const bool in_box = q.u > mp.u && q.u <= hi_u && q.v >= lo_v && q.v <= hi_v;
+        if (a != target && in_box && node_turn(q.prev, a, q.next) <= 0) {
             const int o1 = orient(mp.u, mp.v, hit_u, hit_v, q.u, q.v);
             const int o2 = orient(hit_u, hit_v, tp.u, tp.v, q.u, q.v);
             const int o3 = orient(tp.u, tp.v, mp.u, mp.v, q.u, q.v);
@@ -233,11 +232,15 @@ std::int32_t Ear_Clipper::bridge_target(std::int32_t m) const {
 // edge except at p itself.
 bool Ear_Clipper::bridge_clear(std::int32_t m, std::int32_t p) const {
     const Node &pm = nodes_[m], &pp = nodes_[p];
+    const double lo_u = std::min(pm.u, pp.u), hi_u = std::max(pm.u, pp.u);
+    const double lo_v = std::min(pm.v, pp.v), hi_v = std::max(pm.v, pp.v);
     std::int32_t a = 0;
     do {
         const std::int32_t b = nodes_[a].next;
-        if (!same_place(a, p) && !same_place(b, p)) {
-            const Node &pa = nodes_[a], &pb = nodes_[b];
+        const Node &pa = nodes_[a], &pb = nodes_[b];
+        const bool apart = std::max(pa.u, pb.u) < lo_u || std::min(pa.u, pb.u) > hi_u ||
+                           std::max(pa.v, pb.v) < lo_v || std::min(pa.v, pb.v) > hi_v;
+        if (!apart && !same_place(a, p) && !same_place(b, p)) {
             const int o1 = orient(pm.u, pm.v, pp.u, pp.v, pa.u, pa.v);
             const int o2 = orient(pm.u, pm.v, pp.u, pp.v, pb.u, pb.v);
             const int o3 = orient(pa.u, pa.v, pb.u, pb.v, pm.u, pm.v);
@@ -297,7 +300,7 @@ bool Ear_Clipper::bridge_hole(std::int32_t m) {
     return true;
 }
 
-void Ear_Clipper::grid_cell(double u, double v, int& cu, int& cv) const {
+inline void Ear_Clipper::grid_cell(double u, double v, int& cu, int& cv) const {
     cu = std::min(grid_w_ - 1, static_cast<int>((u - grid_u_) * cell_scale_u_));
     cv = std::min(grid_h_ - 1, static_cast<int>((v - grid_v_) * cell_scale_v_));
 }
@@ -356,10 +359,8 @@ bool Ear_Clipper::is_ear(std::int32_t e) const {
     const std::int32_t a = nodes_[e].prev, b = nodes_[e].next;
     if (node_turn(a, e, b) <= 0) return false;
     const Node &pa = nodes_[a], &pe = nodes_[e], &pb = nodes_[b];
-    const double lo_u = std::fmin(pa.u, std::fmin(pe.u, pb.u));
-    const double hi_u = std::fmax(pa.u, std::fmax(pe.u, pb.u));
-    const double lo_v = std::fmin(pa.v, std::fmin(pe.v, pb.v));
-    const double hi_v = std::fmax(pa.v, std::fmax(pe.v, pb.v));
+    const double lo_u = std::min({pa.u, pe.u, pb.u}), hi_u = std::max({pa.u, pe.u, pb.u});
+    const double lo_v = std::min({pa.v, pe.v, pb.v}), hi_v = std::max({pa.v, pe.v, pb.v});
     int u0, v0, u1, v1;
     grid_cell(lo_u, lo_v, u0, v0);
     grid_cell(hi_u, hi_v, u1, v1);

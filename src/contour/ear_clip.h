@@ -54,8 +54,10 @@ private:
     int turn(std::int32_t a, std::int32_t b, std::int32_t c) const;
     int node_turn(std::int32_t a, std::int32_t b, std::int32_t c) const;
     bool same_place(std::int32_t a, std::int32_t b) const;
-    std::int32_t edge_low(std::int32_t e) const;
-    std::int32_t edge_high(std::int32_t e) const;
+    struct Active_Edge {
+        std::int32_t edge, low, high;
+    };
+    Active_Edge active_edge(std::int32_t e) const;
     bool edges_meet(std::int32_t e, std::int32_t f) const;
     bool simple(Hole_Turn holes);
     bool sweep_event(std::int32_t p);
@@ -71,9 +73,11 @@ private:
 
     Vector<Vertex> vertices_;
     Vector<std::int32_t> succ_, pred_, contour_of_, contour_end_;
-    // The simplicity sweep: vertices in (v, u) order, each one's place in
-    // it, and the edges (named by their first vertex) cut by the sweep line.
-    Vector<std::int32_t> order_, rank_, active_;
+    // The simplicity sweep: vertices in (v, u) order (id naming the
+    // vertex), each one's place in it, and the edges cut by the sweep line.
+    Vector<Vertex> order_;
+    Vector<std::int32_t> rank_;
+    Vector<Active_Edge> active_;
     Vector<std::int32_t> lowest_; // per contour, its first vertex in sweep order
     Vector<std::int8_t> depth_odd_, counter_clockwise_;
     Vector<Node> nodes_;
