@@ -341,14 +341,28 @@ void Ear_Clipper::build_reflex_grid() {
     for (int c = 1; c < cells; ++c)
         cell_start_[c] += cell_start_[c - 1];
     cell_start_[cells] = reflex;
+    slot_.resize(nodes_.size());
     a = 0;
     do {
         if (nodes_[a].reflex) {
             grid_cell(nodes_[a].u, nodes_[a].v, cu, cv);
-            cell_items_[--cell_start_[cv * side + cu]] = a;
+            slot_[a] = --cell_start_[cv * side + cu];
+            cell_items_[slot_[a]] = a;
         }
         a = nodes_[a].next;
     } while (a != 0);
+    cell_end_.assign(cell_start_.begin() + 1, cell_start_.end());
+}
+
+// A corner that turned convex can no longer block an ear; its cell's last
+// item takes its slot.
+void Ear_Clipper::leave_grid(std::int32_t node) {
+    int cu, cv;
+    grid_cell(nodes_[node].u, nodes_[node].v, cu, cv);
+    const std::int32_t last = --cell_end_[cv * grid_w_ + cu];
+    const std::int32_t moved = cell_items_[last];
+    cell_items_[slot_[node]] = moved;
+    slot_[moved] = slot_[node];
 }
 
 // Whether the corner at e is strictly convex and no reflex corner lies in
@@ -367,10 +381,10 @@ bool Ear_Clipper::is_ear(std::int32_t e) const {
     for (int cv = v0; cv <= v1; ++cv)
         for (int cu = u0; cu <= u1; ++cu) {
             const int cell = cv * grid_w_ + cu;
-            for (std::int32_t k = cell_start_[cell]; k < cell_start_[cell + 1]; ++k) {
+            for (std::int32_t k = cell_start_[cell]; k < cell_end_[cell]; ++k) {
                 const std::int32_t x = cell_items_[k];
                 const Node& q = nodes_[x];
-                if (!q.reflex || q.u < lo_u || q.u > hi_u || q.v < lo_v || q.v > hi_v) continue;
+                if (q.u < lo_u || q.u > hi_u || q.v < lo_v || q.v > hi_v) continue;
                 if (same_place(x, a) || same_place(x, e) || same_place(x, b)) continue;
                 if (node_turn(a, e, x) >= 0 && node_turn(e, b, x) >= 0 && node_turn(b, a, x) >= 0)
                     return false;
@@ -402,11 +416,14 @@ bool Ear_Clipper::clip_ears() {
         triangles_.push_back(nodes_[next].vertex);
         nodes_[prev].next = next;
         nodes_[next].prev = prev;
-        e.reflex = false;
         --remaining;
-        for (const std::int32_t q : {prev, next})
-            nodes_[q].reflex =
-                nodes_[q].reflex && node_turn(nodes_[q].prev, q, nodes_[q].next) <= 0;
+        // Corners only ever sharpen as ears go: a reflex neighbour may turn
+        // convex, never the reverse.
+        for (const std::int32_t q : {prev, next}) {
+            if (!nodes_[q].reflex || node_turn(nodes_[q].prev, q, nodes_[q].next) <= 0) continue;
+            nodes_[q].reflex = false;
+            leave_grid(q);
+        }
         // Moving on past the next corner keeps the fan from one point
         // short, which avoids slivers.
         ear = stop = nodes_[next].next;

@@ -67,6 +67,7 @@ private:
     bool bridge_clear(std::int32_t m, std::int32_t p) const;
     bool inside_corner(std::int32_t node, std::int32_t q) const;
     void build_reflex_grid();
+    void leave_grid(std::int32_t node);
     void grid_cell(double u, double v, int& cu, int& cv) const;
     bool is_ear(std::int32_t e) const;
     bool clip_ears();
@@ -82,8 +83,9 @@ private:
     Vector<std::int8_t> depth_odd_, counter_clockwise_;
     Vector<Node> nodes_;
     Vector<std::int32_t> holes_;
-    // Reflex nodes bucketed on a uniform grid over the nodes' bounds.
-    Vector<std::int32_t> cell_start_, cell_items_;
+    // Reflex nodes bucketed on a uniform grid over the nodes' bounds; each
+    // node's slot in cell_items_ lets it leave when it turns convex.
+    Vector<std::int32_t> cell_start_, cell_end_, cell_items_, slot_;
     double grid_u_ = 0, grid_v_ = 0, cell_scale_u_ = 0, cell_scale_v_ = 0;
     int grid_w_ = 1, grid_h_ = 1;
     Vector<std::int32_t> triangles_;
