@@ -1,5 +1,6 @@
 // triangulate() and polygonize(): the cheap paths first (one convex
-// contour, resolved contours one by one), then the general sweep.
+// contour, one small simple outline with holes cut into ears, resolved
+// contours one by one), then the general sweep.
 #include <cmath>
 #include <utility>
 

@@ -20,9 +20,10 @@ enum class Hole_Turn { opposite, either };
 
 class Ear_Clipper : public KT_Object {
 public:
-    // Beyond this many points the sweep is as quick and needs no
-    // quadratic worst case.
-    static constexpr int max_points = 4096;
+    // The ear grid can degrade towards quadratic on crafted input; beyond
+    // this many points the sweep's n log n bound is worth more than the
+    // ears' smaller constant.
+    static constexpr int max_points = 1024;
     // Each hole costs a pass over the outline to find its bridge.
     static constexpr int max_holes = 64;
 
