@@ -1,9 +1,12 @@
 // triangulate() and polygonize(): the cheap paths first (one convex
-// contour, resolved contours one by one), then the general sweep.
+// contour, one small simple outline with holes cut into ears, resolved
+// contours one by one), then the general sweep.
+#include <cmath>
 #include <utility>
 
 #include "contour/contour_set.h"
 #include "contour/convex_merge.h"
+#include "contour/ear_clip.h"
 #include "contour/polygon_rank.h"
 #include "contour/set_sweep.h"
 
@@ -174,9 +177,14 @@ template <class P> struct Sweep_Triangles {
     }
 };
 
+// Whether triangulate_set() may try the small-polygon path: skipped only to
+// reach the general path it must agree with.
+enum class Small_Path { allowed, skipped };
+
 template <class P>
 void triangulate_set(const KT_Contour_Set_Data& set, const Output<P>& out,
-                     Crossings crossings = Crossings::possible);
+                     Crossings crossings = Crossings::possible,
+                     Small_Path small = Small_Path::allowed);
 
 // Whether a point of every later contour lies inside the first one, by the
 // parity of crossings of a ray towards -u. Contours that neither cross nor
@@ -226,7 +234,8 @@ template <class P> bool contours_turn_alike(const KT_Contour_Set_Data& set) {
 
 // Resolved contours that all turn the same way are separate polygons.
 template <class P>
-bool triangulate_separately(const KT_Contour_Set_Data& set, const Output<P>& out) {
+bool triangulate_separately(const KT_Contour_Set_Data& set, const Output<P>& out,
+                            Small_Path small) {
     if (!contours_turn_alike<P>(set)) return false;
     const P* p = points_of<P>(set);
     const std::int32_t* axes = projection<P>(set);
@@ -239,7 +248,7 @@ bool triangulate_separately(const KT_Contour_Set_Data& set, const Output<P>& out
             one.info().axes[1] = axes[1];
             Output<P> part = out;
             part.sources.offset += start;
-            triangulate_set(one, part, Crossings::none);
+            triangulate_set(one, part, Crossings::none, small);
         }
         start += n;
     }
@@ -264,8 +273,50 @@ template <class P> bool triangulate_simple(const KT_Contour_Set_Data& set, const
     return true;
 }
 
+// Ear-clipped triangles go out as the sweep's would: counter-clockwise, or
+// turning as the contour does for an odd-even set of one contour.
+template <class P> struct Ear_Triangles {
+    const P* p;
+    const Output<P>* out;
+    bool reverse;
+    static void sink(std::int32_t a, std::int32_t b, std::int32_t c, void* user) {
+        const auto& self = *static_cast<const Ear_Triangles*>(user);
+        if (self.reverse) std::swap(b, c);
+        const Source_Map& s = self.out->sources;
+        deliver_triangle(*self.out, self.p[a], self.p[b], self.p[c], s(a), s(b), s(c));
+    }
+};
+
+// One outline with holes inside it, none touching: ears instead of the
+// arrangement. False, with nothing delivered, for anything else.
+template <class P> bool triangulate_small(const KT_Contour_Set_Data& set, const Output<P>& out) {
+    if (set.total_points > Ear_Clipper::max_points) return false;
+    const P* p = points_of<P>(set);
+    const std::int32_t* axes = projection<P>(set);
+    Ear_Clipper& clipper = set.info().ear_clipper();
+    clipper.begin();
+    int start = 0;
+    for (int c = 0; c < set.contour_count; ++c) {
+        const int n = set.counts[c] > 0 ? set.counts[c] : 0;
+        for (int i = start; i < start + n; ++i) {
+            const double u = coordinate(p[i], axes[0]), v = coordinate(p[i], axes[1]);
+            if (!std::isfinite(u) || !std::isfinite(v)) return false;
+            clipper.add_point(u, v, i);
+        }
+        if (n > 0) clipper.end_contour();
+        start += n;
+    }
+    const bool odd_even = set.fill_rule == KT_Fill_Odd_Even;
+    const bool reverse =
+        odd_even && set.contour_count == 1 && projected_area(p, set.counts[0], axes) < 0;
+    Ear_Triangles<P> sink{p, &out, reverse};
+    return clipper.triangulate(odd_even ? Hole_Turn::either : Hole_Turn::opposite,
+                               Ear_Triangles<P>::sink, &sink);
+}
+
 template <class P>
-void triangulate_set(const KT_Contour_Set_Data& set, const Output<P>& out, Crossings crossings) {
+void triangulate_set(const KT_Contour_Set_Data& set, const Output<P>& out, Crossings crossings,
+                     Small_Path small) {
     if (!has_points<P>(set)) return;
     const P* p = points_of<P>(set);
     if (single_convex_contour<P>(set, set.counts[0])) {
@@ -274,13 +325,15 @@ void triangulate_set(const KT_Contour_Set_Data& set, const Output<P>& out, Cross
         });
         return;
     }
+    if (small == Small_Path::allowed && triangulate_small(set, out)) return;
     if (set.fill_rule == KT_Fill_Non_Zero) {
         if (set.resolved.empty() && triangulate_simple(set, out)) return;
         if (const KT_Contour_Set_Data* resolved = set.resolved_form())
-            triangulate_set(*resolved, through_resolved(out, *resolved));
+            triangulate_set(*resolved, through_resolved(out, *resolved), Crossings::possible,
+                            small);
         return;
     }
-    if (set.fill_rule == KT_Fill_Resolved && triangulate_separately(set, out)) return;
+    if (set.fill_rule == KT_Fill_Resolved && triangulate_separately(set, out, small)) return;
     Sweep_Workspace* w = sweep_region<P>(set, out, crossings);
     if (!w) return;
     const bool reverse = set.contour_count == 1 &&
@@ -365,14 +418,17 @@ template <class P> struct Plain {
     }
 };
 
-template <class P>
-void start_triangulate(const KT_Contour_Set_Data& set, typename Output<P>::Triangle callback,
-                       void* user) {
-    if (!callback) return;
+template <class P> Output<P> triangles_to(typename Output<P>::Triangle callback, void* user) {
     Output<P> out;
     out.triangle = callback;
     out.user = user;
-    triangulate_set(set, out);
+    return out;
+}
+
+template <class P>
+void start_triangulate(const KT_Contour_Set_Data& set, typename Output<P>::Triangle callback,
+                       void* user) {
+    if (callback) triangulate_set(set, triangles_to<P>(callback, user));
 }
 
 template <class P>
@@ -386,6 +442,36 @@ void start_polygonize(const KT_Contour_Set_Data& set, typename Output<P>::Polygo
 }
 
 } // namespace
+
+namespace kavri_contour::detail {
+
+void triangulate_general(const KT_Contour_Set_Data& set, KT_Contour_Triangle_Callback callback,
+                         void* user) {
+    if (callback)
+        triangulate_set(set, triangles_to<KT_Point>(callback, user), Crossings::possible,
+                        Small_Path::skipped);
+}
+
+void triangulate_general(const KT_Contour_Set_Data& set, KT_Contour_Triangle_Callback_D callback,
+                         void* user) {
+    if (callback)
+        triangulate_set(set, triangles_to<KT_Point_D>(callback, user), Crossings::possible,
+                        Small_Path::skipped);
+}
+
+bool triangulate_small(const KT_Contour_Set_Data& set, KT_Contour_Triangle_Callback callback,
+                       void* user) {
+    return callback && has_points<KT_Point>(set) &&
+           ::triangulate_small(set, triangles_to<KT_Point>(callback, user));
+}
+
+bool triangulate_small(const KT_Contour_Set_Data& set, KT_Contour_Triangle_Callback_D callback,
+                       void* user) {
+    return callback && has_points<KT_Point_D>(set) &&
+           ::triangulate_small(set, triangles_to<KT_Point_D>(callback, user));
+}
+
+} // namespace kavri_contour::detail
 
 void KT_Contour_Set_Data::triangulate(KT_Contour_Triangle_Callback callback, void* user) const {
     start_triangulate<KT_Point>(*this, callback, user);

@@ -18,7 +18,8 @@ struct KT_Contour_Point_Source {
 
 namespace kavri_contour {
 class Sweep_Workspace;
-}
+class Ear_Clipper;
+} // namespace kavri_contour
 
 class KT_Contour_Processing_Info : public KT_Object {
 public:
@@ -36,9 +37,11 @@ public:
 
     bool projection_chosen() const { return axes[0] >= 0; }
     kavri_contour::Sweep_Workspace& workspace();
+    kavri_contour::Ear_Clipper& ear_clipper();
 
 private:
     kavri_contour::Sweep_Workspace* workspace_ = nullptr;
+    kavri_contour::Ear_Clipper* ear_clipper_ = nullptr;
 };
 
 class KT_Contour_Processing_Info_S : public KT_Contour_Processing_Info {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "contour/ear_clip.h"
 #include "contour/planar_sweep.h"
 #include "contour/set_sweep.h"
 #include "foundation/heap.h"
@@ -64,11 +65,17 @@ bool inside_test(const KT_Contour_Set_Data& set, const P* points, double px, dou
 
 KT_Contour_Processing_Info::~KT_Contour_Processing_Info() {
     delete workspace_;
+    delete ear_clipper_;
 }
 
 kavri_contour::Sweep_Workspace& KT_Contour_Processing_Info::workspace() {
     if (!workspace_) workspace_ = new kavri_contour::Sweep_Workspace;
     return *workspace_;
+}
+
+kavri_contour::Ear_Clipper& KT_Contour_Processing_Info::ear_clipper() {
+    if (!ear_clipper_) ear_clipper_ = new kavri_contour::Ear_Clipper;
+    return *ear_clipper_;
 }
 
 KT_Contour_Set_Data::KT_Contour_Set_Data(int contours, const int* counts_in,

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "contour/ear_clip.h"
 #include "contour/planar_sweep.h"
 
 namespace {
@@ -142,6 +143,48 @@ bool load_face(kavri_contour::Sweep_Workspace& w, const KT_Point* points, int dr
     return true;
 }
 
+struct Ear_Delivery {
+    KT_Face_Triangle_Callback callback;
+    void* user;
+    bool reverse;
+};
+
+void deliver_ear(std::int32_t a, std::int32_t b, std::int32_t c, void* user) {
+    const Ear_Delivery& d = *static_cast<const Ear_Delivery*>(user);
+    if (d.reverse)
+        d.callback(d.user, 0, a, c, b);
+    else
+        d.callback(d.user, 0, a, b, c);
+}
+
+// A face whose loops neither touch nor cross, with every hole inside the
+// outline, is cut into ears; false, with nothing delivered, for any other.
+bool triangulate_simple_face(const KT_Point* points, int drop, const int* face, const int* face_end,
+                             KT_Face_Triangle_Callback callback, void* user) {
+    if (face_end - face > kavri_contour::Ear_Clipper::max_points) return false;
+    kavri_contour::Ear_Clipper clipper;
+    clipper.begin();
+    double outline_area = 0;
+    for (const int* f = face; f < face_end;) {
+        const int n = std::abs(*f++);
+        if (face_end - f < n) return false;
+        const int* loop = f;
+        for (int k = 0; k < n; ++k, ++f) {
+            const double c[3] = {points[*f].x, points[*f].y, points[*f].z};
+            const double u = c[(drop + 1) % 3], v = c[(drop + 2) % 3];
+            if (!std::isfinite(u) || !std::isfinite(v)) return false;
+            clipper.add_point(u, v, *f);
+            if (loop != face + 1) continue;
+            const KT_Point& next = points[loop[(k + 1) % n]];
+            const double d[3] = {next.x, next.y, next.z};
+            outline_area += u * d[(drop + 2) % 3] - d[(drop + 1) % 3] * v;
+        }
+        clipper.end_contour();
+    }
+    Ear_Delivery d{callback, user, outline_area < 0};
+    return clipper.triangulate(kavri_contour::Hole_Turn::either, deliver_ear, &d);
+}
+
 void strip(const int* loop, int n, KT_Face_Triangle_Callback callback, void* user) {
     KD_Convex_Strip(n, [&](int a, int b, int c) { callback(user, 1, loop[a], loop[b], loop[c]); });
 }
@@ -181,9 +224,10 @@ void KD_Triangulate_Face(const KT_Point* points, const KT_Point* normal, const i
         strip(loop, n, callback, user);
         return;
     }
+    const int drop = dropped_axis(points, normal, face, face_end);
+    if (triangulate_simple_face(points, drop, face, face_end, callback, user)) return;
     kavri_contour::Sweep_Workspace w;
     double outline_area;
-    const int drop = dropped_axis(points, normal, face, face_end);
     if (!load_face(w, points, drop, face, face_end, outline_area)) return;
     w.build(true);
     // The rank calls many simple but wiggly loops complex; only a loop that

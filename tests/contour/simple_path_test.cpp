@@ -1,7 +1,7 @@
-// Non-zero sets whose contours neither cross nor touch are triangulated in
-// one sweep instead of through their resolved form; on seeded random simple
-// outlines, with and without holes, that must give exactly the triangles
-// the resolved form gives.
+// In the general path, non-zero sets whose contours neither cross nor touch
+// are triangulated in one sweep instead of through their resolved form; on
+// seeded random simple outlines, with and without holes, that must give
+// exactly the triangles the resolved form gives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "contour/ear_clip.h"
 #include "contour/polygon_rank.h"
 #include "region_check.h"
 
@@ -54,7 +55,7 @@ std::vector<Corners> triangles_with_sources(const KT_Contour_Set_Data& set,
                                             const KT_Contour_Set_Data* map) {
     Collected out;
     out.mapped_through = map;
-    set.triangulate(collect<P>, &out);
+    kavri_contour::detail::triangulate_general(set, collect<P>, &out);
     std::sort(out.triangles.begin(), out.triangles.end());
     return out.triangles;
 }
