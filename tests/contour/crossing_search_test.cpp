@@ -113,45 +113,36 @@ struct Kind {
     bool single;
 };
 
-TEST(CrossingSearch, SweepBuildsTheSameArrangementAsAllPairs) {
-    const Kind kinds[] = {
-        {"grid", 2, 12, 1.0, false},
-        {"fine grid", 3, 20, 0.125, false},
-        {"anywhere", 2, 25, 0.0, false},
-        {"anywhere single", 2, 25, 0.0, true},
-        {"large grid", 2, 16, 1e9 + 0.5, false},
-        {"many loops", 6, 6, 1.0, true},
-    };
+void expect_searches_agree(const std::vector<Kind>& kinds, bool contours_only) {
     for (const Kind& kind : kinds) {
         for (unsigned seed = 1; seed <= 25; ++seed) {
             SCOPED_TRACE(testing::Message() << kind.name << " seed " << seed);
             const Tangle t = random_tangle(seed, kind.loops, kind.points_per_loop, kind.grid);
             Sweep_Workspace sweep, reference;
-            build(sweep, t, Crossing_Search::sweep, kind.single);
-            build(reference, t, Crossing_Search::all_pairs_reference, kind.single);
+            build(sweep, t, Crossing_Search::sweep, kind.single, contours_only);
+            build(reference, t, Crossing_Search::all_pairs_reference, kind.single, contours_only);
             expect_same_arrangement(sweep, reference);
             expect_planar(sweep);
         }
     }
 }
 
+TEST(CrossingSearch, SweepBuildsTheSameArrangementAsAllPairs) {
+    expect_searches_agree({{"grid", 2, 12, 1.0, false},
+                           {"fine grid", 3, 20, 0.125, false},
+                           {"anywhere", 2, 25, 0.0, false},
+                           {"anywhere single", 2, 25, 0.0, true},
+                           {"large grid", 2, 16, 1e9 + 0.5, false},
+                           {"many loops", 6, 6, 1.0, true}},
+                          false);
+}
+
+// Grids make collinear overlaps common.
 TEST(CrossingSearch, SearchesAgreeWhereOverlapsAreMerged) {
-    const Kind kinds[] = {
-        {"grid", 2, 12, 1.0, false},
-        {"fine grid", 3, 20, 0.125, false},
-        {"many loops", 6, 6, 1.0, true},
-    };
-    for (const Kind& kind : kinds) {
-        for (unsigned seed = 1; seed <= 25; ++seed) {
-            SCOPED_TRACE(testing::Message() << kind.name << " seed " << seed);
-            const Tangle t = random_tangle(seed, kind.loops, kind.points_per_loop, kind.grid);
-            Sweep_Workspace sweep, reference;
-            build(sweep, t, Crossing_Search::sweep, kind.single, true);
-            build(reference, t, Crossing_Search::all_pairs_reference, kind.single, true);
-            expect_same_arrangement(sweep, reference);
-            expect_planar(sweep);
-        }
-    }
+    expect_searches_agree({{"grid", 2, 12, 1.0, false},
+                           {"fine grid", 3, 20, 0.125, false},
+                           {"many loops", 6, 6, 1.0, true}},
+                          true);
 }
 
 // A triangle of A on the x axis from 0 to 64, and below it a triangle of B
