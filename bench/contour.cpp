@@ -1,7 +1,8 @@
 // Contour sets against the GLU tessellator and Clipper 1 on the same input,
 // in the same program: triangulation of stars, circles and a star with eight
 // holes, and the four booleans of two 1,000-point stars and of two
-// 1,000-point self-intersecting scribbles. After the runs one table puts the
+// 1,000-point self-intersecting scribbles, and the union of a rectangle with a
+// comb sharing its side. After the runs one table puts the
 // three side by side (medians when --benchmark_repetitions is given).
 #include <GL/glu.h>
 #include <benchmark/benchmark.h>
@@ -64,6 +65,25 @@ Contour scribble(int n, unsigned seed) {
     for (int i = 0; i < n; ++i)
         p.push_back(KT_Point_D{coord(rng), coord(rng), 0});
     return p;
+}
+
+// A rectangle's bottom side shared with the top of a comb hanging below it,
+// whose straight top has a vertex above every tooth: about n points.
+Shape rectangle_on_comb(int n) {
+    const int teeth = n / 5;
+    const double width = 1000.0 / teeth;
+    Contour comb;
+    for (int i = 0; i < teeth; ++i) {
+        const double x = i * width;
+        comb.push_back(KT_Point_D{x, -100, 0});
+        comb.push_back(KT_Point_D{x + width / 2, -100, 0});
+        comb.push_back(KT_Point_D{x + width / 2, -20, 0});
+        comb.push_back(KT_Point_D{x + width, -20, 0});
+    }
+    for (int i = teeth; i >= 0; --i)
+        comb.push_back(KT_Point_D{i * width, 0, 0});
+    const Contour rectangle{{0, 0, 0}, {1000, 0, 0}, {1000, 100, 0}, {0, 100, 0}};
+    return {rectangle, comb};
 }
 
 Contour reversed(Contour c) {
@@ -377,6 +397,15 @@ std::vector<std::string> register_cases() {
             cases.push_back(name);
         }
     }
+    const Shape comb = rectangle_on_comb(1000);
+    const Shape rectangle{comb[0]}, teeth{comb[1]};
+    add(benchmark_name("union comb 1000", kavri), [rectangle, teeth](benchmark::State& s) {
+        kavri_boolean(s, rectangle, teeth, Boolean::union_);
+    });
+    add(benchmark_name("union comb 1000", clipper), [rectangle, teeth](benchmark::State& s) {
+        clipper_boolean(s, rectangle, teeth, Boolean::union_);
+    });
+    cases.push_back("union comb 1000");
     return cases;
 }
 

@@ -70,12 +70,13 @@ KT_Contour_Set_Data* combine(const KT_Contour_Set_Data& a, const KT_Contour_Set_
     w.begin();
     if (!load_contours(w, a, points_of<P>(a), axes, 0)) return empty_result();
     if (b && !load_contours(w, *b, points_of<P>(*b), axes, 1)) return empty_result();
-    w.build(true);
     Region_Rule rule;
     rule.fill_rule[0] = sweep_rule(a.fill_rule);
     rule.fill_rule[1] = b ? sweep_rule(b->fill_rule) : KT_Fill_Non_Zero;
     rule.operation = operation;
     rule.has_b = b != nullptr;
+    w.contours_only = !rule.line_operation();
+    w.build(true);
     w.classify(rule);
     Vector<std::int32_t> counts, ids;
     if (rule.line_operation())

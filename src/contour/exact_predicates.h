@@ -87,6 +87,9 @@ inline int exact_orient_sign(double ax, double ay, double bx, double by, double 
     // Nearly every undecided test names one point twice: the sweeps compare
     // edges that share an end.
     if ((ax == bx && ay == by) || (ax == cx && ay == cy) || (bx == cx && by == cy)) return 0;
+    // Next come runs along one horizontal or vertical line, where each
+    // product has a factor that is exactly zero.
+    if ((bx == ax || cy == ay) && (by == ay || cx == ax)) return 0;
     return exact_orient_sign(ax, ay, bx, by, cx, cy);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <numeric>
 
 #include "contour/active_line.h"
 #include "contour/exact_predicates.h"
@@ -45,6 +46,7 @@ void Sweep_Workspace::begin() {
     axes[0] = 0;
     axes[1] = 1;
     single_precision = false;
+    contours_only = false;
     points.clear();
     edges.clear();
     segments.clear();
@@ -87,7 +89,8 @@ bool Sweep_Workspace::Kept_Arrangement::built_from(const Sweep_Workspace& w, boo
                                                    Crossing_Search search) const {
     return valid && find_crossings == crossings_searched && search == this->search &&
            w.axes[0] == axes[0] && w.axes[1] == axes[1] && w.single_precision == single_precision &&
-           same_points(w.points, input_points) && same_edges(w.edges, input_edges);
+           w.contours_only == contours_only && same_points(w.points, input_points) &&
+           same_edges(w.edges, input_edges);
 }
 
 void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
@@ -108,6 +111,7 @@ void Sweep_Workspace::build(bool find_crossings, Crossing_Search search) {
     kept_.axes[0] = axes[0];
     kept_.axes[1] = axes[1];
     kept_.single_precision = single_precision;
+    kept_.contours_only = contours_only;
     kept_.crossings_searched = find_crossings;
     kept_.search = search;
     build_arrangement(find_crossings, search);
@@ -125,6 +129,7 @@ void Sweep_Workspace::build_arrangement(bool find_crossings, Crossing_Search sea
     new_point_budget_ = INT64_MAX;
     crossings_found_ = false;
     for (int pass = 0; find_crossings && pass < max_passes; ++pass) {
+        crossing_split_ = false;
         if (search == Crossing_Search::sweep) {
             // After the first pass only edges near where splits moved them
             // can cross anew; the rest were checked against each other.
@@ -140,8 +145,17 @@ void Sweep_Workspace::build_arrangement(bool find_crossings, Crossing_Search sea
         }
         if (splits_.empty()) break;
         apply_splits();
-        merge_equal_points();
+        if (crossing_split_) {
+            merge_equal_points();
+        } else { // no point was added, so none can merge
+            remap_.resize(points.size());
+            std::iota(remap_.begin(), remap_.end(), 0);
+        }
         join_coincident_edges();
+        if (contours_only) merge_straight_runs();
+        // Splits at points lying exactly on their edges leave pieces that
+        // touch only where their edges did, which this pass has seen.
+        if (!crossing_split_) break;
         // Later passes only settle what rounding moved. Nearly concurrent
         // crossings may create many points there that merge again, but
         // however hostile the input, the points they create stay a fixed
@@ -354,6 +368,7 @@ void Sweep_Workspace::test_pair(std::int32_t e, std::int32_t f, int o1, int o2) 
 
 void Sweep_Workspace::split_at_crossing(std::int32_t e, std::int32_t f) {
     crossings_found_ = true;
+    crossing_split_ = true;
     // Computed the same way round whatever the edges' directions and order,
     // coincident edges crossing a third get bit-identical crossing points,
     // and whichever search finds the pair snaps it to the same end point.
@@ -467,6 +482,68 @@ void Sweep_Workspace::join_coincident_edges() {
             continue;
         }
         edges[kept++] = e;
+    }
+    edges.resize(kept);
+}
+
+namespace {
+
+constexpr std::int32_t no_end = -1;
+constexpr std::int32_t several_ends = -2;
+
+} // namespace
+
+// Collinear edges that overlap were split at every end of one another, so
+// the pieces run from each point of the line to the next. A split point
+// that no other edge meets and across which every operand's weight runs on
+// unchanged cuts nothing: the pieces either side join again, and an overlap
+// costs a piece per interval of constant weight, not one per vertex inside
+// it. Points with a source stay, since the contours keep every one they
+// pass, and so do points the passes did not split at: nothing overlaps
+// there.
+// Needs the edges as join_coincident_edges() leaves them: one per operand
+// and pair of points, lower end first.
+void Sweep_Workspace::merge_straight_runs() {
+    const auto point_count = static_cast<std::int32_t>(points.size());
+    const Line_Side empty{no_end, {0, 0}, 0};
+    below_.assign(point_count, empty);
+    above_.assign(point_count, empty);
+    auto note = [](Line_Side& side, std::int32_t far, const Edge& e) {
+        const auto bit = static_cast<std::uint8_t>(1u << e.operand);
+        if (side.end == no_end) side.end = far;
+        if (side.end != far || (side.operands & bit) != 0) side.end = several_ends;
+        side.operands |= bit;
+        side.weight[e.operand] = e.weight;
+    };
+    for (const Edge& e : edges) {
+        note(below_[e.b], e.a, e);
+        note(above_[e.a], e.b, e);
+    }
+    straight_.assign(point_count, 0);
+    bool any = false;
+    for (const Split& s : splits_) {
+        const std::int32_t p = remap_[s.point];
+        const Line_Side& low = below_[p];
+        const Line_Side& high = above_[p];
+        if (straight_[p] || points[p].source >= 0 || low.end < 0 || high.end < 0 ||
+            low.operands != high.operands || low.weight[0] != high.weight[0] ||
+            low.weight[1] != high.weight[1])
+            continue;
+        // Ids follow sweep order, so a collinear p lies between the ends.
+        if (orient(low.end, p, high.end) != 0) continue;
+        straight_[p] = 1;
+        any = true;
+    }
+    if (!any) return;
+    // Each run starts at an edge whose lower end stays and takes in the
+    // pieces above it, which at a joining point all end at one far point.
+    std::size_t kept = 0;
+    for (const Edge& e : edges) {
+        if (straight_[e.a]) continue;
+        Edge run = e;
+        while (straight_[run.b])
+            run.b = above_[run.b].end;
+        edges[kept++] = run;
     }
     edges.resize(kept);
 }

@@ -133,6 +133,10 @@ public:
     // later decision is made on the coordinates the caller receives.
     std::int32_t axes[2] = {0, 1};
     bool single_precision = false;
+    // Set when only link_contours() will read the result: it leaves out
+    // points without a source where the boundary runs straight on, so
+    // build() need not cut collinear overlaps at such points at all.
+    bool contours_only = false;
 
     Vector<Point> points;
     Vector<Edge> edges;
@@ -155,6 +159,7 @@ private:
     bool within_reach_of_edge(std::int32_t q, std::int32_t e, double reach) const;
     int nearest_end(const std::int32_t ends[4], double u, double v) const;
     void join_coincident_edges();
+    void merge_straight_runs();
     void note_moved_points();
     bool near_moved_point(const Edge& e) const;
     // Marks the edges that pass within rounding of a point they do not end
@@ -183,6 +188,7 @@ private:
         Vector<Edge> input_edges;
         std::int32_t axes[2] = {0, 1};
         bool single_precision = false;
+        bool contours_only = false;
         bool crossings_searched = false;
         Crossing_Search search = Crossing_Search::sweep;
         Vector<Point> points;
@@ -208,7 +214,18 @@ private:
     Vector<std::int32_t> moved_;     // points the last pass bent edges through, in sweep order
     Vector<Edge> parked_;            // edges a restricted pass leaves out
     Vector<char> selected_;          // per edge: a restricted pass takes it
-    bool forced_snap_ = false;       // a crossing went to the nearest end, however far
+    // Per point, what the edges ending there from below and leaving upwards
+    // have in common, to tell where collinear pieces join again.
+    struct Line_Side {
+        std::int32_t end;       // the far end all of them share, or a mark
+        std::int32_t weight[2]; // per operand
+        std::uint8_t operands;  // bit per operand present
+    };
+    Vector<Line_Side> below_;
+    Vector<Line_Side> above_;
+    Vector<char> straight_;       // per point: the pieces either side join
+    bool forced_snap_ = false;    // a crossing went to the nearest end, however far
+    bool crossing_split_ = false; // this pass split an edge where another crosses it
     // Points bucketed by grid cell, and those some edge passes near.
     struct Cell_Point {
         double u;

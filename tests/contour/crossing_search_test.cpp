@@ -51,9 +51,11 @@ Tangle random_tangle(unsigned seed, int loops, int points_per_loop, double grid)
     return t;
 }
 
-void build(Sweep_Workspace& w, const Tangle& t, Crossing_Search search, bool single) {
+void build(Sweep_Workspace& w, const Tangle& t, Crossing_Search search, bool single,
+           bool contours_only = false) {
     w.begin();
     w.single_precision = single;
+    w.contours_only = contours_only;
     for (std::size_t i = 0; i < t.points.size(); ++i) {
         const KT_Point_D& p = t.points[i];
         w.add_point(p.x, p.y, p, static_cast<std::int32_t>(i));
@@ -111,26 +113,74 @@ struct Kind {
     bool single;
 };
 
-TEST(CrossingSearch, SweepBuildsTheSameArrangementAsAllPairs) {
-    const Kind kinds[] = {
-        {"grid", 2, 12, 1.0, false},
-        {"fine grid", 3, 20, 0.125, false},
-        {"anywhere", 2, 25, 0.0, false},
-        {"anywhere single", 2, 25, 0.0, true},
-        {"large grid", 2, 16, 1e9 + 0.5, false},
-        {"many loops", 6, 6, 1.0, true},
-    };
+void expect_searches_agree(const std::vector<Kind>& kinds, bool contours_only) {
     for (const Kind& kind : kinds) {
         for (unsigned seed = 1; seed <= 25; ++seed) {
             SCOPED_TRACE(testing::Message() << kind.name << " seed " << seed);
             const Tangle t = random_tangle(seed, kind.loops, kind.points_per_loop, kind.grid);
             Sweep_Workspace sweep, reference;
-            build(sweep, t, Crossing_Search::sweep, kind.single);
-            build(reference, t, Crossing_Search::all_pairs_reference, kind.single);
+            build(sweep, t, Crossing_Search::sweep, kind.single, contours_only);
+            build(reference, t, Crossing_Search::all_pairs_reference, kind.single, contours_only);
             expect_same_arrangement(sweep, reference);
             expect_planar(sweep);
         }
     }
+}
+
+TEST(CrossingSearch, SweepBuildsTheSameArrangementAsAllPairs) {
+    expect_searches_agree({{"grid", 2, 12, 1.0, false},
+                           {"fine grid", 3, 20, 0.125, false},
+                           {"anywhere", 2, 25, 0.0, false},
+                           {"anywhere single", 2, 25, 0.0, true},
+                           {"large grid", 2, 16, 1e9 + 0.5, false},
+                           {"many loops", 6, 6, 1.0, true}},
+                          false);
+}
+
+// Grids make collinear overlaps common.
+TEST(CrossingSearch, SearchesAgreeWhereOverlapsAreMerged) {
+    expect_searches_agree({{"grid", 2, 12, 1.0, false},
+                           {"fine grid", 3, 20, 0.125, false},
+                           {"many loops", 6, 6, 1.0, true}},
+                          true);
+}
+
+// A triangle of A on the x axis from 0 to 64, and below it a triangle of B
+// whose top runs along the axis from `from` to `to` through a vertex at
+// every whole x between 0 and 64: the segments on the axis, built for
+// contours. B's points have no source, as in a boolean of two sets.
+std::size_t segments_on_axis(double from, double to) {
+    Sweep_Workspace w;
+    w.begin();
+    w.contours_only = true;
+    auto load = [&w](const std::vector<KT_Point_D>& loop, int operand) {
+        const auto first = static_cast<std::int32_t>(w.points.size());
+        for (const KT_Point_D& p : loop)
+            w.add_point(p.x, p.y, p,
+                        operand == 0 ? static_cast<std::int32_t>(w.points.size()) : -1);
+        const auto n = static_cast<std::int32_t>(loop.size());
+        for (std::int32_t i = 0; i < n; ++i)
+            w.add_edge(first + i, first + (i + 1) % n, operand);
+    };
+    load({{0, 0, 0}, {64, 0, 0}, {0, 10, 0}}, 0);
+    std::vector<KT_Point_D> top{{from, 0, 0}};
+    for (int x = 1; x < 64; ++x)
+        top.push_back(KT_Point_D{double(x), 0, 0});
+    top.push_back(KT_Point_D{to, 0, 0});
+    top.push_back(KT_Point_D{32, -10, 0});
+    load(top, 1);
+    w.build(true);
+    std::size_t on_axis = 0;
+    for (const auto& s : w.segments)
+        on_axis += w.points[s.lo].v == 0 && w.points[s.hi].v == 0;
+    return on_axis;
+}
+
+TEST(CrossingSearch, AnOverlapIsCutOnlyWhereItsCoverChanges) {
+    // Both run the whole way from 0 to 64: one interval.
+    EXPECT_EQ(segments_on_axis(0, 64), 1u) << "B's top matching A's side";
+    // A's corners change the cover: before, along and after A's side.
+    EXPECT_EQ(segments_on_axis(-8, 72), 3u) << "B's top running past A's corners";
 }
 
 // Hundreds of edges back and forth along the line y = x / 2, crossed by a

@@ -186,6 +186,33 @@ inline double contour_area(const KT_Contour_Set_Data& set) {
     return area;
 }
 
+// Winding number of a point by the set's contours (counter-clockwise
+// outlines count +1), counted directly.
+inline int winding(const KT_Contour_Set_Data& set, const KT_Point_D& p) {
+    int w = 0, start = 0;
+    for (int c = 0; c < set.contour_count; ++c) {
+        const int n = set.counts[c];
+        for (int i = 0; i < n; ++i) {
+            const KT_Point_D a = point_at(set, start + i), b = point_at(set, start + (i + 1) % n);
+            if ((a.y <= p.y) != (b.y <= p.y)) {
+                const double x = a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y);
+                if (x > p.x) w += b.y > a.y ? 1 : -1;
+            }
+        }
+        start += n;
+    }
+    return w;
+}
+
+// Whether a point inside A or B as given lies inside the result of one of
+// the four region operations.
+inline bool inside_result(KT_Contour_Operation op, bool in_a, bool in_b) {
+    return op == KT_Contour_Intersection ? in_a && in_b
+           : op == KT_Contour_Union      ? in_a || in_b
+           : op == KT_Contour_A_Minus_B  ? in_a && !in_b
+                                         : in_b && !in_a;
+}
+
 inline double distance_to_segment(const KT_Point_D& p, const KT_Point_D& a, const KT_Point_D& b) {
     const double dx = b.x - a.x, dy = b.y - a.y;
     const double len = dx * dx + dy * dy;
