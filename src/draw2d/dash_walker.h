@@ -18,7 +18,8 @@ KAVRI_API const std::int16_t* KD_Rendition_Dash_Table(const KT_Rendition& rendit
 
 // Pixels per pattern unit: the renderer's "Pattern Scale" option in
 // percent times the line record's own scale.
-double KD_Rendition_Dash_Scale(const KT_Renderer_Data* renderer, const KT_Rendition& rendition);
+KAVRI_API double KD_Rendition_Dash_Scale(const KT_Renderer_Data* renderer,
+                                         const KT_Rendition& rendition);
 
 class KAVRI_API KT_Dash_Walker {
 public:

@@ -26,7 +26,7 @@ struct KAVRI_API KT_Line_Colors {
 
 // The width in pixels that the rendition's line weight asks for: the
 // renderer's "Line Thickness" option times the weight.
-double KD_Line_Thickness(const KT_Rendition& rendition);
+KAVRI_API double KD_Line_Thickness(const KT_Rendition& rendition);
 
 // Whether a polyline drawn with this rendition needs the dashed or wide
 // drawer rather than a thin solid line.

@@ -75,7 +75,7 @@ template <detail::Vector3 V> V KD_Normalized(V v) {
     return v;
 }
 KAVRI_API float KD_Length(const KT_Vector& v);
-double KD_Length(const KT_Vector_D& v);
+KAVRI_API double KD_Length(const KT_Vector_D& v);
 
 // The direction from a to b.
 template <detail::Point3 P> constexpr auto operator-(const P& b, const P& a) {
