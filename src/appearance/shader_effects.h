@@ -67,10 +67,7 @@ public:
     KT_Shader_Type type() const override { return KT_Shader_Type::Zebra; }
     // Stripes are the renderer's; the library draws the base colour.
     KT_RGBA shade(const KT_Rendition* rendition, const KT_Vector*, const KT_Point*,
-                  const KT_RGBA* colour, const KT_Parameter*, int,
-                  const KT_Vector*) const override {
-        return detail::base_colour(rendition, colour);
-    }
+                  const KT_RGBA* colour, const KT_Parameter*, int, const KT_Vector*) const override;
 
     std::int32_t stripe_mode = -1;
 };
