@@ -63,17 +63,22 @@ KAVRI_ACTIONS(KAVRI_SLOT_TYPE)
 #define KAVRI_DECLARE_STANDARD(name, kind, args) KAVRI_DECLARE_##kind(name, args)
 KAVRI_ACTIONS(KAVRI_DECLARE_STANDARD)
 
+// The routine that does nothing, one per slot signature. A function template
+// and not an inline member, so that it stays exported: the library, modules
+// and clients then all hold the same routine for a slot.
+template <class... A> KAVRI_API void KD_Do_Nothing_Routine(const KT_Renderer_Data*, A...) {}
+
 // The routine that does nothing, in the form each slot calls it.
 template <class Routine> struct KT_Do_Nothing;
 template <class... A> struct KT_Do_Nothing<void (*)(const KT_Renderer_Data*, A...)> {
-    static void routine(const KT_Renderer_Data*, A...) {}
+    static constexpr void (*routine)(const KT_Renderer_Data*, A...) = &KD_Do_Nothing_Routine<A...>;
 };
 
 // The routine that does nothing, typed for Slot: set_action<S>(KD_Nothing<S>)
 // makes a slot drop its primitives.
 template <int Slot>
 inline constexpr typename KT_Action_Type<Slot>::Routine KD_Nothing =
-    &KT_Do_Nothing<typename KT_Action_Type<Slot>::Routine>::routine;
+    KT_Do_Nothing<typename KT_Action_Type<Slot>::Routine>::routine;
 
 // The routine that does nothing for slot.
 KAVRI_API KT_Action_Routine KD_Do_Nothing_Action(int slot);
