@@ -20,6 +20,12 @@
 #include "foundation/export.h"
 #include "image/pixel_format.h"
 
+// Marked so that every instantiation over a slot's signature, such as the
+// routine that does nothing, is exported alike whether or not a translation
+// unit has seen these types' definitions. Where a definition came first the
+// mark repeats it, which compilers report as an ignored attribute.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wattributes"
 class KAVRI_API KT_Renderer_Data;
 class KAVRI_API KT_Rendition;
 class KAVRI_API KT_Shared_Image;
@@ -34,6 +40,7 @@ class KAVRI_API KT_Polyline;
 class KAVRI_API KT_Polymarker;
 class KAVRI_API KT_Polygon;
 class KAVRI_API KT_Text;
+#pragma GCC diagnostic pop
 
 // Argument lists shared by the families of slots; P is the family's point.
 #define KAVRI_ARGS_PLAIN(P) (const KT_Rendition*, int, const P*)
