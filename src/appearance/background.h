@@ -8,6 +8,7 @@
 #include "appearance/typed_handle.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "image/image_data.h"
 #include "math/vector.h"
 
@@ -20,7 +21,7 @@ enum class KT_Background_Type : std::int32_t {
     Skybox = 5,
 };
 
-class KT_Background_Data : public KT_Counted {
+class KAVRI_API KT_Background_Data : public KT_Counted {
 public:
     KT_Background_Data() : KT_Background_Data(KT_Background_Type::None) {}
     KT_Background_Data* copy() const override { return new KT_Background_Data(*this); }
@@ -34,7 +35,7 @@ private:
     KT_Background_Type kind_;
 };
 
-class KT_Solid_Background_Data : public KT_Background_Data {
+class KAVRI_API KT_Solid_Background_Data : public KT_Background_Data {
 public:
     KT_Solid_Background_Data() : KT_Background_Data(KT_Background_Type::Solid) {}
     KT_Solid_Background_Data* copy() const override { return new KT_Solid_Background_Data(*this); }
@@ -47,7 +48,7 @@ private:
 };
 
 // A vertical blend from the top colour to the bottom colour.
-class KT_Gradient_Background_Data : public KT_Background_Data {
+class KAVRI_API KT_Gradient_Background_Data : public KT_Background_Data {
 public:
     KT_Gradient_Background_Data() : KT_Background_Data(KT_Background_Type::Gradient) {}
     KT_Gradient_Background_Data* copy() const override {
@@ -68,7 +69,7 @@ private:
 
 // How an image background is placed in the window. Sizes and offsets are
 // in pixels; a zero size means the image's own.
-struct KT_Image_Placement {
+struct KAVRI_API KT_Image_Placement {
     KT_Int_XY offset = {0, 0};
     bool fit_to_window = true;
     bool keep_aspect = true;
@@ -78,7 +79,7 @@ struct KT_Image_Placement {
     std::int32_t flags = 0;
 };
 
-class KT_Image_Background_Data : public KT_Background_Data {
+class KAVRI_API KT_Image_Background_Data : public KT_Background_Data {
 public:
     explicit KT_Image_Background_Data(const KT_Shared_Image& image = KT_Shared_Image())
         : KT_Background_Data(KT_Background_Type::Image), image_(image) {}
@@ -95,7 +96,7 @@ private:
 };
 
 // The ground plane's geometry and shading come from the renderer.
-class KT_Groundplane_Background_Data : public KT_Background_Data {
+class KAVRI_API KT_Groundplane_Background_Data : public KT_Background_Data {
 public:
     KT_Groundplane_Background_Data() : KT_Background_Data(KT_Background_Type::Groundplane) {}
     KT_Groundplane_Background_Data* copy() const override {
@@ -104,7 +105,7 @@ public:
 };
 
 // A physical sky drawn around the scene, with the sun it is lit by.
-struct KT_Skybox_Params {
+struct KAVRI_API KT_Skybox_Params {
     float haze = 0.025f;
     // Brings the sky's lux into display range.
     KT_RGB radiance_scale = {0.00066667f, 0.00066667f, 0.00066667f};
@@ -123,7 +124,7 @@ struct KT_Skybox_Params {
     std::int32_t user_data[2] = {0, 0};
 };
 
-class KT_Skybox_Background_Data : public KT_Background_Data {
+class KAVRI_API KT_Skybox_Background_Data : public KT_Background_Data {
 public:
     KT_Skybox_Background_Data() : KT_Background_Data(KT_Background_Type::Skybox) {}
     KT_Skybox_Background_Data* copy() const override {
@@ -138,7 +139,7 @@ private:
 };
 
 // Handle of any background; the default one holds a background of no kind.
-class KT_Background : public KT_Typed_Handle<KT_Background_Data> {
+class KAVRI_API KT_Background : public KT_Typed_Handle<KT_Background_Data> {
 public:
     KT_Background() : KT_Background(new KT_Background_Data) {}
     explicit KT_Background(KT_Background_Data* body) : KT_Typed_Handle(body) {}
@@ -146,7 +147,7 @@ public:
     KT_Background_Type type() const { return body_ ? body_->type() : KT_Background_Type::None; }
 };
 
-class KT_Solid_Background : public KT_Background {
+class KAVRI_API KT_Solid_Background : public KT_Background {
 public:
     explicit KT_Solid_Background(KT_RGB32 colour = {0, 0, 0, 0});
 
@@ -154,7 +155,7 @@ public:
     void set_colour(KT_RGB32 colour) { edit<KT_Solid_Background_Data>()->set_colour(colour); }
 };
 
-class KT_Gradient_Background : public KT_Background {
+class KAVRI_API KT_Gradient_Background : public KT_Background {
 public:
     KT_Gradient_Background();
     KT_Gradient_Background(const KT_RGB& top, const KT_RGB& bottom);
@@ -169,7 +170,7 @@ private:
     const KT_Gradient_Background_Data* data() const { return view<KT_Gradient_Background_Data>(); }
 };
 
-class KT_Image_Background : public KT_Background {
+class KAVRI_API KT_Image_Background : public KT_Background {
 public:
     explicit KT_Image_Background(const KT_Shared_Image& image = KT_Shared_Image());
 
@@ -184,12 +185,12 @@ private:
     using Data = KT_Image_Background_Data;
 };
 
-class KT_Groundplane_Background : public KT_Background {
+class KAVRI_API KT_Groundplane_Background : public KT_Background {
 public:
     KT_Groundplane_Background();
 };
 
-class KT_Skybox_Background : public KT_Background {
+class KAVRI_API KT_Skybox_Background : public KT_Background {
 public:
     KT_Skybox_Background();
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "appearance/texture.h"
+#include "foundation/export.h"
 
 enum class KT_Cube_Map_Face : std::int32_t {
     Positive_X = 0,
@@ -17,7 +18,7 @@ enum class KT_Cube_Map_Face : std::int32_t {
     Negative_Z = 5,
 };
 
-class KT_Cube_Map_Texture_Data : public KT_Texture_Data {
+class KAVRI_API KT_Cube_Map_Texture_Data : public KT_Texture_Data {
 public:
     static constexpr int face_count = 6;
 
@@ -65,7 +66,7 @@ private:
     bool valid_[face_count] = {false, false, false, false, false, false};
 };
 
-class KT_Cube_Map_Texture : public KT_Texture {
+class KAVRI_API KT_Cube_Map_Texture : public KT_Texture {
 public:
     KT_Cube_Map_Texture();
     explicit KT_Cube_Map_Texture(const KT_Shared_Image& faces);

@@ -8,6 +8,7 @@
 #include "appearance/typed_handle.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "math/vector.h"
 
 class KT_Rendition;
@@ -35,7 +36,7 @@ enum class KT_Lighting_Attenuation : std::int32_t {
 // light and has unit length; it is zero for ambient light, which has no
 // direction. The position addresses the light's own record and is null for
 // ambient and directional lights.
-struct KT_Lighting_Info {
+struct KAVRI_API KT_Lighting_Info {
     KT_RGB colour;
     KT_Vector direction;
     const KT_Point* position;
@@ -43,7 +44,7 @@ struct KT_Lighting_Info {
 
 // Shadow-casting parameters shared by every light. Renderers that cast
 // shadows interpret them; the library stores and copies them.
-struct KT_Shadow_Params {
+struct KAVRI_API KT_Shadow_Params {
     std::int32_t sample_count = 16;
     std::int32_t mode = 0;
     std::int32_t flags = 0;
@@ -58,7 +59,7 @@ struct KT_Shadow_Params {
 };
 
 // The per-light shadow block of distant, point and spot lights.
-struct KT_Light_Shadow {
+struct KAVRI_API KT_Light_Shadow {
     bool casts_shadows = false;
     std::int32_t map_size = 128;
     float softness = 4.0f;
@@ -70,7 +71,7 @@ struct KT_Light_Shadow {
     bool operator==(const KT_Light_Shadow&) const = default;
 };
 
-class KT_Filter_Data : public KT_Counted {
+class KAVRI_API KT_Filter_Data : public KT_Counted {
 public:
     KT_Filter_Data() = default;
     KT_Filter_Data* copy() const override { return new KT_Filter_Data(*this); }
@@ -94,7 +95,7 @@ private:
     std::int32_t filter_flags_ = 0;
 };
 
-class KT_Shadow_Params_Holder_Data : public KT_Filter_Data {
+class KAVRI_API KT_Shadow_Params_Holder_Data : public KT_Filter_Data {
 public:
     KT_Shadow_Params_Holder_Data() = default;
     KT_Shadow_Params_Holder_Data* copy() const override {
@@ -108,7 +109,7 @@ private:
     KT_Shadow_Params shadow_params_;
 };
 
-class KT_Light_Data : public KT_Shadow_Params_Holder_Data {
+class KAVRI_API KT_Light_Data : public KT_Shadow_Params_Holder_Data {
 public:
     KT_Light_Data() = default;
     KT_Light_Data* copy() const override { return new KT_Light_Data(*this); }
@@ -121,7 +122,7 @@ private:
 };
 
 // Handle of any filter; an empty handle behaves as a plain filter.
-class KT_Filter : public KT_Typed_Handle<KT_Filter_Data> {
+class KAVRI_API KT_Filter : public KT_Typed_Handle<KT_Filter_Data> {
 public:
     KT_Filter() = default;
     explicit KT_Filter(KT_Filter_Data* body) : KT_Typed_Handle(body) {}
@@ -135,7 +136,7 @@ public:
 };
 
 // Handle of any light: the colour and shadow parameters every light has.
-class KT_Light : public KT_Filter {
+class KAVRI_API KT_Light : public KT_Filter {
 public:
     const KT_RGB& colour() const { return view<KT_Light_Data>()->colour(); }
     void set_colour(const KT_RGB& colour) { edit<KT_Light_Data>()->set_colour(colour); }

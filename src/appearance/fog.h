@@ -5,6 +5,7 @@
 
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
 enum class KT_Fog_Type : std::int32_t {
     None = 0,
@@ -13,7 +14,7 @@ enum class KT_Fog_Type : std::int32_t {
     Exponential_Squared = 3, // 1 - e^(-(density * distance)^2)
 };
 
-struct KT_Fog_Params {
+struct KAVRI_API KT_Fog_Params {
     KT_RGB32 colour = {0, 0, 0, 0};
     std::int32_t flags = 0;
     bool affects_background = false;
@@ -25,7 +26,7 @@ struct KT_Fog_Params {
     float max_opacity = 1.0f;
 };
 
-class KT_Fog_Data : public KT_Counted {
+class KAVRI_API KT_Fog_Data : public KT_Counted {
 public:
     explicit KT_Fog_Data(KT_Fog_Type kind = KT_Fog_Type::None) : kind_(kind) {}
     KT_Fog_Data* copy() const override { return new KT_Fog_Data(*this); }
@@ -47,7 +48,7 @@ private:
     KT_Fog_Params params_;
 };
 
-class KT_Fog : public KT_Pointer<KT_Fog_Data> {
+class KAVRI_API KT_Fog : public KT_Pointer<KT_Fog_Data> {
 public:
     explicit KT_Fog(KT_Fog_Type kind = KT_Fog_Type::None)
         : KT_Pointer<KT_Fog_Data>(new KT_Fog_Data(kind)) {}

@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "appearance/texture.h"
+#include "foundation/export.h"
 
-class KT_Simple_Image_Texture_Data : public KT_Texture_Data {
+class KAVRI_API KT_Simple_Image_Texture_Data : public KT_Texture_Data {
 public:
     explicit KT_Simple_Image_Texture_Data(const KT_Shared_Image& image) : source_(image) {}
     KT_Simple_Image_Texture_Data* copy() const override {
@@ -40,7 +41,7 @@ enum class KT_Texture_Filter : std::int32_t {
     Nearest = 1,
 };
 
-class KT_Complex_Image_Texture_Data : public KT_Texture_Data {
+class KAVRI_API KT_Complex_Image_Texture_Data : public KT_Texture_Data {
 public:
     explicit KT_Complex_Image_Texture_Data(const KT_Shared_Image& image) : source_(image) {}
     KT_Complex_Image_Texture_Data* copy() const override {
@@ -79,7 +80,7 @@ private:
     KT_RGB32 border_colour_ = {0, 0, 0, 0};
 };
 
-class KT_Simple_Image_Texture : public KT_Texture {
+class KAVRI_API KT_Simple_Image_Texture : public KT_Texture {
 public:
     explicit KT_Simple_Image_Texture(const KT_Shared_Image& image);
 
@@ -91,7 +92,7 @@ private:
     using Data = KT_Simple_Image_Texture_Data;
 };
 
-class KT_Complex_Image_Texture : public KT_Texture {
+class KAVRI_API KT_Complex_Image_Texture : public KT_Texture {
 public:
     explicit KT_Complex_Image_Texture(const KT_Shared_Image& image);
 

@@ -8,8 +8,9 @@
 #pragma once
 
 #include "appearance/filter.h"
+#include "foundation/export.h"
 
-class KT_Ambient_Light_Data : public KT_Light_Data {
+class KAVRI_API KT_Ambient_Light_Data : public KT_Light_Data {
 public:
     KT_Ambient_Light_Data() = default;
     KT_Ambient_Light_Data* copy() const override { return new KT_Ambient_Light_Data(*this); }
@@ -21,7 +22,7 @@ public:
 };
 
 // The direction points towards the light.
-class KT_Distant_Light_Data : public KT_Light_Data {
+class KAVRI_API KT_Distant_Light_Data : public KT_Light_Data {
 public:
     explicit KT_Distant_Light_Data(const KT_Vector& direction);
     KT_Distant_Light_Data* copy() const override { return new KT_Distant_Light_Data(*this); }
@@ -48,7 +49,7 @@ private:
 };
 
 // Where a positional light keeps its position.
-struct KT_Light_Positions {
+struct KAVRI_API KT_Light_Positions {
     KT_Point given;
     KT_Point current;
     KT_Point world;
@@ -57,7 +58,7 @@ struct KT_Light_Positions {
     bool operator==(const KT_Light_Positions&) const = default;
 };
 
-class KT_Point_Light_Data : public KT_Light_Data {
+class KAVRI_API KT_Point_Light_Data : public KT_Light_Data {
 public:
     explicit KT_Point_Light_Data(const KT_Point& position);
     KT_Point_Light_Data* copy() const override { return new KT_Point_Light_Data(*this); }
@@ -87,7 +88,7 @@ private:
 // inside the inner angle, none from the outer angle on, and in between a
 // linear ramp raised to the falloff exponent. The concentration exponent
 // further weights by the cosine of the angle.
-struct KT_Spot_Cone {
+struct KAVRI_API KT_Spot_Cone {
     float inner_angle;
     float outer_angle;
     float falloff_exponent;
@@ -97,7 +98,7 @@ struct KT_Spot_Cone {
 };
 
 // The direction is the way the light shines, from the light to its target.
-class KT_Spot_Light_Data : public KT_Light_Data {
+class KAVRI_API KT_Spot_Light_Data : public KT_Light_Data {
 public:
     KT_Spot_Light_Data(const KT_Point& position, const KT_Vector& direction, float inner_angle,
                        float outer_angle, float falloff_exponent, float concentration_exponent);
@@ -143,7 +144,7 @@ private:
     float reciprocal_falloff_width_ = 0.0f;
 };
 
-class KT_Ambient_Light : public KT_Light {
+class KAVRI_API KT_Ambient_Light : public KT_Light {
 public:
     KT_Ambient_Light();
     explicit KT_Ambient_Light(const KT_RGB& colour);
@@ -161,7 +162,7 @@ protected:
     explicit KT_Shadowed_Light(Data* body) : KT_Typed_Light<Data>(body) {}
 };
 
-class KT_Distant_Light : public KT_Shadowed_Light<KT_Distant_Light_Data> {
+class KAVRI_API KT_Distant_Light : public KT_Shadowed_Light<KT_Distant_Light_Data> {
 public:
     explicit KT_Distant_Light(const KT_Vector& direction);
 
@@ -174,7 +175,7 @@ public:
     }
 };
 
-class KT_Point_Light : public KT_Shadowed_Light<KT_Point_Light_Data> {
+class KAVRI_API KT_Point_Light : public KT_Shadowed_Light<KT_Point_Light_Data> {
 public:
     explicit KT_Point_Light(const KT_Point& position);
 
@@ -188,7 +189,7 @@ public:
     }
 };
 
-class KT_Spot_Light : public KT_Shadowed_Light<KT_Spot_Light_Data> {
+class KAVRI_API KT_Spot_Light : public KT_Shadowed_Light<KT_Spot_Light_Data> {
 public:
     KT_Spot_Light(const KT_Point& position, const KT_Vector& direction, float inner_angle,
                   float outer_angle, float falloff_exponent = 1.0f,

@@ -5,9 +5,10 @@
 
 #include "appearance/filter.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "foundation/handle_list.h"
 
-class KT_Light_Set_Data : public KT_Counted {
+class KAVRI_API KT_Light_Set_Data : public KT_Counted {
 public:
     explicit KT_Light_Set_Data(const KT_Filter& filter);
     KT_Light_Set_Data* copy() const override { return new KT_Light_Set_Data(*this); }
@@ -22,7 +23,7 @@ private:
 };
 
 // An empty handle is a set without lights; the first add gives it a body.
-class KT_Light_Set : public KT_Pointer<KT_Light_Set_Data> {
+class KAVRI_API KT_Light_Set : public KT_Pointer<KT_Light_Set_Data> {
 public:
     KT_Light_Set() = default;
     explicit KT_Light_Set(const KT_Filter& filter);

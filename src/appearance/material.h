@@ -5,13 +5,14 @@
 #pragma once
 
 #include "appearance/shader.h"
+#include "foundation/export.h"
 
-class KT_Material_Data : public KT_Shader_Data {
+class KAVRI_API KT_Material_Data : public KT_Shader_Data {
 public:
     KT_Material_Data() = default;
 };
 
-class KT_Basic_Material_Data : public KT_Material_Data {
+class KAVRI_API KT_Basic_Material_Data : public KT_Material_Data {
 public:
     KT_Basic_Material_Data() = default;
     KT_Counted* copy() const override { return new KT_Basic_Material_Data(*this); }
@@ -25,7 +26,7 @@ public:
     float shininess = 5.0f;
 };
 
-class KT_Complex_Material_Data : public KT_Material_Data {
+class KAVRI_API KT_Complex_Material_Data : public KT_Material_Data {
 public:
     KT_Complex_Material_Data() = default;
     KT_Counted* copy() const override { return new KT_Complex_Material_Data(*this); }
@@ -48,7 +49,7 @@ public:
 };
 
 // Handle of any material; an empty handle shades as a plain shader.
-class KT_Material : public KT_Shader {
+class KAVRI_API KT_Material : public KT_Shader {
 public:
     KT_Material() = default;
     explicit KT_Material(KT_Material_Data* body) : KT_Shader(body) {}
@@ -67,7 +68,7 @@ protected:
     explicit KT_Typed_Material(Data* body) : Base(body) {}
 };
 
-class KT_Basic_Material : public KT_Typed_Material<KT_Basic_Material_Data> {
+class KAVRI_API KT_Basic_Material : public KT_Typed_Material<KT_Basic_Material_Data> {
 public:
     KT_Basic_Material() : KT_Typed_Material(new KT_Basic_Material_Data) {}
 
@@ -75,7 +76,7 @@ public:
     void set_shininess(float s) { edit_data()->shininess = s; }
 };
 
-class KT_Complex_Material : public KT_Typed_Material<KT_Complex_Material_Data> {
+class KAVRI_API KT_Complex_Material : public KT_Typed_Material<KT_Complex_Material_Data> {
 public:
     KT_Complex_Material() : KT_Typed_Material(new KT_Complex_Material_Data) {}
 

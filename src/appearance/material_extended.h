@@ -5,8 +5,9 @@
 #include <cstdint>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
-class KT_Extended_Material_Data : public KT_Counted {
+class KAVRI_API KT_Extended_Material_Data : public KT_Counted {
 public:
     KT_Extended_Material_Data(void* data = nullptr, int size = 0) : data(data), size(size) {}
     // The copy refers to the same block and starts without cached data.
@@ -25,7 +26,7 @@ public:
     KT_Cached_Data_Slot cached_data;
 };
 
-class KT_Extended_Material : public KT_Pointer<KT_Extended_Material_Data> {
+class KAVRI_API KT_Extended_Material : public KT_Pointer<KT_Extended_Material_Data> {
 public:
     KT_Extended_Material() : KT_Pointer(new KT_Extended_Material_Data) {}
     explicit KT_Extended_Material(KT_Extended_Material_Data* body) : KT_Pointer(body) {}

@@ -5,8 +5,9 @@
 #include <cstdint>
 
 #include "appearance/material.h"
+#include "foundation/export.h"
 
-class KT_Basic_Textured_Material_Data : public KT_Material_Data {
+class KAVRI_API KT_Basic_Textured_Material_Data : public KT_Material_Data {
 public:
     KT_Basic_Textured_Material_Data() = default;
     KT_Counted* copy() const override { return new KT_Basic_Textured_Material_Data(*this); }
@@ -35,7 +36,7 @@ enum KT_Material_Texture_Slot : int {
     KT_Material_Texture_Count = 10,
 };
 
-class KT_Complex_Textured_Material_Data : public KT_Material_Data {
+class KAVRI_API KT_Complex_Textured_Material_Data : public KT_Material_Data {
 public:
     KT_Complex_Textured_Material_Data() = default;
     KT_Counted* copy() const override { return new KT_Complex_Textured_Material_Data(*this); }
@@ -68,7 +69,8 @@ public:
     std::int32_t filter_modes[2] = {3, 3};
 };
 
-class KT_Basic_Textured_Material : public KT_Typed_Material<KT_Basic_Textured_Material_Data> {
+class KAVRI_API KT_Basic_Textured_Material
+    : public KT_Typed_Material<KT_Basic_Textured_Material_Data> {
 public:
     KT_Basic_Textured_Material() : KT_Typed_Material(new KT_Basic_Textured_Material_Data) {}
     explicit KT_Basic_Textured_Material(const KT_Texture& texture) : KT_Basic_Textured_Material() {
@@ -81,7 +83,8 @@ public:
     void set_shininess(float s) { edit_data()->shininess = s; }
 };
 
-class KT_Complex_Textured_Material : public KT_Typed_Material<KT_Complex_Textured_Material_Data> {
+class KAVRI_API KT_Complex_Textured_Material
+    : public KT_Typed_Material<KT_Complex_Textured_Material_Data> {
 public:
     KT_Complex_Textured_Material() : KT_Typed_Material(new KT_Complex_Textured_Material_Data) {}
 

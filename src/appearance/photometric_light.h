@@ -6,10 +6,11 @@
 #include <cstdint>
 
 #include "appearance/filter.h"
+#include "foundation/export.h"
 #include "foundation/string.h"
 
 // A direction as given and its unit copy, which illumination reads.
-struct KT_Light_Direction {
+struct KAVRI_API KT_Light_Direction {
     KT_Vector given;
     KT_Vector unit;
 
@@ -21,7 +22,7 @@ struct KT_Light_Direction {
     }
 };
 
-struct KT_Photometric_Distant_Params {
+struct KAVRI_API KT_Photometric_Distant_Params {
     KT_RGB colour_factors = {1.0f, 1.0f, 1.0f};
     float intensity = 1500.0f;       // lux
     float colour_temperature = 0.0f; // kelvin; 0 uses the colour factors
@@ -33,7 +34,7 @@ struct KT_Photometric_Distant_Params {
     bool visible = false;
 };
 
-struct KT_Photometric_Sun_Params {
+struct KAVRI_API KT_Photometric_Sun_Params {
     float intensity = 1.0f;
     // Brings the sun's lux into display range.
     KT_RGB radiance_scale = {0.00066667f, 0.00066667f, 0.00066667f};
@@ -44,7 +45,7 @@ struct KT_Photometric_Sun_Params {
     float disc_intensity = 0.0f;
 };
 
-struct KT_Photometric_Near_Params {
+struct KAVRI_API KT_Photometric_Near_Params {
     float intensity_scale = 1.0f;
     KT_RGB colour_factors = {1.0f, 1.0f, 1.0f};
     KT_RGB filter_colour = {1.0f, 1.0f, 1.0f};
@@ -56,7 +57,7 @@ struct KT_Photometric_Near_Params {
     std::int32_t flags = 0;
 };
 
-class KT_Photometric_Distant_Light_Data : public KT_Light_Data {
+class KAVRI_API KT_Photometric_Distant_Light_Data : public KT_Light_Data {
 public:
     explicit KT_Photometric_Distant_Light_Data(const KT_Vector& direction);
     KT_Photometric_Distant_Light_Data* copy() const override {
@@ -78,7 +79,7 @@ private:
     KT_Photometric_Distant_Params params_;
 };
 
-class KT_Photometric_Sun_Data : public KT_Light_Data {
+class KAVRI_API KT_Photometric_Sun_Data : public KT_Light_Data {
 public:
     explicit KT_Photometric_Sun_Data(const KT_Vector& direction);
     KT_Photometric_Sun_Data* copy() const override { return new KT_Photometric_Sun_Data(*this); }
@@ -100,7 +101,7 @@ private:
 
 // The lights with a position. They illuminate as a white light straight
 // above the point; renderers that light physically evaluate their fields.
-class KT_Photometric_Near_Light_Data : public KT_Light_Data {
+class KAVRI_API KT_Photometric_Near_Light_Data : public KT_Light_Data {
 public:
     explicit KT_Photometric_Near_Light_Data(const KT_Point& position);
 
@@ -121,7 +122,7 @@ private:
     KT_Photometric_Near_Params params_;
 };
 
-class KT_Photometric_Point_Light_Data : public KT_Photometric_Near_Light_Data {
+class KAVRI_API KT_Photometric_Point_Light_Data : public KT_Photometric_Near_Light_Data {
 public:
     using KT_Photometric_Near_Light_Data::KT_Photometric_Near_Light_Data;
     KT_Photometric_Point_Light_Data* copy() const override {
@@ -132,7 +133,7 @@ public:
 
 // Angles in radians: full intensity within the hotspot, none beyond the
 // falloff angle.
-class KT_Photometric_Spot_Light_Data : public KT_Photometric_Near_Light_Data {
+class KAVRI_API KT_Photometric_Spot_Light_Data : public KT_Photometric_Near_Light_Data {
 public:
     KT_Photometric_Spot_Light_Data(const KT_Point& position, const KT_Vector& direction,
                                    float hotspot_angle, float falloff_angle);
@@ -154,7 +155,7 @@ private:
 };
 
 // How a measured distribution is turned before use, in radians.
-struct KT_Web_Orientation {
+struct KAVRI_API KT_Web_Orientation {
     float x_rotation = 0.0f;
     float y_rotation = 0.0f;
     float z_rotation = 0.0f;
@@ -164,7 +165,7 @@ struct KT_Web_Orientation {
 };
 
 // A light whose distribution comes from a photometric web file.
-class KT_Photometric_Web_Light_Data : public KT_Photometric_Near_Light_Data {
+class KAVRI_API KT_Photometric_Web_Light_Data : public KT_Photometric_Near_Light_Data {
 public:
     KT_Photometric_Web_Light_Data(const KT_Point& position, const KT_String& web_file);
     KT_Photometric_Web_Light_Data* copy() const override {
@@ -196,13 +197,13 @@ protected:
     explicit KT_Photometric_Light(Data* body) : KT_Typed_Light<Data>(body) {}
 };
 
-class KT_Photometric_Distant_Light
+class KAVRI_API KT_Photometric_Distant_Light
     : public KT_Photometric_Light<KT_Photometric_Distant_Light_Data> {
 public:
     explicit KT_Photometric_Distant_Light(const KT_Vector& direction);
 };
 
-class KT_Photometric_Sun : public KT_Photometric_Light<KT_Photometric_Sun_Data> {
+class KAVRI_API KT_Photometric_Sun : public KT_Photometric_Light<KT_Photometric_Sun_Data> {
 public:
     explicit KT_Photometric_Sun(const KT_Vector& direction);
 };
@@ -216,13 +217,14 @@ protected:
     explicit KT_Photometric_Near_Light(Data* body) : KT_Photometric_Light<Data>(body) {}
 };
 
-class KT_Photometric_Point_Light
+class KAVRI_API KT_Photometric_Point_Light
     : public KT_Photometric_Near_Light<KT_Photometric_Point_Light_Data> {
 public:
     explicit KT_Photometric_Point_Light(const KT_Point& position);
 };
 
-class KT_Photometric_Spot_Light : public KT_Photometric_Near_Light<KT_Photometric_Spot_Light_Data> {
+class KAVRI_API KT_Photometric_Spot_Light
+    : public KT_Photometric_Near_Light<KT_Photometric_Spot_Light_Data> {
 public:
     KT_Photometric_Spot_Light(const KT_Point& position, const KT_Vector& direction,
                               float hotspot_angle, float falloff_angle);
@@ -234,7 +236,8 @@ public:
     }
 };
 
-class KT_Photometric_Web_Light : public KT_Photometric_Near_Light<KT_Photometric_Web_Light_Data> {
+class KAVRI_API KT_Photometric_Web_Light
+    : public KT_Photometric_Near_Light<KT_Photometric_Web_Light_Data> {
 public:
     KT_Photometric_Web_Light(const KT_Point& position, const KT_String& web_file);
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "appearance/texture.h"
+#include "foundation/export.h"
 #include "foundation/variant.h"
 
 enum class KT_Procedural_Texture_Type : std::int32_t {
@@ -16,7 +17,7 @@ enum class KT_Procedural_Texture_Type : std::int32_t {
     Generic = 4,
 };
 
-class KT_Procedural_Texture_Data : public KT_Texture_Data {
+class KAVRI_API KT_Procedural_Texture_Data : public KT_Texture_Data {
 public:
     KT_Procedural_Texture_Data() = default;
     KT_Procedural_Texture_Data* copy() const override {
@@ -29,7 +30,7 @@ public:
 
 // Named values for a renderer's own procedure; the library has no colour of
 // its own for them.
-class KT_Procedural_Generic_Texture_Data : public KT_Procedural_Texture_Data {
+class KAVRI_API KT_Procedural_Generic_Texture_Data : public KT_Procedural_Texture_Data {
 public:
     explicit KT_Procedural_Generic_Texture_Data(const KT_Variant& params) : params_(params) {}
     KT_Procedural_Generic_Texture_Data* copy() const override {
@@ -47,7 +48,7 @@ private:
 };
 
 // Veins follow the level lines of x * vein_frequency, bent by turbulence.
-struct KT_Marble_Params {
+struct KAVRI_API KT_Marble_Params {
     KT_RGB base_colour = {0.92f, 0.9f, 0.86f};
     KT_RGB vein_colour = {0.3f, 0.28f, 0.3f};
     float scale = 4.0f;          // parameter units to noise lattice cells
@@ -59,7 +60,7 @@ struct KT_Marble_Params {
 };
 
 // Growth rings around an axis parallel to v, distorted by grain noise.
-struct KT_Wood_Params {
+struct KAVRI_API KT_Wood_Params {
     KT_RGB light_colour = {0.8f, 0.58f, 0.34f};
     KT_RGB dark_colour = {0.48f, 0.29f, 0.14f};
     float scale = 1.0f;
@@ -74,7 +75,7 @@ struct KT_Wood_Params {
 
 // The common body of marble and wood.
 template <class Params, KT_Procedural_Texture_Type kind>
-class KT_Solid_Texture_Data : public KT_Procedural_Texture_Data {
+class KAVRI_API KT_Solid_Texture_Data : public KT_Procedural_Texture_Data {
 public:
     KT_Procedural_Texture_Type pm_type() const override { return kind; }
     // Opaque colours; a null parameter is (0, 0, 0) and a parameter that is
@@ -93,7 +94,7 @@ private:
     KT_Variant extra_;
 };
 
-class KT_Procedural_Marble_Texture_Data
+class KAVRI_API KT_Procedural_Marble_Texture_Data
     : public KT_Solid_Texture_Data<KT_Marble_Params, KT_Procedural_Texture_Type::Marble> {
 public:
     KT_Procedural_Marble_Texture_Data* copy() const override {
@@ -101,7 +102,7 @@ public:
     }
 };
 
-class KT_Procedural_Wood_Texture_Data
+class KAVRI_API KT_Procedural_Wood_Texture_Data
     : public KT_Solid_Texture_Data<KT_Wood_Params, KT_Procedural_Texture_Type::Wood> {
 public:
     KT_Procedural_Wood_Texture_Data* copy() const override {
@@ -110,10 +111,10 @@ public:
 };
 
 // The colour of marble and wood at a point; what their value() returns.
-KT_RGB KD_Marble_Colour(const KT_Marble_Params& params, const KT_Parameter& p);
-KT_RGB KD_Wood_Colour(const KT_Wood_Params& params, const KT_Parameter& p);
+KAVRI_API KT_RGB KD_Marble_Colour(const KT_Marble_Params& params, const KT_Parameter& p);
+KAVRI_API KT_RGB KD_Wood_Colour(const KT_Wood_Params& params, const KT_Parameter& p);
 
-class KT_Procedural_Texture : public KT_Texture {
+class KAVRI_API KT_Procedural_Texture : public KT_Texture {
 public:
     KT_Procedural_Texture() : KT_Texture(new KT_Procedural_Texture_Data) {}
 
@@ -126,7 +127,7 @@ protected:
     explicit KT_Procedural_Texture(KT_Procedural_Texture_Data* body) : KT_Texture(body) {}
 };
 
-class KT_Procedural_Generic_Texture : public KT_Procedural_Texture {
+class KAVRI_API KT_Procedural_Generic_Texture : public KT_Procedural_Texture {
 public:
     explicit KT_Procedural_Generic_Texture(const KT_Variant& params = KT_Variant())
         : KT_Procedural_Texture(new KT_Procedural_Generic_Texture_Data(params)) {}
@@ -151,12 +152,14 @@ protected:
     KT_Solid_Texture() : KT_Procedural_Texture(new Data) {}
 };
 
-class KT_Procedural_Marble_Texture : public KT_Solid_Texture<KT_Procedural_Marble_Texture_Data> {
+class KAVRI_API KT_Procedural_Marble_Texture
+    : public KT_Solid_Texture<KT_Procedural_Marble_Texture_Data> {
 public:
     KT_Procedural_Marble_Texture() = default;
 };
 
-class KT_Procedural_Wood_Texture : public KT_Solid_Texture<KT_Procedural_Wood_Texture_Data> {
+class KAVRI_API KT_Procedural_Wood_Texture
+    : public KT_Solid_Texture<KT_Procedural_Wood_Texture_Data> {
 public:
     KT_Procedural_Wood_Texture() = default;
 };

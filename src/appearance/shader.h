@@ -10,6 +10,7 @@
 #include "appearance/typed_handle.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "math/vector.h"
 
 class KT_Rendition;
@@ -25,7 +26,7 @@ enum class KT_Shader_Type : std::int32_t {
     Glow = 7,
 };
 
-class KT_Shader_Data : public KT_Counted {
+class KAVRI_API KT_Shader_Data : public KT_Counted {
 public:
     KT_Shader_Data() = default;
 
@@ -48,7 +49,7 @@ public:
     std::int32_t shader_flags = 0;
 };
 
-class KT_Shader : public KT_Typed_Handle<KT_Shader_Data> {
+class KAVRI_API KT_Shader : public KT_Typed_Handle<KT_Shader_Data> {
 public:
     KT_Shader() = default;
     explicit KT_Shader(KT_Shader_Data* body) : KT_Typed_Handle(body) {}
@@ -66,7 +67,7 @@ public:
 
 // What shading reads of the drawing state. The rendition fills it in, so
 // that shaders depend on this record rather than on the rendition's layout.
-struct KT_Shading_Scene {
+struct KAVRI_API KT_Shading_Scene {
     KT_RGB32 front_colour;
     // Unit direction towards the viewer.
     KT_Vector view_direction;
@@ -76,7 +77,7 @@ struct KT_Shading_Scene {
 
 // Defined with the rendition. A null or empty rendition gives opaque black,
 // a viewer along +z and no lights.
-KT_Shading_Scene KD_Shading_Scene(const KT_Rendition* rendition);
+KAVRI_API KT_Shading_Scene KD_Shading_Scene(const KT_Rendition* rendition);
 
 namespace detail {
 

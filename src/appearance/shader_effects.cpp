@@ -41,3 +41,9 @@ void KT_Gooch_Material::set_tones(float blue, float yellow, float alpha, float b
     d->alpha = alpha;
     d->beta = beta;
 }
+
+KT_RGBA KT_Zebra_Material_Data::shade(const KT_Rendition* rendition, const KT_Vector*,
+                                      const KT_Point*, const KT_RGBA* colour, const KT_Parameter*,
+                                      int, const KT_Vector*) const {
+    return detail::base_colour(rendition, colour);
+}

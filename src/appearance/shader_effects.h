@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "appearance/material.h"
+#include "foundation/export.h"
 
-class KT_Glow_Material_Data : public KT_Shader_Data {
+class KAVRI_API KT_Glow_Material_Data : public KT_Shader_Data {
 public:
     // Glow mode that keeps point primitives from glowing.
     static constexpr std::int32_t no_point_glow = 4;
@@ -29,7 +30,7 @@ public:
 // Cool-to-warm tone shading: surfaces turned towards the tone direction
 // take the warm tone, those turned away the cool one, each mixed with the
 // surface colour; a white highlight follows the direction's reflection.
-class KT_Gooch_Material_Data : public KT_Shader_Data {
+class KAVRI_API KT_Gooch_Material_Data : public KT_Shader_Data {
 public:
     KT_Gooch_Material_Data() = default;
     KT_Counted* copy() const override { return new KT_Gooch_Material_Data(*this); }
@@ -58,7 +59,7 @@ public:
     float highlight_strength = 1.0f;
 };
 
-class KT_Zebra_Material_Data : public KT_Shader_Data {
+class KAVRI_API KT_Zebra_Material_Data : public KT_Shader_Data {
 public:
     KT_Zebra_Material_Data() = default;
     KT_Counted* copy() const override { return new KT_Zebra_Material_Data(*this); }
@@ -66,26 +67,23 @@ public:
     KT_Shader_Type type() const override { return KT_Shader_Type::Zebra; }
     // Stripes are the renderer's; the library draws the base colour.
     KT_RGBA shade(const KT_Rendition* rendition, const KT_Vector*, const KT_Point*,
-                  const KT_RGBA* colour, const KT_Parameter*, int,
-                  const KT_Vector*) const override {
-        return detail::base_colour(rendition, colour);
-    }
+                  const KT_RGBA* colour, const KT_Parameter*, int, const KT_Vector*) const override;
 
     std::int32_t stripe_mode = -1;
 };
 
-class KT_Glow_Material : public KT_Typed_Material<KT_Glow_Material_Data, KT_Shader> {
+class KAVRI_API KT_Glow_Material : public KT_Typed_Material<KT_Glow_Material_Data, KT_Shader> {
 public:
     KT_Glow_Material() : KT_Typed_Material(new KT_Glow_Material_Data) {}
     void set_mode(std::int32_t mode) { edit_data()->mode = mode; }
 };
 
-class KT_NoPointGlow_Glow_Material : public KT_Glow_Material {
+class KAVRI_API KT_NoPointGlow_Glow_Material : public KT_Glow_Material {
 public:
     KT_NoPointGlow_Glow_Material() { set_mode(KT_Glow_Material_Data::no_point_glow); }
 };
 
-class KT_Gooch_Material : public KT_Typed_Material<KT_Gooch_Material_Data, KT_Shader> {
+class KAVRI_API KT_Gooch_Material : public KT_Typed_Material<KT_Gooch_Material_Data, KT_Shader> {
 public:
     KT_Gooch_Material() : KT_Typed_Material(new KT_Gooch_Material_Data) {}
 
@@ -95,7 +93,7 @@ public:
     void set_tones(float blue, float yellow, float alpha, float beta);
 };
 
-class KT_Zebra_Material : public KT_Typed_Material<KT_Zebra_Material_Data, KT_Shader> {
+class KAVRI_API KT_Zebra_Material : public KT_Typed_Material<KT_Zebra_Material_Data, KT_Shader> {
 public:
     KT_Zebra_Material() : KT_Typed_Material(new KT_Zebra_Material_Data) {}
 };

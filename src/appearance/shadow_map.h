@@ -7,17 +7,18 @@
 
 #include "appearance/filter.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "image/image_handle_data.h"
 
 // The depth image of a shadow map: 32-bit depth held by the renderer.
-class KT_Shadow_Depth_Image_Data : public KT_Image_Handle_Data {
+class KAVRI_API KT_Shadow_Depth_Image_Data : public KT_Image_Handle_Data {
 public:
     KT_Shadow_Depth_Image_Data(std::int32_t width, std::int32_t height)
         : KT_Image_Handle_Data(KT_Image_Format::Depth32, width, height) {}
     KT_Counted* copy() const override { return new KT_Shadow_Depth_Image_Data(*this); }
 };
 
-class KT_Shadow_Map_Data : public KT_Counted {
+class KAVRI_API KT_Shadow_Map_Data : public KT_Counted {
 public:
     static constexpr int default_size = 512;
 
@@ -53,7 +54,7 @@ private:
     KT_Cached_Data_Slot cached_;
 };
 
-class KT_Shadow_Map : public KT_Pointer<KT_Shadow_Map_Data> {
+class KAVRI_API KT_Shadow_Map : public KT_Pointer<KT_Shadow_Map_Data> {
 public:
     KT_Shadow_Map();
     KT_Shadow_Map(std::int32_t width, std::int32_t height);

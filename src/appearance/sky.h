@@ -8,8 +8,9 @@
 #include "appearance/typed_handle.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
-class KT_Sky_Data : public KT_Counted {
+class KAVRI_API KT_Sky_Data : public KT_Counted {
 public:
     KT_Sky_Data(float intensity, float haze, float horizon_height)
         : intensity_(intensity), haze_(haze), horizon_height_(horizon_height) {}
@@ -28,7 +29,7 @@ private:
     float horizon_height_;
 };
 
-class KT_Skylight_Data : public KT_Sky_Data {
+class KAVRI_API KT_Skylight_Data : public KT_Sky_Data {
 public:
     KT_Skylight_Data(float intensity, float haze, float horizon_height, int sample_count)
         : KT_Sky_Data(intensity, haze, horizon_height), sample_count_(sample_count) {}
@@ -45,7 +46,7 @@ private:
     KT_RGB ground_colour_ = {0.49804f, 0.49804f, 0.49804f};
 };
 
-class KT_Sky : public KT_Typed_Handle<KT_Sky_Data> {
+class KAVRI_API KT_Sky : public KT_Typed_Handle<KT_Sky_Data> {
 public:
     KT_Sky(float intensity, float haze, float horizon_height)
         : KT_Typed_Handle(new KT_Sky_Data(intensity, haze, horizon_height)) {}
@@ -61,7 +62,7 @@ protected:
     explicit KT_Sky(KT_Sky_Data* body) : KT_Typed_Handle(body) {}
 };
 
-class KT_Skylight : public KT_Sky {
+class KAVRI_API KT_Skylight : public KT_Sky {
 public:
     KT_Skylight(float intensity, float haze, float horizon_height, int sample_count)
         : KT_Sky(new KT_Skylight_Data(intensity, haze, horizon_height, sample_count)) {}

@@ -8,6 +8,7 @@
 #include "appearance/typed_handle.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "image/image_data.h"
 #include "math/vector.h"
 
@@ -28,7 +29,7 @@ enum class KT_Tiling_Mode : std::int32_t {
     Mirror = 3,
 };
 
-class KT_Texture_Data : public KT_Counted {
+class KAVRI_API KT_Texture_Data : public KT_Counted {
 public:
     KT_Texture_Data() = default;
     KT_Texture_Data* copy() const override { return new KT_Texture_Data(*this); }
@@ -109,7 +110,7 @@ private:
 
 // Handle of any texture. Sampling and baking go to the shared body: baking
 // fills its cache in place, as every holder may use the baked image.
-class KT_Texture : public KT_Typed_Handle<KT_Texture_Data> {
+class KAVRI_API KT_Texture : public KT_Typed_Handle<KT_Texture_Data> {
 public:
     KT_Texture() = default;
     explicit KT_Texture(KT_Texture_Data* body) : KT_Typed_Handle(body) {}

@@ -8,11 +8,12 @@
 #include "contour/contour_rules.h"
 #include "foundation/array.h"
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 #include "foundation/object.h"
 
 // Where a delivered point came from: the input point's index over all
 // contours, or -1 for a point the decomposition created (an intersection).
-struct KT_Contour_Point_Source {
+struct KAVRI_API KT_Contour_Point_Source {
     std::int32_t index;
 };
 
@@ -21,7 +22,7 @@ class Sweep_Workspace;
 class Ear_Clipper;
 } // namespace kavri_contour
 
-class KT_Contour_Processing_Info : public KT_Object {
+class KAVRI_API KT_Contour_Processing_Info : public KT_Object {
 public:
     KT_Contour_Processing_Info() = default;
     KT_Contour_Processing_Info(const KT_Contour_Processing_Info&) = delete;
@@ -44,12 +45,12 @@ private:
     kavri_contour::Ear_Clipper* ear_clipper_ = nullptr;
 };
 
-class KT_Contour_Processing_Info_S : public KT_Contour_Processing_Info {
+class KAVRI_API KT_Contour_Processing_Info_S : public KT_Contour_Processing_Info {
 public:
     KT_Growable_Array<KT_Point> points;
 };
 
-class KT_Contour_Processing_Info_D : public KT_Contour_Processing_Info {
+class KAVRI_API KT_Contour_Processing_Info_D : public KT_Contour_Processing_Info {
 public:
     KT_Growable_Array<KT_Point_D> points;
 };

@@ -9,6 +9,7 @@
 #include "contour/contour_rules.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
 using KT_Contour_Polygon_Callback = void (*)(int count, const KT_Point* points,
                                              const KT_Contour_Point_Source* sources, void* user);
@@ -31,7 +32,7 @@ using KT_Contour_Plain_Triangle_Callback = void (*)(const KT_Point* a, const KT_
 using KT_Contour_Plain_Triangle_Callback_D = void (*)(const KT_Point_D* a, const KT_Point_D* b,
                                                       const KT_Point_D* c, void* user);
 
-class KT_Contour_Set_Data : public KT_Counted {
+class KAVRI_API KT_Contour_Set_Data : public KT_Counted {
 public:
     KT_Contour_Set_Data(int contours, const int* counts, const KT_Point* points, bool copy);
     KT_Contour_Set_Data(int contours, const int* counts, const KT_Point_D* points, bool copy);
@@ -109,7 +110,7 @@ private:
     void release_arrays();
 };
 
-class KT_Contour_Set : public KT_Pointer<KT_Contour_Set_Data> {
+class KAVRI_API KT_Contour_Set : public KT_Pointer<KT_Contour_Set_Data> {
 public:
     KT_Contour_Set() = default;
     explicit KT_Contour_Set(KT_Contour_Set_Data* body) : KT_Pointer(body) {}
@@ -134,5 +135,5 @@ public:
 
 // Cleans contours in place: drops repeated points, flattens spikes, and
 // packs the contours together; counts are rewritten.
-void cleanup_contour_set(int contours, int* counts, KT_Point* points);
-void cleanup_contour_set(int contours, int* counts, KT_Point_D* points);
+KAVRI_API void cleanup_contour_set(int contours, int* counts, KT_Point* points);
+KAVRI_API void cleanup_contour_set(int contours, int* counts, KT_Point_D* points);

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 
 enum KT_Polygon_Rank : std::int32_t {
     Convex = 0,
@@ -15,10 +16,11 @@ enum KT_Polygon_Rank : std::int32_t {
     Complex = 2, // winds around more than once
 };
 
-KT_Polygon_Rank KD_Rank_Polygon(int count, const KT_Point* points);
-KT_Polygon_Rank KD_Rank_Polygon(int count, const KT_Point_D* points);
+KAVRI_API KT_Polygon_Rank KD_Rank_Polygon(int count, const KT_Point* points);
+KAVRI_API KT_Polygon_Rank KD_Rank_Polygon(int count, const KT_Point_D* points);
 // Ranks the loop given by the indices after the face's first count.
-KT_Polygon_Rank KD_Rank_Polygon(const KT_Point* points, const int* face, const int* face_end);
+KAVRI_API KT_Polygon_Rank KD_Rank_Polygon(const KT_Point* points, const int* face,
+                                          const int* face_end);
 
 using KT_Face_Triangle_Callback = void (*)(void* user, std::int32_t flag, std::int32_t first,
                                            std::int32_t second, std::int32_t third);
@@ -26,8 +28,9 @@ using KT_Face_Triangle_Callback = void (*)(void* user, std::int32_t flag, std::i
 // Hands every triangle of the face to callback as three vertex indices:
 // flag 1 for the strip of a convex (or complex) single loop, 0 otherwise.
 // normal, when given, picks the projection; it may be null.
-void KD_Triangulate_Face(const KT_Point* points, const KT_Point* normal, const int* face,
-                         const int* face_end, KT_Face_Triangle_Callback callback, void* user);
+KAVRI_API void KD_Triangulate_Face(const KT_Point* points, const KT_Point* normal, const int* face,
+                                   const int* face_end, KT_Face_Triangle_Callback callback,
+                                   void* user);
 template <class Vector>
 void KD_Triangulate_Face(const KT_Point* points, const Vector* normal, const int* face,
                          const int* face_end, KT_Face_Triangle_Callback callback, void* user) {

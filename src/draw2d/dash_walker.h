@@ -6,19 +6,22 @@
 #include <cmath>
 #include <cstdint>
 
+#include "foundation/export.h"
+
 class KT_Rendition;
 class KT_Renderer_Data;
 
 // The dash table a rendition's line pattern selects, laid out as the
 // built-in table: [0] pattern length, [1] count, the dashes, -1. Null for
 // solid lines, shaped lines and numbers without a pattern.
-const std::int16_t* KD_Rendition_Dash_Table(const KT_Rendition& rendition);
+KAVRI_API const std::int16_t* KD_Rendition_Dash_Table(const KT_Rendition& rendition);
 
 // Pixels per pattern unit: the renderer's "Pattern Scale" option in
 // percent times the line record's own scale.
-double KD_Rendition_Dash_Scale(const KT_Renderer_Data* renderer, const KT_Rendition& rendition);
+KAVRI_API double KD_Rendition_Dash_Scale(const KT_Renderer_Data* renderer,
+                                         const KT_Rendition& rendition);
 
-class KT_Dash_Walker {
+class KAVRI_API KT_Dash_Walker {
 public:
     // A table without dashes, with negative dashes or with no total length
     // (after scaling) cannot be walked: usable() is false.

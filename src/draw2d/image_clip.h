@@ -4,6 +4,7 @@
 
 #include "contour/contour_set.h"
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 
 using KT_Clip_Rectangle_Callback = void (*)(const KT_Int_Rectangle& rectangle, void* user);
 
@@ -11,5 +12,5 @@ using KT_Clip_Rectangle_Callback = void (*)(const KT_Int_Rectangle& rectangle, v
 // (x + 0.5, y + 0.5) lies inside region by its fill rule, in no particular
 // order; together the rectangles hold each such pixel once. Rows with equal
 // runs are merged into one rectangle.
-void KD_Clip_Rectangles(const KT_Contour_Set_Data& region, const KT_Int_Rectangle& bounds,
-                        KT_Clip_Rectangle_Callback callback, void* user);
+KAVRI_API void KD_Clip_Rectangles(const KT_Contour_Set_Data& region, const KT_Int_Rectangle& bounds,
+                                  KT_Clip_Rectangle_Callback callback, void* user);

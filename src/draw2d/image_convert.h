@@ -4,13 +4,14 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "image/image_data.h"
 #include "image/palette.h"
 #include "image/pixel_format.h"
 #include "options/renderer_options.h"
 
 // How a device stores a pixel, from its renderer options.
-struct KT_Device_Pixels {
+struct KAVRI_API KT_Device_Pixels {
     KT_Color_System system;
     // Levels per channel; a negative CMYK resolution asks for no black ink.
     std::int32_t resolution;
@@ -25,10 +26,10 @@ struct KT_Device_Pixels {
     KT_Image_Format native_format() const;
 };
 
-KT_Device_Pixels KD_Device_Pixels(const KT_Renderer_Options& options);
+KAVRI_API KT_Device_Pixels KD_Device_Pixels(const KT_Renderer_Options& options);
 
 // A rectangle of pixels in one format, its top row first.
-struct KT_Pixel_Rectangle {
+struct KAVRI_API KT_Pixel_Rectangle {
     KT_Image_Format format;
     const std::uint8_t* top_row;
     std::int32_t row_bytes;
@@ -47,22 +48,23 @@ inline constexpr std::int64_t KT_Largest_Pixel_Rectangle = std::int64_t{1} << 28
 
 // The rectangle can be read: pixels given, a positive size within the
 // limit, and (for colour formats) a resolution and packing that make sense.
-bool KD_Is_Drawable(const KT_Pixel_Rectangle& pixels);
+KAVRI_API bool KD_Is_Drawable(const KT_Pixel_Rectangle& pixels);
 
 // Row bytes of a converted rectangle: one-byte formats padded to 4 bytes,
 // bitonal rows to 4 bytes when there is more than one row.
-std::int32_t KD_Converted_Row_Bytes(KT_Image_Format format, std::int32_t width,
-                                    std::int32_t height);
+KAVRI_API std::int32_t KD_Converted_Row_Bytes(KT_Image_Format format, std::int32_t width,
+                                              std::int32_t height);
 
 // Converts source into the device's native format at out (laid out with
 // KD_Converted_Row_Bytes). left and top are the device column and row of
 // the source's first pixel: they place the dither pattern. Returns false,
 // writing nothing, when the pair of formats has no conversion.
-bool KD_Convert_Pixels(const KT_Pixel_Rectangle& source, const KT_Device_Pixels& device,
-                       std::int32_t left, std::int32_t top, std::uint8_t* out);
+KAVRI_API bool KD_Convert_Pixels(const KT_Pixel_Rectangle& source, const KT_Device_Pixels& device,
+                                 std::int32_t left, std::int32_t top, std::uint8_t* out);
 
 // Mixes the RGB32 pixels of source over drawn (an RGB32 image of the same
 // size, read back from the device) by each source pixel's alpha, into
 // opaque canonical colours at the source's resolution. Without a usable
 // drawn image the source colours are made opaque as they are.
-void KD_Blend_Over(const KT_Pixel_Rectangle& source, const KT_Image_Data* drawn, KT_RGB32* out);
+KAVRI_API void KD_Blend_Over(const KT_Pixel_Rectangle& source, const KT_Image_Data* drawn,
+                             KT_RGB32* out);

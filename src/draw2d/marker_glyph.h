@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 
 class KT_Rendition;
 
@@ -11,5 +12,6 @@ class KT_Rendition;
 // (null: the front colour), through the top renderer's clipping 2D slots
 // when clipping is asked and through its DC slots otherwise. A null or
 // malformed program, or a size of 0 or below, draws nothing.
-void KD_Draw_Marker_Glyph(const KT_Rendition* rendition, const KT_Point& position,
-                          const std::int8_t* program, const KT_RGB32* colour, bool clipping);
+KAVRI_API void KD_Draw_Marker_Glyph(const KT_Rendition* rendition, const KT_Point& position,
+                                    const std::int8_t* program, const KT_RGB32* colour,
+                                    bool clipping);

@@ -7,9 +7,10 @@
 
 #include "draw2d/wide_line.h"
 #include "font/shape_engine.h"
+#include "foundation/export.h"
 #include "renderer/next_action.h"
 
-struct KT_Plain_Polyline {
+struct KAVRI_API KT_Plain_Polyline {
     static constexpr int slot_2D = KT_Slot_Draw_2D_Polyline;
     static constexpr int slot_2DD = KT_Slot_Draw_2DD_Polyline;
     static constexpr int slot_2DI = KT_Slot_Draw_2DI_Polyline;
@@ -34,7 +35,7 @@ struct KT_Plain_Polyline {
     const KT_RGB32* end_colour(int) const { return nullptr; }
 };
 
-struct KT_Colorized_Polyline {
+struct KAVRI_API KT_Colorized_Polyline {
     static constexpr int slot_2D = KT_Slot_Draw_2D_Colorized_Polyline;
     static constexpr int slot_2DD = KT_Slot_Draw_2DD_Colorized_Polyline;
     static constexpr int slot_2DI = KT_Slot_Draw_2DI_Colorized_Polyline;
@@ -65,7 +66,7 @@ struct KT_Colorized_Polyline {
 
 // Variants with one colour per vertex; wide and dashed pieces take the
 // colour of the vertex they start at.
-struct KT_Vertex_Colours {
+struct KAVRI_API KT_Vertex_Colours {
     const KT_RGB32* colours;
 
     KT_Line_Colors line_colors() const { return {colours, false}; }
@@ -78,7 +79,7 @@ struct KT_Vertex_Colours {
     const KT_RGB32* colours_from(int first) const { return colours ? colours + first : nullptr; }
 };
 
-struct KT_Gouraud_Polyline : KT_Vertex_Colours {
+struct KAVRI_API KT_Gouraud_Polyline : KT_Vertex_Colours {
     static constexpr int slot_2D = KT_Slot_Draw_2D_Gouraud_Polyline;
     static constexpr int slot_2DD = KT_Slot_Draw_2DD_Gouraud_Polyline;
     static constexpr int slot_2DI = KT_Slot_Draw_2DI_Gouraud_Polyline;
@@ -99,7 +100,7 @@ struct KT_Gouraud_Polyline : KT_Vertex_Colours {
     }
 };
 
-struct KT_Phong_Polyline : KT_Vertex_Colours {
+struct KAVRI_API KT_Phong_Polyline : KT_Vertex_Colours {
     static constexpr int slot_2D = KT_Slot_Draw_2D_Phong_Polyline;
     static constexpr int slot_2DD = KT_Slot_Draw_2DD_Phong_Polyline;
     static constexpr int slot_2DI = KT_Slot_Draw_2DI_Phong_Polyline;

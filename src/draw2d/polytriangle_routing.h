@@ -5,6 +5,7 @@
 #pragma once
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 #include "math/vector.h"
 #include "renderer/next_action.h"
 
@@ -22,7 +23,7 @@ template <> struct KT_Family_Point<KT_Family::F2DD> { using type = KT_Point_D; }
 template <KT_Family F> using KT_Family_Point_T = typename KT_Family_Point<F>::type;
 
 // Everything a polytriangle carries besides its points.
-struct KT_Strip_Data {
+struct KAVRI_API KT_Strip_Data {
     KT_Shading shading = KT_Shading::Plain;
     // Colorized: one per triangle, or one for all with single_color.
     // Gouraud, Phong and Textured: one per vertex.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 
 class KT_Rendition;
 
@@ -13,7 +14,7 @@ enum class KT_Piece_Route { Clipping, Inside };
 
 // Per-piece colours: none (the front colour), one per segment, or one for
 // the whole polyline.
-struct KT_Line_Colors {
+struct KAVRI_API KT_Line_Colors {
     const KT_RGB32* colours = nullptr;
     bool single = false;
 
@@ -25,14 +26,15 @@ struct KT_Line_Colors {
 
 // The width in pixels that the rendition's line weight asks for: the
 // renderer's "Line Thickness" option times the weight.
-double KD_Line_Thickness(const KT_Rendition& rendition);
+KAVRI_API double KD_Line_Thickness(const KT_Rendition& rendition);
 
 // Whether a polyline drawn with this rendition needs the dashed or wide
 // drawer rather than a thin solid line.
-bool KD_Needs_Patterned_Line(const KT_Rendition& rendition);
+KAVRI_API bool KD_Needs_Patterned_Line(const KT_Rendition& rendition);
 
 // Draws count points as dashed thin pieces or as wide line pieces with
 // ends and joins, through the top renderer's slots. Bad input (fewer than
 // two points, NaN, unusable dash tables) draws nothing.
-void KD_Draw_Patterned_Polyline(const KT_Rendition& rendition, int count, const KT_Point_D* points,
-                                KT_Line_Colors colours, KT_Piece_Route route);
+KAVRI_API void KD_Draw_Patterned_Polyline(const KT_Rendition& rendition, int count,
+                                          const KT_Point_D* points, KT_Line_Colors colours,
+                                          KT_Piece_Route route);

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
 class KT_Font_Engine_Data;
 
@@ -21,7 +22,7 @@ enum KT_Font_Set_Bits : std::uint32_t {
     KT_Font_Pitch_Set = 256,
 };
 
-class KT_Font_Data : public KT_Counted {
+class KAVRI_API KT_Font_Data : public KT_Counted {
 public:
     explicit KT_Font_Data(KT_Font_Engine_Data* engine = nullptr) : engine(engine) {}
     KT_Font_Data(const KT_Font_Data& other);
@@ -51,7 +52,7 @@ public:
     std::int32_t scale = 1;
 };
 
-class KT_Font : public KT_Pointer<KT_Font_Data> {
+class KAVRI_API KT_Font : public KT_Pointer<KT_Font_Data> {
 public:
     KT_Font() = default;
     explicit KT_Font(KT_Font_Data* body) : KT_Pointer(body) {}

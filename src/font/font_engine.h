@@ -8,17 +8,18 @@
 #include "font/font.h"
 #include "foundation/counted.h"
 #include "foundation/directory.h"
+#include "foundation/export.h"
 #include "options/option_table.h"
 #include "renderer/renderer_data.h"
 
 class KT_Rendition;
 
 // A singly linked list of owned directories, appended at the tail.
-struct KT_Font_Directory_Node : KT_Object {
+struct KAVRI_API KT_Font_Directory_Node : KT_Object {
     KT_Directory* directory = nullptr;
     KT_Font_Directory_Node* next = nullptr;
 };
-struct KT_Font_Directory_List {
+struct KAVRI_API KT_Font_Directory_List {
     KT_Font_Directory_List() = default;
     KT_Font_Directory_List(const KT_Font_Directory_List&) = delete;
     KT_Font_Directory_List& operator=(const KT_Font_Directory_List&) = delete;
@@ -32,11 +33,11 @@ struct KT_Font_Directory_List {
 
 // A singly linked list of fonts, appended at the tail, with the empty font
 // that iteration returns at its end.
-struct KT_Font_Node : KT_Object {
+struct KAVRI_API KT_Font_Node : KT_Object {
     KT_Font font;
     KT_Font_Node* next = nullptr;
 };
-struct KT_Font_List {
+struct KAVRI_API KT_Font_List {
     KT_Font_List() = default;
     KT_Font_List(const KT_Font_List&) = delete;
     KT_Font_List& operator=(const KT_Font_List&) = delete;
@@ -48,7 +49,7 @@ struct KT_Font_List {
 };
 
 // Where a string lands, in device pixels from its drawing point (y up).
-struct KT_Text_Extent {
+struct KAVRI_API KT_Text_Extent {
     float advance = 0.0f; // pen movement along the baseline
     float left = 0.0f;    // ink bounding box; all zero for a string without ink
     float right = 0.0f;
@@ -56,7 +57,7 @@ struct KT_Text_Extent {
     float top = 0.0f;
 };
 
-class KT_Font_Engine_Data : public KT_Counted {
+class KAVRI_API KT_Font_Engine_Data : public KT_Counted {
 public:
     explicit KT_Font_Engine_Data(const KT_Renderer& renderer);
     ~KT_Font_Engine_Data() override;
@@ -132,7 +133,7 @@ private:
     static bool place(const KT_Rendition& rendition, const KT_Point& position, KT_DCI_Point& at);
 };
 
-class KT_Font_Engine : public KT_Pointer<KT_Font_Engine_Data> {
+class KAVRI_API KT_Font_Engine : public KT_Pointer<KT_Font_Engine_Data> {
 public:
     KT_Font_Engine() = default;
     explicit KT_Font_Engine(KT_Font_Engine_Data* body) : KT_Pointer(body) {}

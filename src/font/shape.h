@@ -6,10 +6,11 @@
 #include <cstdint>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
 class KT_Shape_Engine_Data;
 
-class KT_Shape_Data : public KT_Counted {
+class KAVRI_API KT_Shape_Data : public KT_Counted {
 public:
     KT_Shape_Data(const KT_Shape_Engine_Data* engine, int index) : engine(engine), index(index) {}
     KT_Counted* copy() const override { return new KT_Shape_Data(*this); }

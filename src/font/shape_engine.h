@@ -12,6 +12,7 @@
 #include "font/shape.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
 class KT_Renderer_Data;
 class KT_Rendition;
@@ -27,12 +28,12 @@ enum KT_Shape_Color_Choice : std::int32_t {
     KT_Shape_Color_Uniform = -1,
 };
 
-struct KT_Shape_Color {
+struct KAVRI_API KT_Shape_Color {
     constexpr explicit KT_Shape_Color(std::int32_t v) : value(v) {}
     std::int32_t value;
 };
 
-class KT_Shape_Engine_Data : public KT_Counted {
+class KAVRI_API KT_Shape_Engine_Data : public KT_Counted {
 public:
     KT_Shape_Engine_Data() = default;
     KT_Counted* copy() const override { return new KT_Shape_Engine_Data(*this); }
@@ -84,4 +85,4 @@ public:
 
 // The engine of a shape record, or the base engine when the record has
 // none, so that a shaped primitive is always drawn at least plainly.
-const KT_Shape_Engine_Data& KD_Shape_Engine_Of(const KT_Shape_Data* shape);
+KAVRI_API const KT_Shape_Engine_Data& KD_Shape_Engine_Of(const KT_Shape_Data* shape);

@@ -9,15 +9,16 @@
 #include <cstddef>
 #include <fstream>
 
+#include "foundation/export.h"
 #include "platform/diagnostics.h"
 
 // Returns 1 when the person asked to debug (the caller then breaks), else 0.
-int KD_Fail_Assertion(const wchar_t* expression, const wchar_t* title, const wchar_t* file,
-                      int line);
+KAVRI_API int KD_Fail_Assertion(const wchar_t* expression, const wchar_t* title,
+                                const wchar_t* file, int line);
 
 // The error log: one instance, built when the library loads and closed
 // with a banner when it unloads.
-class Error_Logger {
+class KAVRI_API Error_Logger {
 public:
     Error_Logger();
     ~Error_Logger();
@@ -34,7 +35,7 @@ private:
     bool active_;
 };
 
-const Error_Logger& KD_Error_Logger();
+KAVRI_API const Error_Logger& KD_Error_Logger();
 
 #define KAVRI_WIDEN_(text) L##text
 #define KAVRI_WIDEN(text) KAVRI_WIDEN_(text)

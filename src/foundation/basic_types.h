@@ -5,52 +5,54 @@
 
 #include <cstdint>
 
-struct KT_Int_XY {
+#include "foundation/export.h"
+
+struct KAVRI_API KT_Int_XY {
     std::int32_t x;
     std::int32_t y;
 };
 
 // Inclusive bounds; an empty rectangle has right < left or top < bottom.
-struct KT_Int_Rectangle {
+struct KAVRI_API KT_Int_Rectangle {
     std::int32_t left;
     std::int32_t right;
     std::int32_t bottom;
     std::int32_t top;
 };
 
-struct KT_Point {
+struct KAVRI_API KT_Point {
     float x;
     float y;
     float z;
 };
 
-struct KT_Point_D {
+struct KAVRI_API KT_Point_D {
     double x;
     double y;
     double z;
 };
 
 // Device column, device row and depth.
-struct KT_DCI_Point {
+struct KAVRI_API KT_DCI_Point {
     std::int32_t x;
     std::int32_t y;
     std::int32_t z;
 };
 
 // One texture coordinate.
-struct KT_Parameter {
+struct KAVRI_API KT_Parameter {
     float u;
     float v;
     float w;
 };
 
-struct KT_RGB {
+struct KAVRI_API KT_RGB {
     float red;
     float green;
     float blue;
 };
 
-struct KT_RGBA {
+struct KAVRI_API KT_RGBA {
     float red;
     float green;
     float blue;
@@ -59,7 +61,7 @@ struct KT_RGBA {
 
 // Blue in bits 0-7, green 8-15, red 16-23, alpha 24-31: in memory blue,
 // green, red, alpha.
-struct KT_RGB32 {
+struct KAVRI_API KT_RGB32 {
     std::uint8_t b;
     std::uint8_t g;
     std::uint8_t r;

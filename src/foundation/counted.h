@@ -11,17 +11,18 @@
 #include <cstdint>
 #include <utility>
 
+#include "foundation/export.h"
 #include "foundation/object.h"
 
 // Takes the next change serial (atomic, wraps at 2^32). The first serial
 // taken after the library loads is 1.
-std::uint32_t KD_Next_Change_Serial();
+KAVRI_API std::uint32_t KD_Next_Change_Serial();
 
 // Reports, as a failed check, a write to a shared body whose copy() gave
 // null; the write then changes the shared body in place.
-void KD_Report_Failed_Copy();
+KAVRI_API void KD_Report_Failed_Copy();
 
-class KT_Counted : public KT_Object {
+class KAVRI_API KT_Counted : public KT_Object {
 public:
     KT_Counted() : references_(0), serial_(KD_Next_Change_Serial()) {}
     KT_Counted(const KT_Counted& other)
@@ -50,7 +51,7 @@ private:
 
 // Per-driver data attached to a body (an uploaded texture, say). The library
 // only destroys it; modules derive from it.
-class KT_Cached_Data : public KT_Object {
+class KAVRI_API KT_Cached_Data : public KT_Object {
 public:
     ~KT_Cached_Data() override = default;
 
@@ -59,7 +60,7 @@ private:
 };
 
 // The owning cached-data pointer that bodies embed.
-class KT_Cached_Data_Slot {
+class KAVRI_API KT_Cached_Data_Slot {
 public:
     KT_Cached_Data_Slot() = default;
     ~KT_Cached_Data_Slot() { invalidate(); }

@@ -1,11 +1,12 @@
 // KT_Directory: a directory path and a search for the plain files in it.
 #pragma once
 
+#include "foundation/export.h"
 #include "foundation/object.h"
 
 struct kdiFindData;
 
-class KT_Directory : public KT_Object {
+class KAVRI_API KT_Directory : public KT_Object {
 public:
     KT_Directory() = default;
     // Keeps its own copy of path (which may be null).

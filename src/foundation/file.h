@@ -3,9 +3,10 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "foundation/object.h"
 
-class KT_File : public KT_Object {
+class KAVRI_API KT_File : public KT_Object {
 public:
     enum Open_Mode { Create_New = 0, Create_Always = 1, Open_Existing = 2 };
 

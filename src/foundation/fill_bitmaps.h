@@ -27,6 +27,8 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
+
 inline constexpr int KD_FILL_8X8_COUNT = 77;
 inline constexpr int KD_FILL_32X32_FIRST = 77;
 inline constexpr int KD_FILL_32X32_COUNT = 113;
@@ -38,23 +40,23 @@ inline constexpr int KD_FILL_32X32_BYTES = 128;
 
 // Pointer tables, filled when KAVRI is built. Index by number for the 8 x 8
 // table and by number - KD_FILL_32X32_FIRST for the 32 x 32 table.
-extern const std::uint8_t* KD_Fill_8x8_Table[KD_FILL_8X8_COUNT];
-extern const std::uint8_t* KD_Fill_32x32_Table[KD_FILL_32X32_COUNT];
+extern KAVRI_API const std::uint8_t* KD_Fill_8x8_Table[KD_FILL_8X8_COUNT];
+extern KAVRI_API const std::uint8_t* KD_Fill_32x32_Table[KD_FILL_32X32_COUNT];
 // Series of pattern 190 + p, lightest first; KD_Stipple_Series_Length[p]
 // entries each.
-extern const std::uint8_t* KD_Stipple_Table[KD_STIPPLE_COUNT][KD_STIPPLE_SERIES_MAX];
-extern const int KD_Stipple_Series_Length[KD_STIPPLE_COUNT];
+extern KAVRI_API const std::uint8_t* KD_Stipple_Table[KD_STIPPLE_COUNT][KD_STIPPLE_SERIES_MAX];
+extern KAVRI_API const int KD_Stipple_Series_Length[KD_STIPPLE_COUNT];
 // Density thresholds (percent) of each stipple series, rising, ended by
 // 101.0: below entry 0 nothing is set, from entry n - 1 up to entry n
 // bitmap n - 1 of the series applies, beyond the last real entry all is set.
-extern const float* const KD_Stipple_Densities[KD_STIPPLE_COUNT];
-extern const std::uint8_t KD_Fill_32x32_Clear[KD_FILL_32X32_BYTES];
-extern const std::uint8_t KD_Fill_32x32_Set[KD_FILL_32X32_BYTES];
+extern KAVRI_API const float* const KD_Stipple_Densities[KD_STIPPLE_COUNT];
+extern KAVRI_API const std::uint8_t KD_Fill_32x32_Clear[KD_FILL_32X32_BYTES];
+extern KAVRI_API const std::uint8_t KD_Fill_32x32_Set[KD_FILL_32X32_BYTES];
 
 // The bitmap of a face pattern number below 190: 8 x 8 below 77, 32 x 32
 // from 77 to 189; null for other numbers.
-const std::uint8_t* KD_Builtin_Fill_Bitmap(int number);
+KAVRI_API const std::uint8_t* KD_Builtin_Fill_Bitmap(int number);
 
 // Designs every bitmap and fills the pointer tables; entries 0 to 64 of
 // the 8 x 8 table point at the given dither masks. Allocates nothing.
-void KD_Build_Fill_Bitmaps(const std::uint8_t (*dither_masks)[KD_FILL_8X8_BYTES]);
+KAVRI_API void KD_Build_Fill_Bitmaps(const std::uint8_t (*dither_masks)[KD_FILL_8X8_BYTES]);

@@ -4,10 +4,11 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "foundation/system_info.h"
 #include "platform/lock.h"
 
-class Kavri_Global {
+class KAVRI_API Kavri_Global {
 public:
     static constexpr int dither_level_count = 65;
 
@@ -40,10 +41,10 @@ private:
     static std::int32_t establish_configuration() { return 0; }
 };
 
-extern Kavri_Global KAVRI;
+extern KAVRI_API Kavri_Global KAVRI;
 
 // The 32 x 32 bitmap that stipple pattern (190 to 194) shows at density
 // percent: all clear below the first threshold, all set from the last one
 // on, else the series bitmap of the band density falls in. Other pattern
 // numbers give null.
-const std::uint8_t* KD_Stipple_Bitmap(int pattern, float density);
+KAVRI_API const std::uint8_t* KD_Stipple_Bitmap(int pattern, float density);

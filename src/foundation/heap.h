@@ -7,11 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "platform/lock.h"
 
 // One free-list size class of a heap: element size in 4-byte units and the
 // number of elements that fit a 4064-byte block.
-struct KT_Heap_Size_Class {
+struct KAVRI_API KT_Heap_Size_Class {
     void* free_list;
     std::int32_t element_units;
     std::int32_t elements_per_block;
@@ -20,7 +21,7 @@ struct KT_Heap_Size_Class {
 // The default heap object. The default allocate takes memory from malloc
 // whatever the heap, so the size classes and block list only describe the
 // layout a host's own heap functions may use.
-struct KavriHeap {
+struct KAVRI_API KavriHeap {
     static constexpr int size_class_count = 33;
 
     KavriHeap();
@@ -41,7 +42,7 @@ using KT_Allocate_Function = void* (*)(std::size_t size, void* heap);
 using KT_Release_Function = void (*)(void* p, void* heap);
 using KT_Freeing_Function = void (*)(void* heap);
 
-struct KT_Heap_Functions {
+struct KAVRI_API KT_Heap_Functions {
     KT_Create_Heap_Function create_heap;
     KT_Destroy_Heap_Function destroy_heap;
     KT_Allocate_Function allocate;
@@ -50,24 +51,25 @@ struct KT_Heap_Functions {
     KT_Freeing_Function disable_freeing;
 };
 
-void* KD_AllocateMemory(std::uint64_t size, KavriHeap* heap = nullptr);
-void KD_ReleaseMemory(void* p);
-KavriHeap* KD_Create_KavriHeap();
-void KD_Destroy_KavriHeap(KavriHeap* heap);
-void KD_Disable_KavriHeap_Freeing(KavriHeap* heap);
-void KD_Enable_KavriHeap_Freeing(KavriHeap* heap);
+KAVRI_API void* KD_AllocateMemory(std::uint64_t size, KavriHeap* heap = nullptr);
+KAVRI_API void KD_ReleaseMemory(void* p);
+KAVRI_API KavriHeap* KD_Create_KavriHeap();
+KAVRI_API void KD_Destroy_KavriHeap(KavriHeap* heap);
+KAVRI_API void KD_Disable_KavriHeap_Freeing(KavriHeap* heap);
+KAVRI_API void KD_Enable_KavriHeap_Freeing(KavriHeap* heap);
 
 // Replaces create, destroy, allocate and release, and clears enable and
 // disable freeing, so that afterwards the freeing routines do nothing.
-void KD_Set_Heap_Functions(KT_Create_Heap_Function create, KT_Destroy_Heap_Function destroy,
-                           KT_Allocate_Function allocate, KT_Release_Function release);
+KAVRI_API void KD_Set_Heap_Functions(KT_Create_Heap_Function create,
+                                     KT_Destroy_Heap_Function destroy,
+                                     KT_Allocate_Function allocate, KT_Release_Function release);
 
 // The current table (read-only view, for hosts and tests).
-const KT_Heap_Functions& KD_Heap_Functions();
+KAVRI_API const KT_Heap_Functions& KD_Heap_Functions();
 
 // Restores the six default entries. Meant for tests that install their own
 // functions and must leave the library as they found it.
-void KD_Restore_Default_Heap_Functions();
+KAVRI_API void KD_Restore_Default_Heap_Functions();
 
 // count elements of T from KD_AllocateMemory; null when their byte size
 // does not fit a size_t (it would wrap to a small block).

@@ -14,11 +14,13 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
+
 inline constexpr int KD_LINE_PATTERN_COUNT = 21;
 
 // The table KAVRI points at: KD_LINE_PATTERN_COUNT entries.
-extern const std::int16_t* const KD_Line_Pattern_Table[KD_LINE_PATTERN_COUNT];
+extern KAVRI_API const std::int16_t* const KD_Line_Pattern_Table[KD_LINE_PATTERN_COUNT];
 
 // The built-in pattern of a line pattern number, or null when the number
 // has none.
-const std::int16_t* KD_Builtin_Line_Pattern(int number);
+KAVRI_API const std::int16_t* KD_Builtin_Line_Pattern(int number);

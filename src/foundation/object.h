@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-class KT_Object {
+#include "foundation/export.h"
+
+class KAVRI_API KT_Object {
 public:
     KT_Object();
     KT_Object(const KT_Object&);

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
-class Kavri_Shared {
+#include "foundation/export.h"
+
+class KAVRI_API Kavri_Shared {
 public:
     Kavri_Shared();
 
@@ -19,4 +21,4 @@ public:
     float arc_cosines[501];
 };
 
-extern const Kavri_Shared SHARED;
+extern KAVRI_API const Kavri_Shared SHARED;

@@ -6,12 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "foundation/object.h"
 
-class KT_String : public KT_Object {
+class KAVRI_API KT_String : public KT_Object {
 public:
     KT_String() = default;
-    KT_String(const wchar_t* s);  // NOLINT: implicit, names are passed as literals
+    KT_String(const wchar_t* s); // NOLINT: implicit, names are passed as literals
     KT_String(const KT_String& s);
     KT_String(KT_String&& s) noexcept;
     ~KT_String() override;
@@ -56,6 +57,6 @@ private:
     std::int32_t length_ = -1;
 };
 
-KT_String operator+(const KT_String& a, const KT_String& b);
-KT_String operator+(const KT_String& a, const wchar_t* b);
-KT_String operator+(const wchar_t* a, const KT_String& b);
+KAVRI_API KT_String operator+(const KT_String& a, const KT_String& b);
+KAVRI_API KT_String operator+(const KT_String& a, const wchar_t* b);
+KAVRI_API KT_String operator+(const wchar_t* a, const KT_String& b);

@@ -8,11 +8,12 @@
 
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "foundation/string.h"
 
 class KT_Variant;
 
-class KT_Variant_Data : public KT_Counted {
+class KAVRI_API KT_Variant_Data : public KT_Counted {
 public:
     enum Kind : std::uint32_t {
         Empty = 0,
@@ -80,7 +81,7 @@ private:
     KT_Cached_Data_Slot cached_data_;
 };
 
-class KT_Variant : public KT_Pointer<KT_Variant_Data> {
+class KAVRI_API KT_Variant : public KT_Pointer<KT_Variant_Data> {
 public:
     KT_Variant();
     explicit KT_Variant(bool value);

@@ -7,9 +7,10 @@
 #include <cstdint>
 
 #include "appearance/material.h"
+#include "foundation/export.h"
 #include "geometry/segment_set.h"
 
-class KT_Complex_Segment_Set_Data : public KT_Segment_Set_Data {
+class KAVRI_API KT_Complex_Segment_Set_Data : public KT_Segment_Set_Data {
 public:
     using KT_Segment_Set_Data::KT_Segment_Set_Data;
     KT_Complex_Segment_Set_Data(const KT_Complex_Segment_Set_Data& other);
@@ -83,7 +84,7 @@ private:
     }
 };
 
-class KT_Complex_Segment_Set : public KT_Segment_Set {
+class KAVRI_API KT_Complex_Segment_Set : public KT_Segment_Set {
 public:
     KT_Complex_Segment_Set() = default;
     KT_Complex_Segment_Set(int count, const KT_Point* points, bool copy)
@@ -100,18 +101,18 @@ public:
 };
 
 // Faces over shared vertices; each face is walked as a triangle strip.
-class KT_Shell : public KT_Complex_Segment_Set {
+class KAVRI_API KT_Shell : public KT_Complex_Segment_Set {
 public:
     using KT_Complex_Segment_Set::KT_Complex_Segment_Set;
 };
 // Triangle strips over shared vertices.
-class KT_Tristrip : public KT_Complex_Segment_Set {
+class KAVRI_API KT_Tristrip : public KT_Complex_Segment_Set {
 public:
     using KT_Complex_Segment_Set::KT_Complex_Segment_Set;
 };
 // A mesh drawn as lines: each run is a row or column whose consecutive
 // vertices are joined.
-class KT_Lattice : public KT_Complex_Segment_Set {
+class KAVRI_API KT_Lattice : public KT_Complex_Segment_Set {
 public:
     using KT_Complex_Segment_Set::KT_Complex_Segment_Set;
 };

@@ -6,8 +6,9 @@
 
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
-class KT_Ellipse_Data : public KT_Counted {
+class KAVRI_API KT_Ellipse_Data : public KT_Counted {
 public:
     KT_Ellipse_Data(const KT_Point& centre_point, const KT_Point& axis_point, float first,
                     float second)
@@ -20,7 +21,7 @@ public:
     std::int32_t reserved = 0;
 };
 
-class KT_Ellipse : public KT_Pointer<KT_Ellipse_Data> {
+class KAVRI_API KT_Ellipse : public KT_Pointer<KT_Ellipse_Data> {
 public:
     KT_Ellipse() = default;
     KT_Ellipse(const KT_Point& centre, const KT_Point& axis, float first, float second)

@@ -7,6 +7,7 @@
 
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "math/vector.h"
 
 // Bits of a record's ownership word: which arrays the record frees.
@@ -31,7 +32,7 @@ enum KT_Geometry_Ownership : std::uint32_t {
     KT_Owns_Materials = 131072,
 };
 
-class KT_Point_Set_Data : public KT_Counted {
+class KAVRI_API KT_Point_Set_Data : public KT_Counted {
 public:
     // A negative count is taken as 0.
     KT_Point_Set_Data(int count, const KT_Point* points, bool copy);
@@ -54,13 +55,13 @@ public:
 };
 
 // The points of one closed polygon.
-class KT_Polygon_Data : public KT_Point_Set_Data {
+class KAVRI_API KT_Polygon_Data : public KT_Point_Set_Data {
 public:
     using KT_Point_Set_Data::KT_Point_Set_Data;
     KT_Counted* copy() const override { return new KT_Polygon_Data(*this); }
 };
 
-class KT_Point_Set : public KT_Pointer<KT_Point_Set_Data> {
+class KAVRI_API KT_Point_Set : public KT_Pointer<KT_Point_Set_Data> {
 public:
     KT_Point_Set() = default;
     KT_Point_Set(int count, const KT_Point* points, bool copy)
@@ -73,21 +74,21 @@ protected:
 };
 
 // The primitives of the simple 3D actions: the points are the whole record.
-class KT_Polyline : public KT_Point_Set {
+class KAVRI_API KT_Polyline : public KT_Point_Set {
 public:
     using KT_Point_Set::KT_Point_Set;
 };
-class KT_Polymarker : public KT_Point_Set {
+class KAVRI_API KT_Polymarker : public KT_Point_Set {
 public:
     using KT_Point_Set::KT_Point_Set;
 };
 // Points form a triangle strip: triangle i has points i, i + 1, i + 2.
-class KT_Polytriangle : public KT_Point_Set {
+class KAVRI_API KT_Polytriangle : public KT_Point_Set {
 public:
     using KT_Point_Set::KT_Point_Set;
 };
 
-class KT_Polygon : public KT_Point_Set {
+class KAVRI_API KT_Polygon : public KT_Point_Set {
 public:
     KT_Polygon() = default;
     KT_Polygon(int count, const KT_Point* points, bool copy)

@@ -5,8 +5,9 @@
 #include <cstdint>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
-class KT_RenderBuffer_Data : public KT_Counted {
+class KAVRI_API KT_RenderBuffer_Data : public KT_Counted {
 public:
     KT_RenderBuffer_Data() = default;
     // Copies every value; the cached data belongs to the original.

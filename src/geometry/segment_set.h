@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "geometry/vertex_set.h"
 
-class KT_Segment_Set_Data : public KT_Vertex_Set_Data {
+class KAVRI_API KT_Segment_Set_Data : public KT_Vertex_Set_Data {
 public:
     using KT_Vertex_Set_Data::KT_Vertex_Set_Data;
     KT_Segment_Set_Data(const KT_Segment_Set_Data& other);
@@ -38,7 +39,7 @@ public:
     std::int32_t generated_normal_count = 0;
 };
 
-class KT_Segment_Set : public KT_Vertex_Set {
+class KAVRI_API KT_Segment_Set : public KT_Vertex_Set {
 public:
     KT_Segment_Set() = default;
     KT_Segment_Set(int count, const KT_Point* points, bool copy)
@@ -55,12 +56,12 @@ protected:
 
 // A polyline over the vertices in connectivity order, coloured per vertex
 // or per segment.
-class KT_Linestrip : public KT_Segment_Set {
+class KAVRI_API KT_Linestrip : public KT_Segment_Set {
 public:
     using KT_Segment_Set::KT_Segment_Set;
 };
 // One marker per vertex in connectivity order.
-class KT_Markerstrip : public KT_Segment_Set {
+class KAVRI_API KT_Markerstrip : public KT_Segment_Set {
 public:
     using KT_Segment_Set::KT_Segment_Set;
 };

@@ -5,13 +5,14 @@
 
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
 enum KT_Text_Ownership : std::uint32_t {
     KT_Owns_Position = 1,
     KT_Owns_Characters = 2,
 };
 
-class KT_Text_Data : public KT_Counted {
+class KAVRI_API KT_Text_Data : public KT_Counted {
 public:
     // A negative length measures the string up to its terminating zero. A
     // copied string gets a zero after its length.
@@ -36,7 +37,7 @@ private:
     template <class Char> void store_text(const Char* given, int n, bool copy);
 };
 
-class KT_Text : public KT_Pointer<KT_Text_Data> {
+class KAVRI_API KT_Text : public KT_Pointer<KT_Text_Data> {
 public:
     KT_Text() = default;
     template <class Position, class Char>

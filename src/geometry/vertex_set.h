@@ -5,10 +5,11 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "geometry/point_set.h"
 #include "math/vector.h"
 
-class KT_Vertex_Set_Data : public KT_Point_Set_Data {
+class KAVRI_API KT_Vertex_Set_Data : public KT_Point_Set_Data {
 public:
     using KT_Point_Set_Data::KT_Point_Set_Data;
     KT_Vertex_Set_Data(const KT_Vertex_Set_Data& other);
@@ -49,7 +50,7 @@ public:
     bool natural_connectivity = true;
 };
 
-class KT_Vertex_Set : public KT_Point_Set {
+class KAVRI_API KT_Vertex_Set : public KT_Point_Set {
 public:
     KT_Vertex_Set() = default;
     KT_Vertex_Set(int count, const KT_Point* points, bool copy)

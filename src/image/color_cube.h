@@ -5,15 +5,16 @@
 #include <cstdint>
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 
 // Integer sizes or levels per channel.
-struct KT_Int_RGB {
+struct KAVRI_API KT_Int_RGB {
     std::int32_t red;
     std::int32_t green;
     std::int32_t blue;
 };
 
-class KT_Color_Cube {
+class KAVRI_API KT_Color_Cube {
 public:
     // Full scale of the weights dithered_match returns.
     static constexpr std::int32_t dither_scale = 256;
@@ -62,6 +63,6 @@ private:
 // The channel value of level out of levels steps, with a gamma curve when
 // gamma is not 1. Shared by cubes and ramps.
 // gamma when it is a positive number, else 1.
-float KD_Usable_Gamma(float gamma);
+KAVRI_API float KD_Usable_Gamma(float gamma);
 
-std::uint8_t KD_Level_Intensity(int level, int levels_minus_one, float gamma);
+KAVRI_API std::uint8_t KD_Level_Intensity(int level, int levels_minus_one, float gamma);

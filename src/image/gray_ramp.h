@@ -4,8 +4,9 @@
 #include <cstdint>
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 
-class KT_Gray_Ramp {
+class KAVRI_API KT_Gray_Ramp {
 public:
     KT_Gray_Ramp() = default;
     // The count is kept within 1 to 256 and the base within 0 to 255; a gamma that is not a

@@ -5,10 +5,11 @@
 #include <cstdint>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "foundation/string.h"
 #include "image/pixel_format.h"
 
-class KT_Image_Data : public KT_Counted {
+class KAVRI_API KT_Image_Data : public KT_Counted {
 public:
     // The pixel memory is copied from pixels (laid out with the computed
     // row bytes) unless borrow is set and pixels is not null, in which case
@@ -98,7 +99,7 @@ private:
     std::int64_t byte_size_ = 0;
 };
 
-class KT_Shared_Image : public KT_Pointer<KT_Image_Data> {
+class KAVRI_API KT_Shared_Image : public KT_Pointer<KT_Image_Data> {
 public:
     KT_Shared_Image() = default;
     explicit KT_Shared_Image(KT_Image_Data* body) : KT_Pointer(body) {}

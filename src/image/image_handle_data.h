@@ -5,9 +5,10 @@
 #include <cstdint>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "image/pixel_format.h"
 
-class KT_Image_Handle_Data : public KT_Counted {
+class KAVRI_API KT_Image_Handle_Data : public KT_Counted {
 public:
     KT_Counted* copy() const override { return new KT_Image_Handle_Data(*this); }
 

@@ -8,17 +8,18 @@
 
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "foundation/heap_allocator.h"
 #include "image/color_cube.h"
 #include "image/gray_ramp.h"
 
-struct KT_Palette_Entry {
+struct KAVRI_API KT_Palette_Entry {
     KT_RGB32 color;
     // How many installed blocks use the entry; 0 means free.
     std::uint32_t use_count;
 };
 
-class KT_Palette_Data : public KT_Counted {
+class KAVRI_API KT_Palette_Data : public KT_Counted {
 public:
     static constexpr int entry_count = 256;
 
@@ -46,7 +47,7 @@ public:
     mutable Match_Cache match_cache;
 };
 
-class KT_Palette : public KT_Pointer<KT_Palette_Data> {
+class KAVRI_API KT_Palette : public KT_Pointer<KT_Palette_Data> {
 public:
     // A new palette with no entry in use.
     KT_Palette() : KT_Pointer(new KT_Palette_Data) {}

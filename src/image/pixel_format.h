@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 
-class KT_Image_Format {
+class KAVRI_API KT_Image_Format {
 public:
     enum Value : std::int32_t {
         Bitonal = 0,
@@ -51,7 +52,7 @@ private:
 };
 static_assert(sizeof(KT_Image_Format) == 4);
 
-struct KT_CMYK32 {
+struct KAVRI_API KT_CMYK32 {
     std::uint8_t c;
     std::uint8_t m;
     std::uint8_t y;
@@ -62,7 +63,7 @@ static_assert(sizeof(KT_CMYK32) == 4);
 // Where the bytes of a client's 32-bit colour pixel lie: byte 0 of the word
 // is the index of the stored byte holding alpha, byte 1 blue, byte 2 green,
 // byte 3 red.
-class KT_Packing {
+class KAVRI_API KT_Packing {
 public:
     // Stored bytes blue, green, red, alpha: no reordering needed.
     static constexpr std::uint32_t canonical_word = 0x02010003;
@@ -96,7 +97,7 @@ static_assert(sizeof(KT_Packing) == 4);
 
 // Bit 0 set: the leftmost pixel of a byte is its most significant bit
 // (else its least). Bit 1 set: a set bit is dark (else bright).
-class KT_Bitonal_Format {
+class KAVRI_API KT_Bitonal_Format {
 public:
     static constexpr std::uint32_t msb_first = 1;
     static constexpr std::uint32_t set_is_dark = 2;
@@ -124,6 +125,6 @@ private:
 static_assert(sizeof(KT_Bitonal_Format) == 4);
 
 // Each channel (clamped to 0-1, NaN as 0) times 255.99, truncated.
-KT_RGB32 KD_Pack_RGBA(const KT_RGBA& c);
+KAVRI_API KT_RGB32 KD_Pack_RGBA(const KT_RGBA& c);
 // Each byte times 1/255.
-KT_RGBA KD_Unpack_RGB32(KT_RGB32 c);
+KAVRI_API KT_RGBA KD_Unpack_RGB32(KT_RGB32 c);

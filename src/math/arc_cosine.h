@@ -2,6 +2,8 @@
 // and total outside it.
 #pragma once
 
+#include "foundation/export.h"
+
 // Radians. Above 1 gives 0; just below -1 (down to -1.0001, what rounding
 // leaves of a reversed unit direction) gives pi; further below gives 0.
-float KD_ACos(float x);
+KAVRI_API float KD_ACos(float x);

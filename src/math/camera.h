@@ -10,6 +10,7 @@
 
 #include <type_traits>
 
+#include "foundation/export.h"
 #include "math/camera_data.h"
 #include "math/matrix.h"
 
@@ -112,8 +113,8 @@ private:
 
 } // namespace detail
 
-class KT_Camera : public KT_Pointer<KT_Camera_Data>,
-                  public detail::Camera_Editing<KT_Camera, double> {
+class KAVRI_API KT_Camera : public KT_Pointer<KT_Camera_Data>,
+                            public detail::Camera_Editing<KT_Camera, double> {
 public:
     KT_Camera() = default;
     explicit KT_Camera(KT_Camera_Data* body) : KT_Pointer(body) {}
@@ -171,12 +172,12 @@ public:
     }
 };
 
-class KT_Camera_Single : public KT_Camera_Of<KT_Camera_Single_Data> {
+class KAVRI_API KT_Camera_Single : public KT_Camera_Of<KT_Camera_Single_Data> {
 public:
     using KT_Camera_Of::KT_Camera_Of;
 };
 
-class KT_Camera_Double : public KT_Camera_Of<KT_Camera_Double_Data> {
+class KAVRI_API KT_Camera_Double : public KT_Camera_Of<KT_Camera_Double_Data> {
 public:
     using KT_Camera_Of::KT_Camera_Of;
 };
@@ -188,7 +189,7 @@ template <class F> decltype(auto) KT_Camera::read(F&& f) const {
     return f(*static_cast<const KT_Camera_Single_Data*>(fallback.body()));
 }
 
-template <class F> void KT_Camera::edit(F&& f) {
+template <class F> inline void KT_Camera::edit(F&& f) {
     if (!body_) allocate(KT_Precision::Single);
     if (body_->is_double())
         detail::edit_counted<KT_Camera_Double_Data>(*this, f);

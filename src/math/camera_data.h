@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "math/matrix.h"
 #include "math/precision.h"
 #include "math/vector.h"
@@ -23,26 +24,26 @@ enum class KT_Camera_Projection : std::int32_t { Perspective = 0, Orthographic =
 
 // Width and height of the visible window in the plane through the target at
 // right angles to the line of sight.
-struct KT_Camera_Field {
+struct KAVRI_API KT_Camera_Field {
     float width;
     float height;
 };
-struct KT_Camera_Field_D {
+struct KAVRI_API KT_Camera_Field_D {
     double width;
     double height;
 };
 
 // Horizontal and vertical shear of the line of sight, in radians.
-struct KT_Camera_Obliquity {
+struct KAVRI_API KT_Camera_Obliquity {
     float x;
     float y;
 };
-struct KT_Camera_Obliquity_D {
+struct KAVRI_API KT_Camera_Obliquity_D {
     double x;
     double y;
 };
 
-class KT_Camera_Data : public KT_Counted {
+class KAVRI_API KT_Camera_Data : public KT_Counted {
 public:
     bool is_double() const { return precision != KT_Precision::Single; }
     bool is_perspective() const { return projection == KT_Camera_Projection::Perspective; }
@@ -74,7 +75,7 @@ template <class Real> struct Camera_Types {
 };
 } // namespace detail
 
-template <class Real> class KT_Camera_Real_Data : public KT_Camera_Data {
+template <class Real> class KAVRI_API KT_Camera_Real_Data : public KT_Camera_Data {
 public:
     using Element = Real;
     using Point = typename detail::Camera_Types<Real>::Point;
@@ -146,13 +147,13 @@ private:
     void keep_field_angle(Real old_distance);
 };
 
-class KT_Camera_Single_Data final : public KT_Camera_Real_Data<float> {
+class KAVRI_API KT_Camera_Single_Data final : public KT_Camera_Real_Data<float> {
 public:
     KT_Camera_Single_Data() : KT_Camera_Real_Data(KT_Precision::Single) {}
     KT_Counted* copy() const override { return new KT_Camera_Single_Data(*this); }
 };
 
-class KT_Camera_Double_Data final : public KT_Camera_Real_Data<double> {
+class KAVRI_API KT_Camera_Double_Data final : public KT_Camera_Real_Data<double> {
 public:
     KT_Camera_Double_Data() : KT_Camera_Real_Data(KT_Precision::Double) {}
     // Widens every value of a single camera.

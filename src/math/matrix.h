@@ -9,13 +9,14 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "math/matrix_data.h"
 
 class KT_Matrix_Single;
 class KT_Matrix_Double;
 
 // The adjoint as 16 floats, row by row.
-struct KT_Adjoint_Matrix {
+struct KAVRI_API KT_Adjoint_Matrix {
     float m[4][4];
 };
 
@@ -83,9 +84,9 @@ private:
 
 } // namespace detail
 
-class KT_Matrix : public KT_Pointer<KT_Matrix_Data>,
-                  public detail::Matrix_Transforms<KT_Matrix>,
-                  public detail::Matrix_Editing<KT_Matrix, double> {
+class KAVRI_API KT_Matrix : public KT_Pointer<KT_Matrix_Data>,
+                            public detail::Matrix_Transforms<KT_Matrix>,
+                            public detail::Matrix_Editing<KT_Matrix, double> {
 public:
     KT_Matrix() = default;
     explicit KT_Matrix(KT_Matrix_Data* body) : KT_Pointer(body) {}
@@ -131,9 +132,10 @@ private:
 // The handle of one precision, Body being KT_Matrix_Single_Data or
 // KT_Matrix_Double_Data.
 template <class Body>
-class KT_Matrix_Of : public KT_Pointer<Body>,
-                     public detail::Matrix_Transforms<KT_Matrix_Of<Body>>,
-                     public detail::Matrix_Editing<KT_Matrix_Of<Body>, typename Body::Element> {
+class KAVRI_API KT_Matrix_Of
+    : public KT_Pointer<Body>,
+      public detail::Matrix_Transforms<KT_Matrix_Of<Body>>,
+      public detail::Matrix_Editing<KT_Matrix_Of<Body>, typename Body::Element> {
 public:
     using Real = typename Body::Element;
 
@@ -173,13 +175,13 @@ protected:
     void allocate(bool identity) { this->attach(new Body(identity)); }
 };
 
-class KT_Matrix_Single : public KT_Matrix_Of<KT_Matrix_Single_Data> {
+class KAVRI_API KT_Matrix_Single : public KT_Matrix_Of<KT_Matrix_Single_Data> {
 public:
     using KT_Matrix_Of::KT_Matrix_Of;
     KT_Matrix_Single(const KT_Matrix_Of& other) : KT_Matrix_Of(other) {}
 };
 
-class KT_Matrix_Double : public KT_Matrix_Of<KT_Matrix_Double_Data> {
+class KAVRI_API KT_Matrix_Double : public KT_Matrix_Of<KT_Matrix_Double_Data> {
 public:
     using KT_Matrix_Of::KT_Matrix_Of;
     KT_Matrix_Double(const KT_Matrix_Of& other) : KT_Matrix_Of(other) {}
@@ -188,7 +190,7 @@ public:
 extern template class KT_Matrix_Of<KT_Matrix_Single_Data>;
 extern template class KT_Matrix_Of<KT_Matrix_Double_Data>;
 
-template <class F> void KT_Matrix::visit(F&& f) const {
+template <class F> inline void KT_Matrix::visit(F&& f) const {
     if (!body_) {
         f(detail::identity_elements, 0u);
     } else if (body_->is_double()) {
@@ -200,7 +202,7 @@ template <class F> void KT_Matrix::visit(F&& f) const {
     }
 }
 
-template <class F> void KT_Matrix::edit(F&& f) {
+template <class F> inline void KT_Matrix::edit(F&& f) {
     prepare_for_edit();
     if (body_->is_double())
         f(*static_cast<KT_Matrix_Double_Data*>(body_));

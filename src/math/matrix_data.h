@@ -11,12 +11,13 @@
 #include <type_traits>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "math/matrix_classification.h"
 #include "math/matrix_kernels.h"
 #include "math/precision.h"
 #include "math/vector.h"
 
-class KT_Matrix_Data : public KT_Counted {
+class KAVRI_API KT_Matrix_Data : public KT_Counted {
 public:
     bool is_double() const { return precision != KT_Precision::Single; }
 
@@ -38,8 +39,9 @@ void adjugate(const double (&a)[4][4], double (&result)[4][4]);
 } // namespace detail
 
 template <class Real, class Self>
-class KT_Matrix_Real_Data : public KT_Matrix_Data,
-                            public detail::Matrix_Transforms<KT_Matrix_Real_Data<Real, Self>> {
+class KAVRI_API KT_Matrix_Real_Data
+    : public KT_Matrix_Data,
+      public detail::Matrix_Transforms<KT_Matrix_Real_Data<Real, Self>> {
 public:
     using Element = Real;
     using Vector = detail::Vector_Of_Real<Real>;
@@ -119,14 +121,16 @@ private:
     bool shear_column(int from, int to, Real angle);
 };
 
-class KT_Matrix_Single_Data final : public KT_Matrix_Real_Data<float, KT_Matrix_Single_Data> {
+class KAVRI_API KT_Matrix_Single_Data final
+    : public KT_Matrix_Real_Data<float, KT_Matrix_Single_Data> {
 public:
     explicit KT_Matrix_Single_Data(bool identity = true)
         : KT_Matrix_Real_Data(KT_Precision::Single, identity) {}
     KT_Counted* copy() const override { return new KT_Matrix_Single_Data(*this); }
 };
 
-class KT_Matrix_Double_Data final : public KT_Matrix_Real_Data<double, KT_Matrix_Double_Data> {
+class KAVRI_API KT_Matrix_Double_Data final
+    : public KT_Matrix_Real_Data<double, KT_Matrix_Double_Data> {
 public:
     explicit KT_Matrix_Double_Data(bool identity = true)
         : KT_Matrix_Real_Data(KT_Precision::Double, identity) {}

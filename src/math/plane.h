@@ -2,7 +2,9 @@
 // is the normal.
 #pragma once
 
-struct KT_Plane {
+#include "foundation/export.h"
+
+struct KAVRI_API KT_Plane {
     float a;
     float b;
     float c;
@@ -13,7 +15,7 @@ struct KT_Plane {
     void normalize();
 };
 
-struct KT_Plane_D {
+struct KAVRI_API KT_Plane_D {
     double a;
     double b;
     double c;

@@ -6,8 +6,9 @@
 #include <type_traits>
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 
-struct KT_Vector {
+struct KAVRI_API KT_Vector {
     float x;
     float y;
     float z;
@@ -18,7 +19,7 @@ struct KT_Vector {
     void normalize();
 };
 
-struct KT_Vector_D {
+struct KAVRI_API KT_Vector_D {
     double x;
     double y;
     double z;
@@ -73,8 +74,8 @@ template <detail::Vector3 V> V KD_Normalized(V v) {
     v.normalize();
     return v;
 }
-float KD_Length(const KT_Vector& v);
-double KD_Length(const KT_Vector_D& v);
+KAVRI_API float KD_Length(const KT_Vector& v);
+KAVRI_API double KD_Length(const KT_Vector_D& v);
 
 // The direction from a to b.
 template <detail::Point3 P> constexpr auto operator-(const P& b, const P& a) {

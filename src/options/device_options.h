@@ -2,9 +2,10 @@
 // They are local: layers above never inherit them.
 #pragma once
 
+#include "foundation/export.h"
 #include "options/option_table.h"
 
-class KT_Device_Options {
+class KAVRI_API KT_Device_Options {
 public:
     enum Index { Window_ID, Context_ID, Colormap_ID, option_count };
 

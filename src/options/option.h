@@ -5,11 +5,12 @@
 #include <concepts>
 #include <utility>
 
+#include "foundation/export.h"
 #include "foundation/object.h"
 #include "options/option_definition.h"
 #include "options/option_value.h"
 
-class KT_Option : public KT_Object {
+class KAVRI_API KT_Option : public KT_Object {
 public:
     // No value yet: a value of type None.
     explicit KT_Option(const KT_Option_Definition& definition);

@@ -5,10 +5,11 @@
 #include <cstdint>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "foundation/string.h"
 #include "options/option_enum.h"
 
-class KT_Option_Definition_Data : public KT_Counted {
+class KAVRI_API KT_Option_Definition_Data : public KT_Counted {
 public:
     KT_Option_Definition_Data(const KT_String& name, KT_Option_Enum::Type type, int count,
                               KT_Option_Enum::Scope scope)
@@ -22,7 +23,7 @@ public:
     KT_Option_Enum::Scope scope;
 };
 
-class KT_Option_Definition : public KT_Pointer<KT_Option_Definition_Data> {
+class KAVRI_API KT_Option_Definition : public KT_Pointer<KT_Option_Definition_Data> {
 public:
     KT_Option_Definition() = default;
     KT_Option_Definition(const KT_String& name, KT_Option_Enum::Type type, int count,

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
-struct KT_Option_Enum {
+#include "foundation/export.h"
+
+struct KAVRI_API KT_Option_Enum {
     enum Type : std::int32_t {
         None = 0,
         Bool = 1,
@@ -29,7 +31,7 @@ struct KT_Option_Enum {
 
 // The 32-bit "long" element. On this platform std::int32_t is int, so the
 // long type needs a name of its own to be told apart from int elements.
-struct KT_Long {
+struct KAVRI_API KT_Long {
     constexpr KT_Long() = default;
     constexpr explicit KT_Long(std::int32_t v) : value(v) {}
     constexpr operator std::int32_t() const { return value; }

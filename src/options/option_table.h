@@ -3,11 +3,12 @@
 #pragma once
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "foundation/ptr_list.h"
 #include "foundation/string.h"
 #include "options/option.h"
 
-class KT_Option_Table : public KT_Counted {
+class KAVRI_API KT_Option_Table : public KT_Counted {
 public:
     KT_Option_Table() : options_(true) {}
     // Adds every option of t in order (moving t's cursor).
@@ -53,7 +54,7 @@ private:
 };
 
 // Holds one nested option table (shared, like every handle).
-class KT_Aggregate_Option : public KT_Pointer<KT_Option_Table> {
+class KAVRI_API KT_Aggregate_Option : public KT_Pointer<KT_Option_Table> {
 public:
     // A new empty table.
     KT_Aggregate_Option() : KT_Pointer(new KT_Option_Table) {}

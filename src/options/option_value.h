@@ -6,9 +6,10 @@
 #include <initializer_list>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "options/option_enum.h"
 
-class KT_Option_Value_Data : public KT_Counted {
+class KAVRI_API KT_Option_Value_Data : public KT_Counted {
 public:
     // count default elements of the type: null strings, default palettes,
     // empty contour sets, new empty nested tables, zeros. A count below 1,
@@ -41,7 +42,7 @@ private:
     void* data_;
 };
 
-class KT_Option_Value : public KT_Pointer<KT_Option_Value_Data> {
+class KAVRI_API KT_Option_Value : public KT_Pointer<KT_Option_Value_Data> {
 public:
     KT_Option_Value() = default;
     KT_Option_Value(KT_Option_Enum::Type type, int count);

@@ -4,12 +4,13 @@
 #include <cstdint>
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 #include "image/palette.h"
 #include "image/pixel_format.h"
 #include "options/option_table.h"
 
 // How a device shows colour. Values from CMYK up all mean CMYK.
-class KT_Color_System {
+class KAVRI_API KT_Color_System {
 public:
     enum Value : std::int32_t {
         Mapped = 0, // Index8 pixels into the "Palette"
@@ -28,7 +29,7 @@ private:
     std::int32_t value_ = Mapped;
 };
 
-class KT_Renderer_Options {
+class KAVRI_API KT_Renderer_Options {
 public:
     // In the order of the view; the table holds them in another order.
     enum Index {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
+
 // Buttons a dialog may answer with.
 inline constexpr int KDI_IDOK = 1;
 inline constexpr int KDI_IDCANCEL = 2;
@@ -20,21 +22,21 @@ using kdiKeyStateCallback = std::int16_t (*)(int key);
 
 // Each setter installs a hook (null restores the default) and returns the
 // one it replaces.
-kdiDebugOutputSink kdiSetDebugOutputSink(kdiDebugOutputSink sink);
-kdiDialogCallback kdiSetDialogCallback(kdiDialogCallback callback);
-kdiKeyStateCallback kdiSetKeyStateCallback(kdiKeyStateCallback callback);
+KAVRI_API kdiDebugOutputSink kdiSetDebugOutputSink(kdiDebugOutputSink sink);
+KAVRI_API kdiDialogCallback kdiSetDialogCallback(kdiDialogCallback callback);
+KAVRI_API kdiKeyStateCallback kdiSetKeyStateCallback(kdiKeyStateCallback callback);
 
 // Default sink: the text on standard error as UTF-8.
-void kdiOutputDebugStringW(const wchar_t* text);
+KAVRI_API void kdiOutputDebugStringW(const wchar_t* text);
 // Default: writes caption and text to standard error and answers OK.
-int kdiMessageBoxW(const wchar_t* text, const wchar_t* caption, std::uint32_t style);
+KAVRI_API int kdiMessageBoxW(const wchar_t* text, const wchar_t* caption, std::uint32_t style);
 // Default: no key is held.
-std::int16_t kdiGetAsyncKeyState(int key);
+KAVRI_API std::int16_t kdiGetAsyncKeyState(int key);
 
 // The last errno a platform stand-in saw on this thread (0 when none).
-int kdiGetLastError();
-void kdiSetLastError(int error);
+KAVRI_API int kdiGetLastError();
+KAVRI_API void kdiSetLastError(int error);
 
 // Stops in the debugger when one is attached (a trap signal otherwise ends
 // the process the way an unhandled breakpoint does).
-void kdiDebugBreak();
+KAVRI_API void kdiDebugBreak();

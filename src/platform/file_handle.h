@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
+
 inline constexpr std::uint32_t KDI_GENERIC_READ = 0x80000000u;
 inline constexpr std::uint32_t KDI_GENERIC_WRITE = 0x40000000u;
 
@@ -24,12 +26,13 @@ inline void* kdiInvalidHandleValue() {
 // Sharing, security and template arguments are accepted and ignored: the
 // host has no such notions. Failure gives the invalid handle value and
 // leaves the reason for kdiGetLastError.
-void* kdiCreateFileW(const wchar_t* path, std::uint32_t access, std::uint32_t share_mode,
-                     void* security, std::uint32_t disposition, std::uint32_t attributes,
-                     void* template_file);
+KAVRI_API void* kdiCreateFileW(const wchar_t* path, std::uint32_t access, std::uint32_t share_mode,
+                               void* security, std::uint32_t disposition, std::uint32_t attributes,
+                               void* template_file);
 // Transfer up to count bytes and report how many moved in *done (which may
 // be null); non-zero on success, 0 on failure. Reading at the end of the
 // file succeeds with 0 bytes.
-int kdiReadFile(void* handle, void* buffer, std::uint32_t count, std::uint32_t* done);
-int kdiWriteFile(void* handle, const void* buffer, std::uint32_t count, std::uint32_t* done);
-int kdiCloseHandle(void* handle);
+KAVRI_API int kdiReadFile(void* handle, void* buffer, std::uint32_t count, std::uint32_t* done);
+KAVRI_API int kdiWriteFile(void* handle, const void* buffer, std::uint32_t count,
+                           std::uint32_t* done);
+KAVRI_API int kdiCloseHandle(void* handle);

@@ -5,12 +5,14 @@
 
 #include <cstdint>
 
-struct kdiFileTime {
+#include "foundation/export.h"
+
+struct KAVRI_API kdiFileTime {
     std::uint32_t low;  // 100-nanosecond intervals since 1601-01-01, low word
     std::uint32_t high; // and high word
 };
 
-struct kdiFindData {
+struct KAVRI_API kdiFindData {
     static constexpr int name_capacity = 260;
 
     std::uint32_t attributes; // KDI_FILE_ATTRIBUTE_DIRECTORY or _NORMAL
@@ -29,7 +31,7 @@ struct kdiFindData {
 // without a separator the pattern applies to the current directory. Returns
 // a search handle and the first match in *data, or the invalid handle value
 // (kdiInvalidHandleValue) when nothing matches.
-void* kdiFindFirstFileW(const wchar_t* path_pattern, kdiFindData* data);
+KAVRI_API void* kdiFindFirstFileW(const wchar_t* path_pattern, kdiFindData* data);
 // The next match; 0 at the end of the search.
-int kdiFindNextFileW(void* search, kdiFindData* data);
-int kdiFindClose(void* search);
+KAVRI_API int kdiFindNextFileW(void* search, kdiFindData* data);
+KAVRI_API int kdiFindClose(void* search);

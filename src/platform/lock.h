@@ -5,17 +5,19 @@
 
 #include <cstddef>
 
-struct kdiCriticalSection {
+#include "foundation/export.h"
+
+struct KAVRI_API kdiCriticalSection {
     alignas(std::max_align_t) unsigned char storage[64];
 };
 
-void kdiInitializeCriticalSection(kdiCriticalSection* section);
-void kdiDeleteCriticalSection(kdiCriticalSection* section);
-void kdiEnterCriticalSection(kdiCriticalSection* section);
-void kdiLeaveCriticalSection(kdiCriticalSection* section);
+KAVRI_API void kdiInitializeCriticalSection(kdiCriticalSection* section);
+KAVRI_API void kdiDeleteCriticalSection(kdiCriticalSection* section);
+KAVRI_API void kdiEnterCriticalSection(kdiCriticalSection* section);
+KAVRI_API void kdiLeaveCriticalSection(kdiCriticalSection* section);
 
 // Enters on construction, leaves on destruction.
-class kdiLockGuard {
+class KAVRI_API kdiLockGuard {
 public:
     explicit kdiLockGuard(kdiCriticalSection* section) : section_(section) {
         kdiEnterCriticalSection(section_);

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
+
 // The extended record: length must be 64 before the call.
-struct kdiMemoryStatusEx {
+struct KAVRI_API kdiMemoryStatusEx {
     std::uint32_t length;
     std::uint32_t memory_load; // percent of physical memory in use
     std::uint64_t total_physical;
@@ -19,7 +21,7 @@ struct kdiMemoryStatusEx {
 static_assert(sizeof(kdiMemoryStatusEx) == 64);
 
 // The older record (length 56), with the same meanings.
-struct kdiMemoryStatus {
+struct KAVRI_API kdiMemoryStatus {
     std::uint32_t length;
     std::uint32_t memory_load;
     std::uint64_t total_physical;
@@ -35,5 +37,5 @@ inline constexpr std::uint64_t KDI_TOTAL_VIRTUAL = std::uint64_t{1} << 47;
 
 // Non-zero on success; fails when the record's length is wrong or the
 // system cannot be asked.
-int kdiGlobalMemoryStatusEx(kdiMemoryStatusEx* status);
-int kdiGlobalMemoryStatus(kdiMemoryStatus* status);
+KAVRI_API int kdiGlobalMemoryStatusEx(kdiMemoryStatusEx* status);
+KAVRI_API int kdiGlobalMemoryStatus(kdiMemoryStatus* status);

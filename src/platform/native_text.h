@@ -6,10 +6,12 @@
 
 #include <cstddef>
 
+#include "foundation/export.h"
+
 // False (out emptied) when s is null or its UTF-8 form and terminator do
 // not fit capacity bytes.
-bool kdiWideToNative(const wchar_t* s, char* out, std::size_t capacity);
+KAVRI_API bool kdiWideToNative(const wchar_t* s, char* out, std::size_t capacity);
 
 // False (out emptied) when s is null or its wide form and terminator do not
 // fit capacity characters.
-bool kdiNativeToWide(const char* s, wchar_t* out, std::size_t capacity);
+KAVRI_API bool kdiNativeToWide(const char* s, wchar_t* out, std::size_t capacity);

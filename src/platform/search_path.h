@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
+
 // Path capacity, in characters, of the buffers the module loader passes.
 constexpr std::uint32_t kdi_max_path = 260;
 
@@ -17,5 +19,6 @@ constexpr std::uint32_t kdi_max_path = 260;
 // its file name, and the result is the path's length. The result is 0 when
 // nothing is found, and the size needed (terminator included) when buffer is
 // too small; buffer is left empty in both cases.
-std::uint32_t kdiSearchPathW(const wchar_t* path, const wchar_t* file, const wchar_t* extension,
-                             std::uint32_t buffer_length, wchar_t* buffer, wchar_t** file_part);
+KAVRI_API std::uint32_t kdiSearchPathW(const wchar_t* path, const wchar_t* file,
+                                       const wchar_t* extension, std::uint32_t buffer_length,
+                                       wchar_t* buffer, wchar_t** file_part);

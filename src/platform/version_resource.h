@@ -18,7 +18,9 @@
 
 #include <cstdint>
 
-struct KT_Fixed_File_Info {
+#include "foundation/export.h"
+
+struct KAVRI_API KT_Fixed_File_Info {
     static constexpr std::uint32_t signature_value = 0xFEEF04BD;
 
     std::uint32_t signature;
@@ -37,12 +39,12 @@ struct KT_Fixed_File_Info {
 };
 static_assert(sizeof(KT_Fixed_File_Info) == 52);
 
-struct KT_Version_String_Table_Header {
+struct KAVRI_API KT_Version_String_Table_Header {
     std::uint32_t table_bytes;
     std::uint32_t count;
 };
 
-struct KT_Version_String_Header {
+struct KAVRI_API KT_Version_String_Header {
     std::uint32_t entry_bytes;
     std::uint32_t key_characters;
     std::uint32_t value_characters;
@@ -54,17 +56,17 @@ constexpr const char* kdi_version_section_name = ".kavri_version";
 // resource), or 0 when the file has none: not ELF, truncated, no section
 // table, no section of that name, or a block that does not hold together.
 // handle is set to 0 (it exists for the caller's sake).
-std::uint32_t kdiGetFileVersionInfoSizeW(const wchar_t* file, std::uint32_t* handle);
+KAVRI_API std::uint32_t kdiGetFileVersionInfoSizeW(const wchar_t* file, std::uint32_t* handle);
 
 // Copies the version block of file into data, which must hold length bytes
 // and be 4-byte aligned. False when the file has no readable version
 // resource or length is too small for it.
-bool kdiGetFileVersionInfoW(const wchar_t* file, std::uint32_t handle, std::uint32_t length,
-                            void* data);
+KAVRI_API bool kdiGetFileVersionInfoW(const wchar_t* file, std::uint32_t handle,
+                                      std::uint32_t length, void* data);
 
 // Looks up a value in a block filled by kdiGetFileVersionInfoW. "\" gives
 // the KT_Fixed_File_Info (length in bytes); a string key (compared ignoring
 // case) gives its zero-terminated text (length in characters, terminator
 // included). False when there is no such value.
-bool kdiVerQueryValueW(const void* block, const wchar_t* sub_block, void** buffer,
-                       std::uint32_t* length);
+KAVRI_API bool kdiVerQueryValueW(const void* block, const wchar_t* sub_block, void** buffer,
+                                 std::uint32_t* length);

@@ -4,10 +4,11 @@
 #pragma once
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 
 class KT_Rendition;
 
-struct KT_Piece_Corner {
+struct KAVRI_API KT_Piece_Corner {
     KT_Point point;   // depth interpolated from the source triangle
     double weight[3]; // barycentric, one per source corner
 };
@@ -17,6 +18,6 @@ using KT_Piece_Callback = void (*)(int triangle, const KT_Piece_Corner* corners,
 
 // Each triangle k, k + 1, k + 2 of the strip, intersected with the complex
 // clip and triangulated. Zero-area triangles and an empty clip give nothing.
-void KD_Cut_Strip_To_Complex_Clip(const KT_Rendition& rendition, int count,
-                                  const KT_DCI_Point* points, KT_Piece_Callback callback,
-                                  void* user);
+KAVRI_API void KD_Cut_Strip_To_Complex_Clip(const KT_Rendition& rendition, int count,
+                                            const KT_DCI_Point* points, KT_Piece_Callback callback,
+                                            void* user);

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "foundation/export.h"
+
 namespace detail {
 
 // Reciprocals of the divisors short rows and edges use most, so that
@@ -26,7 +28,7 @@ inline constexpr std::array<double, small_inverse_count> small_inverse = small_i
 // Truncating division by one positive divisor, many times: a reciprocal
 // estimate corrected by its remainder, so the quotient is exactly the
 // integer one while |numerator| < 2^40.
-class KT_Exact_Divider {
+class KAVRI_API KT_Exact_Divider {
 public:
     explicit KT_Exact_Divider(std::int64_t divisor)
         : divisor_(divisor), inverse_(divisor > 0 && divisor < detail::small_inverse_count
@@ -107,7 +109,7 @@ inline std::uint32_t KD_Fixed_15_Value(std::int32_t word) {
 
 // Exact integer depth along an edge: n rows from z0 to z1 land on z1 with
 // the remainder spread evenly, as a digital differential analyser does.
-class KT_Depth_Stepper {
+class KAVRI_API KT_Depth_Stepper {
 public:
     KT_Depth_Stepper() = default;
     KT_Depth_Stepper(std::int64_t z0, std::int64_t z1, const KT_Exact_Divider& divider) : z_(z0) {

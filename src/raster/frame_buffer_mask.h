@@ -6,9 +6,10 @@
 #include <cstdint>
 
 #include "contour/contour_set.h"
+#include "foundation/export.h"
 #include "image/image_data.h"
 
-class Frame_Buffer_Mask {
+class KAVRI_API Frame_Buffer_Mask {
 public:
     // Makes a mask of width x height window pixels whose pixel (0, 0) is
     // device pixel (x, y). A mask of that size already made is kept as it

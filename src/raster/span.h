@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 #include "math/vector.h"
 #include "rendition/driver_color.h"
 
@@ -13,12 +14,12 @@ class KT_Renderer_Data;
 class KT_Rendition;
 
 // A 16.16 quantity with its per-row step.
-struct KT_Fixed_Interpolant {
+struct KAVRI_API KT_Fixed_Interpolant {
     std::int32_t value;
     std::int32_t step;
 };
 
-struct KT_Float_Interpolant {
+struct KAVRI_API KT_Float_Interpolant {
     float value;
     float step;
 };
@@ -35,7 +36,7 @@ enum KT_Span_Channel : int {
 // One end of a span. Scan converters walk edges up the rows by adding the
 // steps; rasterizers read only the values, and only those of the part they
 // use (see KT_Span_Edge_Part).
-struct KT_Span_Edge {
+struct KAVRI_API KT_Span_Edge {
     KT_Fixed_Interpolant x; // integer part: the pixel column
     std::uint32_t depth;
     std::int32_t depth_pad; // keeps the colour block aligned
@@ -48,7 +49,7 @@ struct KT_Span_Edge {
     KT_Float_Interpolant w;
 };
 
-struct KT_Span {
+struct KAVRI_API KT_Span {
     KT_Span_Edge left;
     KT_Span_Edge right;
 };
@@ -58,7 +59,7 @@ enum class KT_Span_Edge_Part { Position_Depth, Colour, Everything };
 
 // A one-bit pattern: pixel column c of row r is bit 1 << (c mod 8) of
 // bits[r * row_bytes + c / 8].
-struct KT_Fill_Bits {
+struct KAVRI_API KT_Fill_Bits {
     const std::uint8_t* bits;
     std::int32_t width;
     std::int32_t height;
@@ -66,7 +67,7 @@ struct KT_Fill_Bits {
 };
 
 // What stays constant over one primitive.
-struct KT_Span_Data {
+struct KAVRI_API KT_Span_Data {
     KT_Driver_Color colour;
     KT_Driver_Color contrast_colour; // set pattern bits in opaque mode
     const KT_Fill_Bits* fill_pattern;
@@ -80,27 +81,27 @@ using KT_Span_Rasterizer = void (*)(const KT_Renderer_Data* renderer, const KT_R
                                     std::int32_t first_y);
 
 // Palette index of the colour.
-void KD_Rasterize_DC_Spans_C08_U(const KT_Renderer_Data*, const KT_Rendition*, const KT_Span_Data*,
-                                 const KT_Span*, int, std::int32_t);
+KAVRI_API void KD_Rasterize_DC_Spans_C08_U(const KT_Renderer_Data*, const KT_Rendition*,
+                                           const KT_Span_Data*, const KT_Span*, int, std::int32_t);
 // The colour's RGB32 value.
-void KD_Rasterize_DC_Spans_C24_C(const KT_Renderer_Data*, const KT_Rendition*, const KT_Span_Data*,
-                                 const KT_Span*, int, std::int32_t);
+KAVRI_API void KD_Rasterize_DC_Spans_C24_C(const KT_Renderer_Data*, const KT_Rendition*,
+                                           const KT_Span_Data*, const KT_Span*, int, std::int32_t);
 // Red, green, blue and alpha in 16.16 across the row.
-void KD_Rasterize_DC_Spans_C24_G(const KT_Renderer_Data*, const KT_Rendition*, const KT_Span_Data*,
-                                 const KT_Span*, int, std::int32_t);
+KAVRI_API void KD_Rasterize_DC_Spans_C24_G(const KT_Renderer_Data*, const KT_Rendition*,
+                                           const KT_Span_Data*, const KT_Span*, int, std::int32_t);
 // The front material shades every pixel from colour, position and normal.
-void KD_Rasterize_DC_Spans_C24_R(const KT_Renderer_Data*, const KT_Rendition*, const KT_Span_Data*,
-                                 const KT_Span*, int, std::int32_t);
+KAVRI_API void KD_Rasterize_DC_Spans_C24_R(const KT_Renderer_Data*, const KT_Rendition*,
+                                           const KT_Span_Data*, const KT_Span*, int, std::int32_t);
 // Textured: the shader's result alone (T), times a flat (TF) or Gouraud
 // (TG) multiplier plus addend, or with per-pixel normals (TR).
-void KD_Rasterize_DC_Spans_C24_T(const KT_Renderer_Data*, const KT_Rendition*, const KT_Span_Data*,
-                                 const KT_Span*, int, std::int32_t);
-void KD_Rasterize_DC_Spans_C24_TF(const KT_Renderer_Data*, const KT_Rendition*, const KT_Span_Data*,
-                                  const KT_Span*, int, std::int32_t);
-void KD_Rasterize_DC_Spans_C24_TG(const KT_Renderer_Data*, const KT_Rendition*, const KT_Span_Data*,
-                                  const KT_Span*, int, std::int32_t);
-void KD_Rasterize_DC_Spans_C24_TR(const KT_Renderer_Data*, const KT_Rendition*, const KT_Span_Data*,
-                                  const KT_Span*, int, std::int32_t);
+KAVRI_API void KD_Rasterize_DC_Spans_C24_T(const KT_Renderer_Data*, const KT_Rendition*,
+                                           const KT_Span_Data*, const KT_Span*, int, std::int32_t);
+KAVRI_API void KD_Rasterize_DC_Spans_C24_TF(const KT_Renderer_Data*, const KT_Rendition*,
+                                            const KT_Span_Data*, const KT_Span*, int, std::int32_t);
+KAVRI_API void KD_Rasterize_DC_Spans_C24_TG(const KT_Renderer_Data*, const KT_Rendition*,
+                                            const KT_Span_Data*, const KT_Span*, int, std::int32_t);
+KAVRI_API void KD_Rasterize_DC_Spans_C24_TR(const KT_Renderer_Data*, const KT_Rendition*,
+                                            const KT_Span_Data*, const KT_Span*, int, std::int32_t);
 
 // Bits of KT_Misc_Data::perspective_flags that the rasterizers read.
 enum KT_Perspective_Flag : std::int32_t {

@@ -5,11 +5,12 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "raster/span.h"
 
 // One vertex with everything a span edge may carry. depth already holds
 // the face's depth offset.
-struct KT_Scan_Vertex {
+struct KAVRI_API KT_Scan_Vertex {
     std::int32_t x;
     std::int32_t y;
     std::int64_t depth;
@@ -26,7 +27,7 @@ struct KT_Scan_Vertex {
 // magnitude, so that 16.16 edge words and their differences fit 32 bits.
 inline constexpr std::int32_t KD_SCAN_COORDINATE_LIMIT = 16383;
 
-struct KT_Scan_Target {
+struct KAVRI_API KT_Scan_Target {
     const KT_Renderer_Data* renderer;
     const KT_Rendition* rendition;
     const KT_Span_Data* data;
@@ -36,5 +37,5 @@ struct KT_Scan_Target {
 
 // Scan-converts triangle a, b, c: rows bottom.y up to top.y - 1, each
 // covering columns [left, right) of its two edges' integer parts.
-void KD_Scan_Triangle(const KT_Scan_Target& target, const KT_Scan_Vertex& a,
-                      const KT_Scan_Vertex& b, const KT_Scan_Vertex& c);
+KAVRI_API void KD_Scan_Triangle(const KT_Scan_Target& target, const KT_Scan_Vertex& a,
+                                const KT_Scan_Vertex& b, const KT_Scan_Vertex& c);

@@ -17,22 +17,30 @@
 #include <cstdint>
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 #include "image/pixel_format.h"
 
-class KT_Renderer_Data;
-class KT_Rendition;
-class KT_Shared_Image;
-struct KT_Vector;
-class KT_Shell;
-class KT_Lattice;
-class KT_Tristrip;
-class KT_Linestrip;
-class KT_Markerstrip;
-class KT_Polytriangle;
-class KT_Polyline;
-class KT_Polymarker;
-class KT_Polygon;
-class KT_Text;
+// Marked so that every instantiation over a slot's signature, such as the
+// routine that does nothing, is exported alike whether or not a translation
+// unit has seen these types' definitions. Where a definition came first the
+// mark repeats it, which compilers report as an ignored attribute.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wattributes"
+class KAVRI_API KT_Renderer_Data;
+class KAVRI_API KT_Rendition;
+class KAVRI_API KT_Shared_Image;
+struct KAVRI_API KT_Vector;
+class KAVRI_API KT_Shell;
+class KAVRI_API KT_Lattice;
+class KAVRI_API KT_Tristrip;
+class KAVRI_API KT_Linestrip;
+class KAVRI_API KT_Markerstrip;
+class KAVRI_API KT_Polytriangle;
+class KAVRI_API KT_Polyline;
+class KAVRI_API KT_Polymarker;
+class KAVRI_API KT_Polygon;
+class KAVRI_API KT_Text;
+#pragma GCC diagnostic pop
 
 // Argument lists shared by the families of slots; P is the family's point.
 #define KAVRI_ARGS_PLAIN(P) (const KT_Rendition*, int, const P*)

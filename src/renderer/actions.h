@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "renderer/action_list.h"
 
 #define KAVRI_UNPAREN(...) __VA_ARGS__
@@ -30,7 +31,7 @@ enum KT_Action_State : std::uint32_t {
 // Routines are stored untyped and cast back to their slot's type to call.
 using KT_Action_Routine = void (*)();
 
-struct KT_Action {
+struct KAVRI_API KT_Action {
     KT_Renderer_Data* owner; // renderer handed to the routine
     KT_Action_Routine routine;
     std::uint64_t argument; // carried along, never read by the library
@@ -53,7 +54,7 @@ KAVRI_ACTIONS(KAVRI_SLOT_TYPE)
 // a definition whose arguments differ from its slot into a compile error
 // instead of a silent overload the table never sees.
 #define KAVRI_STANDARD_DECLARATION(name, args)                                                     \
-    extern "C" void KD_Standard_##name(const KT_Renderer_Data*, KAVRI_UNPAREN args);
+    extern "C" KAVRI_API void KD_Standard_##name(const KT_Renderer_Data*, KAVRI_UNPAREN args);
 #define KAVRI_DECLARE_Standard(name, args) KAVRI_STANDARD_DECLARATION(name, args)
 #define KAVRI_DECLARE_Frame(name, args) KAVRI_STANDARD_DECLARATION(name, args)
 #define KAVRI_DECLARE_Uninstalled(name, args) KAVRI_STANDARD_DECLARATION(name, args)
@@ -62,23 +63,28 @@ KAVRI_ACTIONS(KAVRI_SLOT_TYPE)
 #define KAVRI_DECLARE_STANDARD(name, kind, args) KAVRI_DECLARE_##kind(name, args)
 KAVRI_ACTIONS(KAVRI_DECLARE_STANDARD)
 
+// The routine that does nothing, one per slot signature. A function template
+// and not an inline member, so that it stays exported: the library, modules
+// and clients then all hold the same routine for a slot.
+template <class... A> KAVRI_API void KD_Do_Nothing_Routine(const KT_Renderer_Data*, A...) {}
+
 // The routine that does nothing, in the form each slot calls it.
 template <class Routine> struct KT_Do_Nothing;
 template <class... A> struct KT_Do_Nothing<void (*)(const KT_Renderer_Data*, A...)> {
-    static void routine(const KT_Renderer_Data*, A...) {}
+    static constexpr void (*routine)(const KT_Renderer_Data*, A...) = &KD_Do_Nothing_Routine<A...>;
 };
 
 // The routine that does nothing, typed for Slot: set_action<S>(KD_Nothing<S>)
 // makes a slot drop its primitives.
 template <int Slot>
 inline constexpr typename KT_Action_Type<Slot>::Routine KD_Nothing =
-    &KT_Do_Nothing<typename KT_Action_Type<Slot>::Routine>::routine;
+    KT_Do_Nothing<typename KT_Action_Type<Slot>::Routine>::routine;
 
 // The routine that does nothing for slot.
-KT_Action_Routine KD_Do_Nothing_Action(int slot);
+KAVRI_API KT_Action_Routine KD_Do_Nothing_Action(int slot);
 // What the standard table holds for slot: its standard routine for the
 // Standard and Frame kinds, else the routine that does nothing.
-KT_Action_Routine KD_Standard_Action(int slot);
-KT_Action_Kind KD_Action_Kind(int slot);
+KAVRI_API KT_Action_Routine KD_Standard_Action(int slot);
+KAVRI_API KT_Action_Kind KD_Action_Kind(int slot);
 // The slot's name without the KD_Standard_ prefix ("Draw_2D_Polyline").
-const char* KD_Action_Name(int slot);
+KAVRI_API const char* KD_Action_Name(int slot);

@@ -3,10 +3,11 @@
 // native options, which the device's effective options start from.
 #pragma once
 
+#include "foundation/export.h"
 #include "options/device_options.h"
 #include "renderer/renderer_data.h"
 
-class KT_Device_Data : public KT_Renderer_Data {
+class KAVRI_API KT_Device_Data : public KT_Renderer_Data {
 public:
     // A device stacked on another renderer (a selector over a device, say).
     explicit KT_Device_Data(const KT_Renderer_Data* beneath);

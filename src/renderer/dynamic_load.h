@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "foundation/system_info.h"
 
 enum KT_Dynamic_Load_Status : std::int32_t {
@@ -17,7 +18,7 @@ enum KT_Dynamic_Load_Status : std::int32_t {
 };
 
 // What the status means, in words.
-const wchar_t* KD_Dynamic_Load_Status_Text(KT_Dynamic_Load_Status status);
+KAVRI_API const wchar_t* KD_Dynamic_Load_Status_Text(KT_Dynamic_Load_Status status);
 
 // An entry point; the caller casts it to the signature its tag implies.
 using KT_Dynamic_Routine = void (*)(...);
@@ -33,29 +34,32 @@ using KT_Security_IsTrusted_Callback = bool (*)(const wchar_t* path, bool);
 // Finds file (path: a search path, null for the default order), vets and
 // version-checks it, loads it once and returns its entry point named tag;
 // null on failure. status (may be null) receives the outcome.
-KT_Dynamic_Routine KD_Load_Dynamic_Routine(const wchar_t* file, const wchar_t* tag,
-                                           const wchar_t* path, KT_Dynamic_Load_Status* status);
+KAVRI_API KT_Dynamic_Routine KD_Load_Dynamic_Routine(const wchar_t* file, const wchar_t* tag,
+                                                     const wchar_t* path,
+                                                     KT_Dynamic_Load_Status* status);
 
 // As KD_Load_Dynamic_Routine with the default order, then each directory of
 // path_list (separated by ';') in turn.
-KT_Dynamic_Routine KD_Load_Current_Dynamic_Routine(const wchar_t* file, const wchar_t* tag,
-                                                   const wchar_t* path_list,
-                                                   KT_Dynamic_Load_Status* status);
+KAVRI_API KT_Dynamic_Routine KD_Load_Current_Dynamic_Routine(const wchar_t* file,
+                                                             const wchar_t* tag,
+                                                             const wchar_t* path_list,
+                                                             KT_Dynamic_Load_Status* status);
 
 // Releases one use of a module loaded by the calls above (tag is not used).
-void KD_Unload_Dynamic_Routine(const wchar_t* file, const wchar_t* tag, const wchar_t* path);
+KAVRI_API void KD_Unload_Dynamic_Routine(const wchar_t* file, const wchar_t* tag,
+                                         const wchar_t* path);
 
 // A search path the host wants tried before any other (null clears).
-void KD_Set_Security_Paths_Callback(KT_Security_Paths_Callback callback);
+KAVRI_API void KD_Set_Security_Paths_Callback(KT_Security_Paths_Callback callback);
 // Called with each module's full path before it is used; false rejects it
 // (null clears).
-void KD_Set_Security_IsTrusted_Callback(KT_Security_IsTrusted_Callback callback);
+KAVRI_API void KD_Set_Security_IsTrusted_Callback(KT_Security_IsTrusted_Callback callback);
 
 // The modules loaded now; null while none is.
-System_Info* KD_Loaded_Modules();
+KAVRI_API System_Info* KD_Loaded_Modules();
 
 // The version resource of a module file as the loader judges it.
-struct KT_Module_Version {
+struct KAVRI_API KT_Module_Version {
     bool readable = false;                // the file has a readable version resource
     std::uint32_t product_version_ms = 0; // major in the high 16 bits, minor in the low
     std::uint32_t product_version_ls = 0;
@@ -68,4 +72,4 @@ struct KT_Module_Version {
 
 // Reads and judges the version resource of the module file at path without
 // loading it. False when the file has no readable version resource.
-bool KD_Read_Module_Version(const wchar_t* path, KT_Module_Version& out);
+KAVRI_API bool KD_Read_Module_Version(const wchar_t* path, KT_Module_Version& out);

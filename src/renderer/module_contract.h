@@ -35,6 +35,7 @@
 // the references. The module must stay loaded while any of its bodies lives.
 #pragma once
 
+#include "foundation/export.h"
 #include "renderer/device_data.h"
 #include "renderer/module_version.h"
 #include "renderer/renderer_data.h"
@@ -43,7 +44,7 @@ class KT_Font_Engine_Data;
 class KT_Font_Engine;
 
 // The exported, unmangled entry points.
-#define KAVRI_MODULE_ENTRY extern "C" [[gnu::visibility("default")]]
+#define KAVRI_MODULE_ENTRY extern "C" KAVRI_API
 
 // Tags of the three roles, and the modules the library loads by default.
 constexpr const wchar_t* KD_Device_Tag = L"KD_Device";

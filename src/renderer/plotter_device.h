@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "foundation/export.h"
 #include "renderer/device_data.h"
 
 // A plotter's banding needs; plotter modules define values beyond 0.
@@ -12,7 +13,7 @@ enum BandReqEnum : std::int32_t {
     KT_Band_None = 0,
 };
 
-class KT_Plotter_Device_Data : public KT_Device_Data {
+class KAVRI_API KT_Plotter_Device_Data : public KT_Device_Data {
 public:
     explicit KT_Plotter_Device_Data(const KT_Renderer_Data* beneath) : KT_Device_Data(beneath) {}
 

@@ -13,12 +13,13 @@
 #pragma once
 
 #include "font/font_engine.h"
+#include "foundation/export.h"
 #include "foundation/object.h"
 #include "image/image_data.h"
 #include "platform/lock.h"
 #include "renderer/renderer_data.h"
 
-class szb_render_stack {
+class KAVRI_API szb_render_stack {
 public:
     szb_render_stack();
     virtual ~szb_render_stack();

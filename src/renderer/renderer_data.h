@@ -9,6 +9,7 @@
 
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "foundation/ptr_list.h"
 #include "image/palette.h"
 #include "options/option_table.h"
@@ -17,12 +18,12 @@
 
 // What a client tells the layers when a picture begins; the library passes
 // it through unread.
-struct KT_Document_Info {
+struct KAVRI_API KT_Document_Info {
     const wchar_t* name = nullptr;
     const void* client_data = nullptr;
 };
 
-class KT_Renderer_Data : public KT_Counted {
+class KAVRI_API KT_Renderer_Data : public KT_Counted {
 public:
     // A renderer stacked on beneath: it starts with exactly the behaviour of
     // the stack beneath it. beneath must not be null (a null is reported
@@ -118,7 +119,7 @@ private:
     void fill_bottom_actions();
 };
 
-class KT_Renderer : public KT_Pointer<KT_Renderer_Data> {
+class KAVRI_API KT_Renderer : public KT_Pointer<KT_Renderer_Data> {
 public:
     KT_Renderer() = default;
     explicit KT_Renderer(KT_Renderer_Data* body) : KT_Pointer(body) {}

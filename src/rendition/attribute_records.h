@@ -8,6 +8,7 @@
 #include "font/font.h"
 #include "font/shape.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "rendition/cutting_plane.h"
 #include "rendition/dash_pattern.h"
 #include "rendition/fill_pattern.h"
@@ -29,7 +30,7 @@ enum KT_Line_Flag : int {
     KT_Line_Flag_Count = 5,
 };
 
-class KT_Line_Data : public KT_Counted {
+class KAVRI_API KT_Line_Data : public KT_Counted {
 public:
     KT_Line_Data() = default;
     KT_Counted* copy() const override { return new KT_Line_Data(*this); }
@@ -62,7 +63,7 @@ enum KT_Face_Pattern : std::int32_t {
     KT_Face_By_Shape = 76,
 };
 
-class KT_Face_Data : public KT_Counted {
+class KAVRI_API KT_Face_Data : public KT_Counted {
 public:
     KT_Face_Data() = default;
     KT_Counted* copy() const override { return new KT_Face_Data(*this); }
@@ -77,7 +78,7 @@ public:
     std::int32_t driver_word = 0;
 };
 
-class KT_Marker_Data : public KT_Counted {
+class KAVRI_API KT_Marker_Data : public KT_Counted {
 public:
     KT_Marker_Data() = default;
     KT_Counted* copy() const override { return new KT_Marker_Data(*this); }
@@ -89,7 +90,7 @@ public:
     KT_Marker_Shape marker_shape;
 };
 
-class KT_Text_Attribute_Data : public KT_Counted {
+class KAVRI_API KT_Text_Attribute_Data : public KT_Counted {
 public:
     KT_Text_Attribute_Data() = default;
     KT_Counted* copy() const override { return new KT_Text_Attribute_Data(*this); }
@@ -106,7 +107,7 @@ public:
 };
 
 // Bits of the advanced options that the 3D actions read.
-class KT_Advanced_Options {
+class KAVRI_API KT_Advanced_Options {
 public:
     enum Bits : std::uint32_t {
         Cull_Front_Faces = 16,
@@ -135,7 +136,7 @@ enum KT_Pattern_Mode : std::int32_t {
     KT_Pattern_Invert = 2,
 };
 
-class KT_Misc_Data : public KT_Counted {
+class KAVRI_API KT_Misc_Data : public KT_Counted {
 public:
     KT_Misc_Data() = default;
     KT_Counted* copy() const override { return new KT_Misc_Data(*this); }

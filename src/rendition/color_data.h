@@ -7,9 +7,10 @@
 #include "appearance/light_set.h"
 #include "appearance/material.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "rendition/driver_color.h"
 
-class KT_Color_Data : public KT_Counted {
+class KAVRI_API KT_Color_Data : public KT_Counted {
 public:
     // Black front and back, white contrast and background, none resolved;
     // one new basic material serves front and back.

@@ -5,11 +5,12 @@
 #include <cstdint>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "foundation/handle_list.h"
 #include "math/matrix.h"
 #include "math/plane.h"
 
-class KT_Cutting_Plane_Data : public KT_Counted {
+class KAVRI_API KT_Cutting_Plane_Data : public KT_Counted {
 public:
     explicit KT_Cutting_Plane_Data(const KT_Plane& p) : plane(p), plane_d(KD_Widen(p)) {}
     explicit KT_Cutting_Plane_Data(const KT_Plane_D& p) : plane(KD_Narrow(p)), plane_d(p) {}
@@ -21,13 +22,13 @@ public:
     KT_Plane screen_plane = {0, 0, 0, 0};
 };
 
-class KT_Cutting_Plane : public KT_Pointer<KT_Cutting_Plane_Data> {
+class KAVRI_API KT_Cutting_Plane : public KT_Pointer<KT_Cutting_Plane_Data> {
 public:
     explicit KT_Cutting_Plane(const KT_Plane& p) : KT_Pointer(new KT_Cutting_Plane_Data(p)) {}
     explicit KT_Cutting_Plane(const KT_Plane_D& p) : KT_Pointer(new KT_Cutting_Plane_Data(p)) {}
 };
 
-class KT_Cutting_Plane_Set_Data : public KT_Counted {
+class KAVRI_API KT_Cutting_Plane_Set_Data : public KT_Counted {
 public:
     KT_Cutting_Plane_Set_Data() = default;
     KT_Counted* copy() const override { return new KT_Cutting_Plane_Set_Data(*this); }
@@ -41,7 +42,7 @@ public:
     std::uint32_t matrix_serial = 0;
 };
 
-class KT_Cutting_Plane_Set : public KT_Pointer<KT_Cutting_Plane_Set_Data> {
+class KAVRI_API KT_Cutting_Plane_Set : public KT_Pointer<KT_Cutting_Plane_Set_Data> {
 public:
     KT_Cutting_Plane_Set() = default;
     explicit KT_Cutting_Plane_Set(const KT_Cutting_Plane& plane);

@@ -5,8 +5,9 @@
 #include <cstdint>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
-class KT_Dash_Pattern_Data : public KT_Counted {
+class KAVRI_API KT_Dash_Pattern_Data : public KT_Counted {
 public:
     // The array holds count + 3 values: [0] pattern length, [1] count, the
     // count dashes, then the terminator 0xFFFF. A length of 0 or below is
@@ -28,7 +29,7 @@ public:
     std::int16_t* values;
 };
 
-class KT_Dash_Pattern : public KT_Pointer<KT_Dash_Pattern_Data> {
+class KAVRI_API KT_Dash_Pattern : public KT_Pointer<KT_Dash_Pattern_Data> {
 public:
     KT_Dash_Pattern() = default;
     explicit KT_Dash_Pattern(KT_Dash_Pattern_Data* body) : KT_Pointer(body) {}

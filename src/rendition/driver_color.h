@@ -4,10 +4,11 @@
 #include <cstdint>
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 
 class KT_Renderer_Data;
 
-struct KT_Driver_Color {
+struct KAVRI_API KT_Driver_Color {
     // The colour asked for.
     KT_RGB32 rgb = {0, 0, 0, 255};
     // The renderer's palette entry, or -1 when the colour has none.
@@ -30,4 +31,4 @@ struct KT_Driver_Color {
 };
 
 // The colour of the renderer's palette at index; all zero without renderer.
-KT_RGB32 KD_Palette_Color(const KT_Renderer_Data* renderer, int index);
+KAVRI_API KT_RGB32 KD_Palette_Color(const KT_Renderer_Data* renderer, int index);

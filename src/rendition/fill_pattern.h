@@ -5,8 +5,9 @@
 #include <cstdint>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
-class KT_Fill_Pattern_Data : public KT_Counted {
+class KAVRI_API KT_Fill_Pattern_Data : public KT_Counted {
 public:
     // With copy the body keeps its own copy of the bitmap; otherwise it
     // refers to the caller's, which must outlive it and its copies.
@@ -31,7 +32,7 @@ private:
     void take_copy(const unsigned char* source);
 };
 
-class KT_Fill_Pattern : public KT_Pointer<KT_Fill_Pattern_Data> {
+class KAVRI_API KT_Fill_Pattern : public KT_Pointer<KT_Fill_Pattern_Data> {
 public:
     KT_Fill_Pattern() = default;
     explicit KT_Fill_Pattern(KT_Fill_Pattern_Data* body) : KT_Pointer(body) {}

@@ -4,11 +4,12 @@
 #include <cstdint>
 
 #include "foundation/counted.h"
+#include "foundation/export.h"
 
 // One family of parallel lines through an origin at an angle (radians). The
 // offsets step from one line to the next in the family's own frame: along
 // the lines and at right angles to them.
-class KT_Parallel_Line_Set {
+class KAVRI_API KT_Parallel_Line_Set {
 public:
     KT_Parallel_Line_Set() = default;
     // A count of 0 or below (or no dashes) draws the lines solid.
@@ -32,7 +33,7 @@ private:
     void assign_dashes(int count, const float* values);
 };
 
-class KT_Hatch_Pattern_Data : public KT_Counted {
+class KAVRI_API KT_Hatch_Pattern_Data : public KT_Counted {
 public:
     // With copy the body keeps its own copy of the sets; otherwise it refers
     // to the caller's array, which must outlive it and its copies.
@@ -51,7 +52,7 @@ private:
     void take_copy(const KT_Parallel_Line_Set* source);
 };
 
-class KT_Hatch_Pattern : public KT_Pointer<KT_Hatch_Pattern_Data> {
+class KAVRI_API KT_Hatch_Pattern : public KT_Pointer<KT_Hatch_Pattern_Data> {
 public:
     KT_Hatch_Pattern() = default;
     explicit KT_Hatch_Pattern(KT_Hatch_Pattern_Data* body) : KT_Pointer(body) {}

@@ -10,13 +10,14 @@
 #include <cstdint>
 
 #include "foundation/basic_types.h"
+#include "foundation/export.h"
 
 inline constexpr int KD_MARKER_GLYPH_COUNT = 38;
 // The symbol whose markers the marker record's shape draws.
 inline constexpr int KD_MARKER_SHAPE_SYMBOL = 40;
 
 // The program of symbol, or null for symbols without a glyph.
-const std::int8_t* KD_Marker_Glyph(int symbol);
+KAVRI_API const std::int8_t* KD_Marker_Glyph(int symbol);
 
 enum class KT_Glyph_Operation : std::int8_t {
     End = 0,      // a non-empty collection is filled
@@ -31,14 +32,14 @@ enum class KT_Glyph_Operation : std::int8_t {
     Marker_Color = -7,
 };
 
-struct KT_Glyph_Step {
+struct KAVRI_API KT_Glyph_Step {
     KT_Glyph_Operation operation;
     // Number of (x, y) pairs in operands (the ellipse box counts as two).
     int pair_count;
     const std::int8_t* operands;
 };
 
-class KT_Marker_Glyph_Reader {
+class KAVRI_API KT_Marker_Glyph_Reader {
 public:
     explicit KT_Marker_Glyph_Reader(const std::int8_t* program) : program_(program) {
         if (program_) at_ = program_ + 5;

@@ -9,13 +9,14 @@
 // copied first. Either way the changed bodies get new change serials.
 #pragma once
 
+#include "foundation/export.h"
 #include "rendition/attribute_records.h"
 #include "rendition/color_data.h"
 #include "rendition/transform_data.h"
 
 class KT_Renderer;
 
-class KT_Net_Data : public KT_Counted {
+class KAVRI_API KT_Net_Data : public KT_Counted {
 public:
     // Records for the renderer (which may be null) with every default.
     explicit KT_Net_Data(const KT_Renderer_Data* renderer);
@@ -35,7 +36,7 @@ public:
     KT_Pointer<KT_Misc_Data> misc;
 };
 
-class KT_Rendition : public KT_Pointer<KT_Net_Data> {
+class KAVRI_API KT_Rendition : public KT_Pointer<KT_Net_Data> {
 public:
     KT_Rendition() = default;
     // Default records for the renderer, with the four default colours

@@ -11,6 +11,7 @@
 #include "contour/contour_set.h"
 #include "foundation/basic_types.h"
 #include "foundation/counted.h"
+#include "foundation/export.h"
 #include "math/camera.h"
 #include "math/matrix.h"
 #include "math/vector.h"
@@ -20,7 +21,7 @@ class KT_Renderer_Data;
 // 1 mirrors device x; every other value leaves it.
 using KT_Handedness = std::int32_t;
 
-class KT_Transform_Data : public KT_Counted {
+class KAVRI_API KT_Transform_Data : public KT_Counted {
 public:
     // With a renderer: viewport and hard clip are its extent, and the
     // device matrices are computed. Without one, every matrix stays the

@@ -12,12 +12,13 @@
 #include <cstdint>
 
 #include "foundation/array.h"
+#include "foundation/export.h"
 #include "renderer/device_data.h"
 
 // One recorded hit: the key path at the moment of the hit, the ordinal of
 // the primitive under that path (1 for the first) and its depth (smaller is
 // nearer).
-class KT_Selector_Item {
+class KAVRI_API KT_Selector_Item {
 public:
     KT_Selector_Item() = default;
     // Copies count keys (none when count < 1).
@@ -42,7 +43,7 @@ private:
     void copy_keys(int count, const void* const* source);
 };
 
-class KT_Selector_Data : public KT_Device_Data {
+class KAVRI_API KT_Selector_Data : public KT_Device_Data {
 public:
     KT_Selector_Data();
     ~KT_Selector_Data() override;
@@ -104,4 +105,4 @@ constexpr const wchar_t* KD_Is_Selector_Option = L"Is Selector";
 
 // The selector at the bottom of renderer's stack, or null when there is
 // none.
-KT_Selector_Data* KD_Find_Selector(const KT_Renderer_Data* renderer);
+KAVRI_API KT_Selector_Data* KD_Find_Selector(const KT_Renderer_Data* renderer);
