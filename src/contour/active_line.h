@@ -64,6 +64,7 @@ inline Active_Line make_active_line(const Sweep_Workspace* w, const Span* spans)
 struct Span_Events {
     Vector<std::int32_t> start_first, start_list;
     Vector<std::int32_t> end_first, end_list;
+    Vector<std::int32_t> fill; // scratch of build()
 
     void build(const Sweep_Workspace& w, const Span* spans, std::int32_t span_count,
                std::int32_t point_count);

@@ -9,23 +9,15 @@
 // which is all the line's comparisons look at.
 #include <algorithm>
 #include <cstdint>
-#include <queue>
 
 #include "contour/active_line.h"
 #include "contour/crossing_order.h"
 #include "contour/planar_sweep.h"
+#include "contour/sweep_buffers.h"
 
 namespace kavri_contour {
 
 namespace {
-
-// Two edges that cross inside both, the left one on the left below the
-// crossing, with the exact place where they cross.
-struct Crossing {
-    Place_Key place;
-    std::int32_t left;
-    std::int32_t right;
-};
 
 struct Later {
     bool operator()(const Crossing& x, const Crossing& y) const {
@@ -35,14 +27,42 @@ struct Later {
     }
 };
 
+// Pending crossings with the earliest on top, over storage the workspace
+// keeps.
+class Crossing_Queue {
+public:
+    explicit Crossing_Queue(Vector<Crossing>& storage) : heap(storage) { heap.clear(); }
+    bool empty() const { return heap.empty(); }
+    const Crossing& top() const { return heap.front(); }
+    void push(const Crossing& c) {
+        heap.push_back(c);
+        std::push_heap(heap.begin(), heap.end(), Later{});
+    }
+    void pop() {
+        std::pop_heap(heap.begin(), heap.end(), Later{});
+        heap.pop_back();
+    }
+
+private:
+    Vector<Crossing>& heap;
+};
+
+template <class V> V& emptied(V& v) {
+    v.clear();
+    return v;
+}
+
 } // namespace
 
 struct Sweep_Workspace::Crossing_Sweep {
     using iterator = Active_Line::iterator;
 
-    explicit Crossing_Sweep(Sweep_Workspace& workspace)
-        : w(workspace), n(static_cast<std::int32_t>(w.edges.size())), spans(n), edge_in(n),
-          slot_of(n), where(n), line(make_active_line(&w, spans.data())) {}
+    Crossing_Sweep(Sweep_Workspace& workspace, Sweep_Buffers& b)
+        : w(workspace), n(static_cast<std::int32_t>(w.edges.size())), spans(sized(b.spans, n)),
+          edge_in(sized(b.edge_in, n)), slot_of(sized(b.slot_of, n)), where(sized(b.where, n)),
+          line(make_active_line(&w, spans.data())), events(b.events), crossings(b.crossings),
+          arriving(emptied(b.arriving)), through_mark(b.through_mark), through(emptied(b.through)) {
+    }
 
     void run();
     void take_crossings_up_to(std::int32_t p);
@@ -55,23 +75,23 @@ struct Sweep_Workspace::Crossing_Sweep {
 
     Sweep_Workspace& w;
     std::int32_t n;
-    Vector<Span> spans;
-    Vector<std::int32_t> edge_in;
-    Vector<std::int32_t> slot_of;
-    Vector<iterator> where;
+    Vector<Span>& spans;
+    Vector<std::int32_t>& edge_in;
+    Vector<std::int32_t>& slot_of;
+    Vector<iterator>& where;
     Active_Line line;
-    Span_Events events;
-    std::priority_queue<Crossing, Vector<Crossing>, Later> crossings;
+    Span_Events& events;
+    Crossing_Queue crossings;
     // Slots to be placed at the current point: edges starting there and
     // edges passing through it.
-    Vector<std::int32_t> arriving;
+    Vector<std::int32_t>& arriving;
     std::int32_t through_first = 0;
-    Vector<char> through_mark;
-    Vector<std::int32_t> through;
+    Vector<char>& through_mark;
+    Vector<std::int32_t>& through;
 };
 
 void Sweep_Workspace::sweep_crossings() {
-    Crossing_Sweep sweep(*this);
+    Crossing_Sweep sweep(*this, buffers());
     sweep.run();
 }
 

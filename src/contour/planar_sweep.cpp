@@ -7,6 +7,7 @@
 
 #include "contour/active_line.h"
 #include "contour/exact_predicates.h"
+#include "contour/sweep_buffers.h"
 
 namespace kavri_contour {
 
@@ -32,6 +33,15 @@ bool Region_Rule::keep(bool in_a, bool in_b) const {
     default:
         return false;
     }
+}
+
+Sweep_Workspace::~Sweep_Workspace() {
+    delete buffers_;
+}
+
+Sweep_Workspace::Sweep_Buffers& Sweep_Workspace::buffers() {
+    if (!buffers_) buffers_ = new Sweep_Buffers;
+    return *buffers_;
 }
 
 void Sweep_Workspace::begin() {
@@ -267,7 +277,8 @@ void Sweep_Workspace::merge_equal_points() {
         return below(points[a], points[b]);
     });
     remap_.resize(n);
-    Vector<Point> merged;
+    Vector<Point>& merged = merged_;
+    merged.clear();
     merged.reserve(n);
     for (std::int32_t k = 0; k < n; ++k) {
         const Point& p = points[order_[k]];
@@ -622,7 +633,7 @@ void Span_Events::build(const Sweep_Workspace& w, const Span* spans, std::int32_
         for (std::int32_t p = 0; p < point_count; ++p)
             first[p + 1] += first[p];
         list.resize(span_count);
-        Vector<std::int32_t> fill(first.begin(), first.end() - 1);
+        fill.assign(first.begin(), first.end() - 1);
         for (std::int32_t s = 0; s < span_count; ++s)
             list[fill[by_lo ? spans[s].lo : spans[s].hi]++] = s;
     };
@@ -644,21 +655,23 @@ void Sweep_Workspace::classify(const Region_Rule& rule) {
     boundary.clear();
     lines.clear();
     const auto count = static_cast<std::int32_t>(segments.size());
-    Vector<Span> spans(count);
+    Sweep_Buffers& b = buffers();
+    Vector<Span>& spans = sized(b.spans, segments.size());
     for (std::int32_t s = 0; s < count; ++s)
         spans[s] = Span{segments[s].lo, segments[s].hi};
-    Span_Events events;
+    Span_Events& events = b.events;
     events.build(*this, spans.data(), count, static_cast<std::int32_t>(points.size()));
-    Vector<std::int32_t> left_winding(2 * static_cast<std::size_t>(count));
+    Vector<std::int32_t>& left_winding = sized(b.left_winding, 2 * segments.size());
     // The line holds slots: a segment starting where another ends takes
     // over its slot, so most points cost no search and no rebalancing.
     // A slot is first named after the segment that opens it.
-    Vector<Span> slot_span(spans);
-    Vector<std::int32_t> slot_segment(count);
+    Vector<Span>& slot_span = b.slot_span;
+    slot_span.assign(spans.begin(), spans.end());
+    Vector<std::int32_t>& slot_segment = sized(b.slot_segment, segments.size());
     for (std::int32_t s = 0; s < count; ++s)
         slot_segment[s] = s;
     Active_Line line = make_active_line(this, slot_span.data());
-    Vector<Active_Line::iterator> where(count);
+    Vector<Active_Line::iterator>& where = sized(b.where, segments.size());
     auto ends_at = [&](Active_Line::iterator it, std::int32_t p) {
         return segments[slot_segment[*it]].hi == p;
     };
@@ -746,14 +759,15 @@ double clockwise_angle(double ru, double rv, double xu, double xv) {
 
 // Outgoing edges per point, as first/list arrays.
 void group_by_from(const Vector<Boundary>& edges, std::size_t point_count,
-                   Vector<std::int32_t>& first, Vector<std::int32_t>& list) {
+                   Vector<std::int32_t>& first, Vector<std::int32_t>& list,
+                   Vector<std::int32_t>& fill) {
     first.assign(point_count + 1, 0);
     for (const Boundary& b : edges)
         ++first[b.from + 1];
     for (std::size_t p = 0; p < point_count; ++p)
         first[p + 1] += first[p];
     list.resize(edges.size());
-    Vector<std::int32_t> fill(first.begin(), first.end() - 1);
+    fill.assign(first.begin(), first.end() - 1);
     for (std::int32_t e = 0; e < static_cast<std::int32_t>(edges.size()); ++e)
         list[fill[edges[e].from]++] = e;
 }
@@ -767,10 +781,13 @@ void group_by_from(const Vector<Boundary>& edges, std::size_t point_count,
 void Sweep_Workspace::link_contours(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const {
     counts.clear();
     ids.clear();
-    Vector<std::int32_t> first, list, walk, loop;
-    group_by_from(boundary, points.size(), first, list);
-    Vector<char> used(boundary.size(), 0);
-    Vector<std::int32_t> position(points.size(), -1);
+    Vector<std::int32_t>&first = link_.first, &list = link_.list, &walk = link_.walk,
+    &loop = link_.loop;
+    group_by_from(boundary, points.size(), first, list, link_.fill);
+    Vector<char>& used = link_.used;
+    used.assign(boundary.size(), 0);
+    Vector<std::int32_t>& position = link_.position;
+    position.assign(points.size(), -1);
     // A created point where the contour runs straight on (within the
     // rounding of crossing points) is where some edge inside or outside the
     // region crossed; it is left out.
@@ -862,12 +879,14 @@ std::int32_t Sweep_Workspace::next_clockwise(std::int32_t e, const Vector<std::i
 void Sweep_Workspace::link_lines(Vector<std::int32_t>& counts, Vector<std::int32_t>& ids) const {
     counts.clear();
     ids.clear();
-    Vector<std::int32_t> first, list;
-    group_by_from(lines, points.size(), first, list);
-    Vector<std::int32_t> incoming(points.size(), 0);
+    Vector<std::int32_t>&first = link_.first, &list = link_.list;
+    group_by_from(lines, points.size(), first, list, link_.fill);
+    Vector<std::int32_t>& incoming = link_.incoming;
+    incoming.assign(points.size(), 0);
     for (const Boundary& b : lines)
         ++incoming[b.to];
-    Vector<char> used(lines.size(), 0);
+    Vector<char>& used = link_.used;
+    used.assign(lines.size(), 0);
     auto trace = [&](std::int32_t e) {
         ids.push_back(lines[e].from);
         std::int32_t n = 1;

@@ -87,6 +87,11 @@ using Triangle_Sink = void (*)(std::int32_t a, std::int32_t b, std::int32_t c, v
 
 class Sweep_Workspace : public KT_Object {
 public:
+    Sweep_Workspace() = default;
+    Sweep_Workspace(const Sweep_Workspace&) = delete;
+    Sweep_Workspace& operator=(const Sweep_Workspace&) = delete;
+    ~Sweep_Workspace() override;
+
     void begin();
     std::int32_t add_point(double u, double v, const KT_Point_D& p, std::int32_t source);
     void add_edge(std::int32_t a, std::int32_t b, int operand);
@@ -174,6 +179,13 @@ private:
                                 const Vector<std::int32_t>& list) const;
 
     struct Crossing_Sweep;
+    struct Sweep_Buffers;
+    Sweep_Buffers& buffers();
+    // The same for linking the boundary into contours and lines.
+    struct Link_Buffers {
+        Vector<std::int32_t> first, list, fill, walk, loop, position, incoming;
+        Vector<char> used;
+    };
     struct Split {
         std::int32_t edge;
         std::int32_t point;
@@ -207,6 +219,9 @@ private:
     std::int64_t new_point_budget_ = 0; // crossing points the passes may still create
     Vector<std::int32_t> order_;
     Vector<std::int32_t> remap_;
+    Vector<Point> merged_;
+    Sweep_Buffers* buffers_ = nullptr; // made on first use
+    mutable Link_Buffers link_;
     Vector<Edge> scratch_edges_;
     Vector<Split> scratch_splits_;
     Vector<Segment> scratch_segments_;
