@@ -105,8 +105,8 @@ TYPED_TEST(CollinearOverlap, BooleansGiveTheRegionOfThePlainBorder) {
     for (const Shared_Border& c : shared_borders()) {
         const std::vector<KT_Point_D> samples =
             samples_away_from({&c.plain_a, &c.plain_b}, -3, 11, 40);
-        for (const int rule_a : {0, 1})
-            for (const int rule_b : {0, 1}) {
+        for (const KT_Contour_Fill_Rule rule_a : input_rules)
+            for (const KT_Contour_Fill_Rule rule_b : input_rules) {
                 std::vector<P> sa, sb, spa, spb;
                 const KT_Contour_Set a = make_set(c.a, sa, rule_a), b = make_set(c.b, sb, rule_b);
                 const KT_Contour_Set plain_a = make_set(c.plain_a, spa, rule_a);
@@ -141,7 +141,8 @@ TYPED_TEST(CollinearOverlap, InputVerticesAlongAnOverlapStayInTheResult) {
         outline_of(joined({run(left, right, border_steps), {right, {8, 4, 0}, {0, 4, 0}}}));
     const Outline strip = outline_of({left, right, {8, 2, 0}, {0, 2, 0}});
     std::vector<P> sa, sb;
-    const KT_Contour_Set a = make_set(rectangle, sa, 1), b = make_set(strip, sb, 1);
+    const KT_Contour_Set a = make_set(rectangle, sa, KT_Fill_Non_Zero),
+                         b = make_set(strip, sb, KT_Fill_Non_Zero);
     const KT_Contour_Set both(a->process(KT_Contour_Union, b.body()));
     ASSERT_EQ(both->contour_count, 1);
     EXPECT_EQ(both->total_points, static_cast<int>(rectangle.points.size()));
@@ -153,8 +154,8 @@ TYPED_TEST(CollinearOverlap, LinesAlongABorderKeepEveryVertex) {
     // rectangle's side still passes through each of the strip's vertices.
     const Shared_Border strip = shared_borders()[1];
     std::vector<P> sa, sb;
-    const KT_Contour_Set rectangle = make_set(strip.plain_a, sa, 1);
-    const KT_Contour_Set lines_of = make_set(strip.b, sb, 1);
+    const KT_Contour_Set rectangle = make_set(strip.plain_a, sa, KT_Fill_Non_Zero);
+    const KT_Contour_Set lines_of = make_set(strip.b, sb, KT_Fill_Non_Zero);
     const KT_Contour_Set lines(rectangle->process(KT_Contour_Lines_Inside, lines_of.body()));
     ASSERT_FALSE(lines.empty());
     for (const KT_Point_D& vertex : strip.b.points) {

@@ -204,7 +204,7 @@ TEST(Triangulate, SourcesNameInputPointsAndConvexContoursGiveTheStrip) {
                               {2, 1, 0}, {0, 3, 0}, {5, 0, 0}, {6, 0, 0}, {6, 1, 0}};
     const int counts[3] = {2, 5, 3};
     KT_Contour_Set set(3, counts, pts, false);
-    for (int rule = 0; rule < 3; ++rule) {
+    for (const KT_Contour_Fill_Rule rule : every_rule) {
         SCOPED_TRACE(rule);
         set.set_fill_rule(rule);
         const auto sources = sources_of<KT_Point_D>(*set);
@@ -296,7 +296,7 @@ TEST(BadInput, NothingIsDeliveredAndNothingCrashes) {
     KT_Contour_Set equal(4, same, false);
     KT_Contour_Set nothing(0, fine, false);
     for (const KT_Contour_Set* s : {&shorts, &collinear, &equal, &nothing}) {
-        for (int rule = 0; rule < 3; ++rule) {
+        for (const KT_Contour_Fill_Rule rule : every_rule) {
             KT_Contour_Set set = *s;
             set.set_fill_rule(rule);
             EXPECT_TRUE(triangles_of<KT_Point>(*set).empty());
@@ -331,7 +331,7 @@ TEST(BadInput, ExtremeCoordinatesNeverCrash) {
     const KT_Point_D extreme[] = {{0, 0, 0},          {1e300, 0, 0},  {1e300, 1e300, 0},
                                   {-1e300, 1, 0},     {1e-300, 5, 0}, {1e300, -1e300, 0},
                                   {2e-300, 1e-300, 0}};
-    for (int rule = 0; rule < 3; ++rule) {
+    for (const KT_Contour_Fill_Rule rule : every_rule) {
         KT_Contour_Set set(7, extreme, false);
         set.set_fill_rule(rule);
         triangles_of<KT_Point_D>(*set);

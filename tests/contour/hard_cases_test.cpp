@@ -14,7 +14,7 @@ using namespace contour_test;
 
 struct Hard_Case {
     std::string name;
-    int rule = 0;
+    KT_Contour_Fill_Rule rule = KT_Fill_Odd_Even;
     Outline outline;
     double area = 0;
     int pieces = 0;
@@ -34,7 +34,11 @@ std::vector<Hard_Case> read_cases() {
             current = Hard_Case{};
             std::getline(words >> std::ws, current.name);
         } else if (key == "rule") {
-            words >> current.rule;
+            std::string rule;
+            words >> rule;
+            if (rule != "non-zero" && rule != "odd-even")
+                ADD_FAILURE() << current.name << ": unknown fill rule " << rule;
+            current.rule = rule == "non-zero" ? KT_Fill_Non_Zero : KT_Fill_Odd_Even;
         } else if (key == "contour") {
             std::vector<KT_Point_D> contour;
             double x, y;

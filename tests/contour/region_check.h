@@ -155,7 +155,14 @@ template <class P> double triangle_area(const KT_Contour_Set_Data& set) {
     return area;
 }
 
-template <class P> KT_Contour_Set make_set(const Outline& o, std::vector<P>& storage, int rule) {
+// The rules a client reads its own contours by; the resolved rule belongs
+// to results.
+constexpr KT_Contour_Fill_Rule input_rules[] = {KT_Fill_Odd_Even, KT_Fill_Non_Zero};
+constexpr KT_Contour_Fill_Rule every_rule[] = {KT_Fill_Odd_Even, KT_Fill_Non_Zero,
+                                               KT_Fill_Resolved};
+
+template <class P>
+KT_Contour_Set make_set(const Outline& o, std::vector<P>& storage, KT_Contour_Fill_Rule rule) {
     storage.clear();
     for (const KT_Point_D& p : o.points)
         storage.push_back(narrow<P>(p));

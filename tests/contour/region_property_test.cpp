@@ -103,14 +103,14 @@ TYPED_TEST(RegionProperty, DecompositionsCoverTheRegionUnderEveryFillRule) {
             std::mt19937 rng(1000 * kind + seed);
             const Outline o = random_outline(rng, kind);
             std::vector<P> storage;
-            for (int rule : {0, 1}) {
+            for (const KT_Contour_Fill_Rule rule : input_rules) {
                 SCOPED_TRACE(::testing::Message()
                              << "kind " << kind << " seed " << seed << " fill rule " << rule);
                 KT_Contour_Set set = make_set(o, storage, rule);
                 check_decompositions<P>(*set, o);
-                // The resolved form covers the same region as fill rule 2.
+                // The resolved form covers the same region under the resolved rule.
                 KT_Contour_Set resolved(set->process(KT_Contour_Union, nullptr));
-                if (rule == 0) continue; // odd-even sets are returned as they are
+                if (rule == KT_Fill_Odd_Even) continue; // odd-even sets are returned as they are
                 ASSERT_FALSE(resolved.empty());
                 EXPECT_EQ(resolved->fill_rule, KT_Fill_Resolved);
                 for (const KT_Point_D& q : samples_away_from({&o}, -0.5, 10.5, 12)) {
@@ -144,7 +144,8 @@ TYPED_TEST(RegionProperty, BooleansClassifyAsTheOperandsDo) {
         const Outline oa = random_outline(rng, seed);
         const Outline ob = seed % 3 == 0 ? sharing_edges_with(oa) : random_outline(rng, seed / 6);
         std::vector<P> sa, sb;
-        const int rule_a = seed % 2, rule_b = (seed / 2) % 2;
+        const KT_Contour_Fill_Rule rule_a = input_rules[seed % 2],
+                                   rule_b = input_rules[(seed / 2) % 2];
         KT_Contour_Set a = make_set(oa, sa, rule_a), b = make_set(ob, sb, rule_b);
         const std::vector<KT_Point_D> samples = samples_away_from({&oa, &ob}, -1, 12, 25);
         for (int op = 0; op < 4; ++op) {
@@ -198,7 +199,8 @@ TYPED_TEST(RegionProperty, TangledGridOutlinesStayConsistent) {
             o.add(contour);
         }
         std::vector<P> storage;
-        KT_Contour_Set set = make_set(o, storage, rule(rng) == 0 ? 0 : 1);
+        KT_Contour_Set set =
+            make_set(o, storage, rule(rng) == 0 ? KT_Fill_Odd_Even : KT_Fill_Non_Zero);
         SCOPED_TRACE(::testing::Message() << "round " << round << " rule " << set->fill_rule);
         const std::vector<KT_Point_D> samples = samples_away_from({&o}, -0.5, 4.5, 16);
         const auto triangles = as_pieces(triangles_of<P>(*set));
